@@ -1,0 +1,31 @@
+// The application directory from /proc/self/exe, and the paths built on it.
+#include "platform/app_paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace solvina {
+
+std::string withTrailingSlash(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/')
+        return folder;
+    return folder + "/";
+}
+
+std::string applicationDirectory() {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return withTrailingSlash(std::filesystem::current_path(error).string());
+    return withTrailingSlash(exe.parent_path().string());
+}
+
+std::string defaultLibraryFolder() {
+    return applicationDirectory() + "styledata/";
+}
+
+std::string styleFolder(const std::string& libraryFolder, const std::string& styleName) {
+    return withTrailingSlash(libraryFolder) + styleName + "/";
+}
+
+} // namespace solvina

@@ -1,0 +1,85 @@
+// The one point through which the program reaches files and folders: the four operations of
+// the file-system object, the tests and folder operations, and the streams of page files.
+#pragma once
+
+#include "platform/result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace solvina {
+
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to size bytes; 0 at the end of the file.
+    virtual Result<std::size_t> read(char* buffer, std::size_t size) = 0;
+};
+
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual Status write(std::string_view bytes) = 0;
+    // Hands everything written to the operating system and closes the file.
+    virtual Status close() = 0;
+};
+
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // "copyfile": source is a file, or a folder followed by "/*.*" (its files, not its
+    // sub-folders); destination is a folder ending in "/" (names kept) or a file path.
+    // Files of the same name are replaced.
+    virtual Status copyFile(const std::string& source, const std::string& destination) = 0;
+    // "copyfolder": every file and sub-folder of source into destination (made when missing);
+    // files of the same name are replaced, other files stay.
+    virtual Status copyFolder(const std::string& source, const std::string& destination) = 0;
+    // "deletefile": a file, or a folder followed by "/*.*" (its files, sub-folders untouched).
+    // Read-only files are deleted only with force.
+    virtual Status deleteFile(const std::string& path, bool force) = 0;
+    // "deletefolder": the folder and everything in it.
+    virtual Status deleteFolder(const std::string& path, bool force) = 0;
+
+    // A regular file after following symbolic links; false on any failure or odd path.
+    virtual bool isRegularFile(const std::string& path) = 0;
+    virtual bool isDirectory(const std::string& path) = 0;
+    // A file, folder or anything else of that name (symbolic links not followed).
+    virtual bool exists(const std::string& path) = 0;
+    virtual Status makeFolder(const std::string& path) = 0;
+    // Full paths of the sub-folders of folder, in the order the system gives them.
+    virtual Result<std::vector<std::string>> listSubfolders(const std::string& folder) = 0;
+    // Clears read-only (gives the owner write permission).
+    virtual Status setNormalAttributes(const std::string& path) = 0;
+
+    // Whole small files (style files, pre.html).
+    virtual Result<std::string> readWholeFile(const std::string& path) = 0;
+    virtual Status writeWholeFile(const std::string& path, std::string_view bytes) = 0;
+
+    // Page streams.
+    virtual Result<std::unique_ptr<InputFile>> openForReading(const std::string& path) = 0;
+    // Creates the file, or empties an existing one.
+    virtual Result<std::unique_ptr<OutputFile>> createFile(const std::string& path) = 0;
+    // Gives replacement the permission bits of target, then renames it over target in one step.
+    virtual Status replaceFile(const std::string& replacement, const std::string& target) = 0;
+    virtual Status removeFile(const std::string& path) = 0;
+
+    // The real path (symbolic links, "." and ".." resolved) of an existing file or folder.
+    virtual Result<std::string> realPath(const std::string& path) = 0;
+    virtual Result<FileIdentity> identity(const std::string& path) = 0;
+};
+
+// The native implementation (POSIX and std::filesystem).
+FileSystem& nativeFileSystem();
+
+} // namespace solvina
