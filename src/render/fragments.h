@@ -1,0 +1,26 @@
+// The fragment builders of the breadcrumb table: opening, connector cell, title cell, closing.
+#pragma once
+
+#include "style/breadcrumb_style.h"
+
+#include <string>
+
+namespace solvina {
+
+// Closes the row of cells, the inner table, the outer cell, row and table, and the DIV.
+inline constexpr const char* kClosingText = "</TR></TABLE></TD></TR></TABLE></DIV>";
+
+// styleFolder: the style's own folder ending in "/" (image references of the preview, PPP false).
+// PPP: true when the breadcrumb goes into a page of the site. PSP: "../" once per folder level.
+
+// The DIV, both tables and the opening of the cell row.
+std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& styleFolder, bool PPP,
+                          const std::string& PSP);
+// One connector cell drawn from row STT (0..7); STE is the link target, empty for none.
+std::string QUIBREL_DATA2(const BreadcrumbStyle& style, const std::string& styleFolder, int STT,
+                          bool PPP, const std::string& PSP, const std::string& STE);
+// One page-title cell: STT is "M" + title text, or another first character + image address.
+std::string QUIBREL_DATA3(const BreadcrumbStyle& style, const std::string& STT,
+                          const std::string& LinkSTR);
+
+} // namespace solvina
