@@ -1,0 +1,101 @@
+// The apply run: its settings, its state, the start procedure of the apply dialog and the
+// erase-all run. The dialog and the command line both drive these.
+#pragma once
+
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "style/breadcrumb_style.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace solvina {
+
+inline constexpr const char* kNoTopPageMessage = "トップページを指定してください。";
+inline constexpr const char* kTopPageMissingMessage = "トップページが見つかりません。";
+inline constexpr const char* kConfirmStartMessage = "適応を開始します。よろしいですか？";
+inline constexpr const char* kApplyDoneMessage = "適応が終了しました。";
+inline constexpr const char* kProgressPrefix = "適応中：";
+inline constexpr const char* kEraseConfirmMessage =
+    "この機能を実行すると、ホームページ内の全てのクイブレルリストを消去します。\r\n"
+    "クイブレルリストを消したいときに利用してください。\r\n\r\n"
+    "クイブレルリストを消去してよろしいですか？";
+inline constexpr const char* kUnsavedImageMessage =
+    "画像を変更した場合には、いったん保存しないとこの機能は使えません。\r\n"
+    "「クイブレルスタイルを上書保存」ボタンを押して保存してから、再度この機能を使ってください。";
+
+struct ApplyOptions {
+    std::string topPagePath;
+    bool insertAtTop = true;
+    bool insertAtBottom = false;
+    bool addRule = false;
+    bool linkTitles = true;
+    bool skipTopPage = false;
+    bool useTopPageTitle = false;
+    std::string topPageTitle = "トップページ";
+    bool linkHeader = false;
+    std::string headerLink;
+    bool linkFooter = false;
+    std::string footerLink;
+    bool eraseAll = false;
+};
+
+// What a run tells its window (or the command line) while it goes on.
+class ApplyReporter {
+public:
+    virtual ~ApplyReporter() = default;
+    // A page is entered: show kProgressPrefix + path, repaint, process pending events.
+    virtual void pageEntered(const std::string& path) = 0;
+    // A page failed: show the standard failure message with this description.
+    virtual void pageFailed(const std::string& description) = 0;
+};
+
+inline constexpr int kMaxPages = 1001;
+inline constexpr int kLevelSlots = 101;
+
+// The state of one run.
+struct ApplyRunState {
+    std::vector<std::string> visitedPages; // at most kMaxPages
+    std::array<std::string, kLevelSlots> levelTitles;
+    std::array<std::string, kLevelSlots> levelLinks;
+    // Empties visitedPages and levelTitles; levelLinks keeps its contents.
+    void reset();
+};
+
+struct ApplyRunSummary {
+    int pagesEntered = 0;
+    int failures = 0;
+};
+
+// Everything a run reads besides its options.
+struct ApplyEnvironment {
+    FileSystem& fs;
+    const BreadcrumbStyle& style;
+    std::string styleFolder; // the style's folder, ending in "/"
+    ApplyReporter& reporter;
+};
+
+// The first row (0..7) whose imageFile is a picked, unsaved path; the apply button then shows
+// kUnsavedImageMessage.
+std::optional<int> firstUnsavedImageRow(const BreadcrumbStyle& style);
+
+// nullopt when the top page can be used; otherwise the message that refuses it.
+std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string& topPagePath);
+
+// Runs QuiBREL from the top page (state must have been reset). Failures are reported page by
+// page through the reporter.
+ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state,
+                         ApplyEnvironment& env);
+
+// The start button: the two checks, the confirmation, the reset, the run, the final message.
+// Returns nullopt when it stopped before running.
+std::optional<ApplyRunSummary> startApply(Dialogs& dialogs, const ApplyOptions& options,
+                                          ApplyRunState& state, ApplyEnvironment& env);
+
+// The erase button: the erase warning, then startApply with eraseAll set.
+std::optional<ApplyRunSummary> startEraseAll(Dialogs& dialogs, ApplyOptions options,
+                                             ApplyRunState& state, ApplyEnvironment& env);
+
+} // namespace solvina
