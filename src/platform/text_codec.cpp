@@ -1,0 +1,247 @@
+// Conversion between UTF-8 text and the bytes of one character encoding, through iconv.
+#include "platform/text_codec.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iconv.h>
+#include <mutex>
+
+namespace solvina {
+
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1);
+
+bool isAscii(std::string_view bytes) {
+    unsigned char combined = 0;
+    for (char c : bytes)
+        combined |= static_cast<unsigned char>(c);
+    return combined < 0x80;
+}
+
+// Length of the valid UTF-8 sequence starting at bytes[pos], 0 when none starts there
+// (overlong forms, surrogates, code points above U+10FFFF and truncated sequences are invalid).
+std::size_t validSequenceLength(std::string_view bytes, std::size_t pos) {
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byteAt(pos);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char lower = 0x80, upper = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            lower = 0xA0;
+        if (lead == 0xED)
+            upper = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            lower = 0x90;
+        if (lead == 0xF4)
+            upper = 0x8F;
+    } else {
+        return 0;
+    }
+    if (pos + length > bytes.size())
+        return 0;
+    const unsigned char second = byteAt(pos + 1);
+    if (second < lower || second > upper)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        const unsigned char next = byteAt(pos + i);
+        if (next < 0x80 || next > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+// The input with each byte that starts no valid sequence replaced by U+FFFD.
+std::string sanitizedUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() + 8);
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t length = validSequenceLength(bytes, pos);
+        if (length == 0) {
+            text += kReplacementCharacter;
+            ++pos;
+        } else {
+            text.append(bytes.substr(pos, length));
+            pos += length;
+        }
+    }
+    return text;
+}
+
+char32_t codePointOf(std::string_view sequence) {
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+    switch (sequence.size()) {
+    case 1:
+        return byteAt(0);
+    case 2:
+        return (char32_t(byteAt(0) & 0x1F) << 6) | (byteAt(1) & 0x3F);
+    case 3:
+        return (char32_t(byteAt(0) & 0x0F) << 12) | (char32_t(byteAt(1) & 0x3F) << 6) |
+               (byteAt(2) & 0x3F);
+    default:
+        return (char32_t(byteAt(0) & 0x07) << 18) | (char32_t(byteAt(1) & 0x3F) << 12) |
+               (char32_t(byteAt(2) & 0x3F) << 6) | (byteAt(3) & 0x3F);
+    }
+}
+
+bool isUtf8Name(const std::string& name) {
+    std::string upper;
+    for (char c : name)
+        upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    return upper == "UTF-8" || upper == "UTF8";
+}
+
+// Runs one whole conversion from a fresh state. Stops at the first byte iconv refuses and
+// returns its position; output is appended to `out`. Returns npos when all input was taken.
+std::size_t convertUntilRefused(iconv_t handle, std::string_view input, std::size_t pos,
+                                std::string& out) {
+    char* inPtr = const_cast<char*>(input.data() + pos);
+    std::size_t inLeft = input.size() - pos;
+    while (true) {
+        const std::size_t used = out.size();
+        const std::size_t room = inLeft * 4 + 16;
+        out.resize(used + room);
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = room;
+        const std::size_t rc = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        out.resize(used + (room - outLeft));
+        if (rc != static_cast<std::size_t>(-1)) {
+            // End of input: let a stateful encoding return to its initial state.
+            out.resize(out.size() + 16);
+            outPtr = out.data() + out.size() - 16;
+            outLeft = 16;
+            iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
+            out.resize(out.size() - outLeft);
+            return std::string_view::npos;
+        }
+        if (error == E2BIG)
+            continue;
+        iconv(handle, nullptr, nullptr, nullptr, nullptr);
+        return static_cast<std::size_t>(inPtr - input.data());
+    }
+}
+
+} // namespace
+
+struct TextCodec::Handles {
+    // iconv handles keep conversion state, so one conversion at a time uses them.
+    std::mutex lock;
+    iconv_t toUtf8 = kInvalidHandle;
+    iconv_t fromUtf8 = kInvalidHandle;
+    bool isUtf8 = false;
+    bool asciiCompatible = false;
+
+    ~Handles() {
+        if (toUtf8 != kInvalidHandle)
+            iconv_close(toUtf8);
+        if (fromUtf8 != kInvalidHandle)
+            iconv_close(fromUtf8);
+    }
+};
+
+TextCodec::TextCodec(std::string name, std::shared_ptr<Handles> handles)
+    : m_name(std::move(name)), m_handles(std::move(handles)) {}
+
+Result<TextCodec> TextCodec::open(const std::string& iconvName) {
+    auto handles = std::make_shared<Handles>();
+    handles->isUtf8 = isUtf8Name(iconvName);
+    if (!handles->isUtf8) {
+        handles->toUtf8 = iconv_open("UTF-8", iconvName.c_str());
+        handles->fromUtf8 = iconv_open(iconvName.c_str(), "UTF-8");
+        if (handles->toUtf8 == kInvalidHandle || handles->fromUtf8 == kInvalidHandle)
+            return fail("文字コード「" + iconvName + "」はこのシステムで扱えません。");
+    }
+
+    // ASCII-compatible: every ASCII byte stands for its own character, both ways.
+    std::string ascii(128, '\0');
+    for (int c = 0; c < 128; ++c)
+        ascii[c] = static_cast<char>(c);
+    if (handles->isUtf8) {
+        handles->asciiCompatible = true;
+    } else {
+        std::string decoded, encoded;
+        const bool decodes =
+            convertUntilRefused(handles->toUtf8, ascii, 0, decoded) == std::string_view::npos;
+        const bool encodes =
+            convertUntilRefused(handles->fromUtf8, ascii, 0, encoded) == std::string_view::npos;
+        handles->asciiCompatible = decodes && encodes && decoded == ascii && encoded == ascii;
+    }
+    return TextCodec(iconvName, std::move(handles));
+}
+
+bool TextCodec::isAsciiCompatible() const {
+    return m_handles->asciiCompatible;
+}
+
+std::string TextCodec::decode(std::string_view bytes) const {
+    if (m_handles->asciiCompatible && isAscii(bytes))
+        return std::string(bytes);
+    if (m_handles->isUtf8)
+        return sanitizedUtf8(bytes);
+
+    std::lock_guard guard(m_handles->lock);
+    std::string text;
+    text.reserve(bytes.size() * 3 / 2 + 16);
+    std::size_t pos = 0;
+    while (pos != std::string_view::npos && pos < bytes.size()) {
+        pos = convertUntilRefused(m_handles->toUtf8, bytes, pos, text);
+        if (pos != std::string_view::npos) {
+            // An invalid or truncated sequence: its first byte alone is replaced.
+            text += kReplacementCharacter;
+            ++pos;
+        }
+    }
+    return text;
+}
+
+Result<std::string> TextCodec::encode(std::string_view utf8, Unencodable policy) const {
+    if (m_handles->asciiCompatible && isAscii(utf8))
+        return std::string(utf8);
+    std::string text = sanitizedUtf8(utf8);
+    if (m_handles->isUtf8)
+        return text;
+
+    std::lock_guard guard(m_handles->lock);
+    std::string bytes;
+    bytes.reserve(text.size() + 16);
+    std::size_t pos = 0;
+    while (pos != std::string_view::npos && pos < text.size()) {
+        pos = convertUntilRefused(m_handles->fromUtf8, text, pos, bytes);
+        if (pos == std::string_view::npos)
+            break;
+        std::size_t length = validSequenceLength(text, pos);
+        if (length == 0)
+            length = 1; // cannot happen after sanitising; guards the loop's progress
+        const std::string_view character = std::string_view(text).substr(pos, length);
+        if (policy == Unencodable::Fail)
+            return fail("文字「" + std::string(character) + "」はこの文字コードで書けません。");
+        bytes += "&#" + std::to_string(static_cast<unsigned long>(codePointOf(character))) + ";";
+        pos += length;
+    }
+    return bytes;
+}
+
+const TextCodec& cp932() {
+    static const TextCodec codec = [] {
+        Result<TextCodec> opened = TextCodec::open("CP932");
+        if (!opened) {
+            std::fprintf(stderr, "%s\n", opened.error().c_str());
+            std::abort();
+        }
+        return std::move(opened).value();
+    }();
+    return codec;
+}
+
+} // namespace solvina
