@@ -60,11 +60,30 @@ std::size_t validSequenceLength(std::string_view bytes, std::size_t pos) {
     return length;
 }
 
+// Position of the first byte that starts no valid sequence, npos when the input is valid.
+std::size_t firstInvalidUtf8(std::string_view bytes) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        const std::size_t length = validSequenceLength(bytes, pos);
+        if (length == 0)
+            return pos;
+        pos += length;
+    }
+    return std::string_view::npos;
+}
+
 // The input with each byte that starts no valid sequence replaced by U+FFFD.
 std::string sanitizedUtf8(std::string_view bytes) {
+    std::size_t pos = firstInvalidUtf8(bytes);
+    if (pos == std::string_view::npos)
+        return std::string(bytes);
     std::string text;
     text.reserve(bytes.size() + 8);
-    std::size_t pos = 0;
+    text.append(bytes.substr(0, pos));
     while (pos < bytes.size()) {
         const std::size_t length = validSequenceLength(bytes, pos);
         if (length == 0) {
