@@ -1,0 +1,166 @@
+// The style model: which field each snapshot slot mirrors, the modified test, FLH, colours.
+#include "style/breadcrumb_style.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace solvina {
+namespace {
+
+// A style whose every mirrored field holds a value of its own, so that a slot mapped to the
+// wrong field shows.
+BreadcrumbStyle distinctStyle() {
+    BreadcrumbStyle style = programStartStyle();
+    for (int i = 0; i < kRowCount; ++i) {
+        StyleRow& row = style.rows[i];
+        row.text = "text" + std::to_string(i);
+        row.fontSize = "size" + std::to_string(i);
+        row.bold = 100 * i + 2;
+        row.italic = 100 * i + 3;
+        row.underline = static_cast<std::int16_t>(100 * i + 4);
+        row.color = "color" + std::to_string(i);
+        row.imageFile = "image" + std::to_string(i);
+        row.imageWidth = 100 * i + 7.5;
+        row.imageHeight = static_cast<std::int16_t>(100 * i + 8);
+    }
+    style.backgroundColor = "background";
+    style.borderWidth = "border";
+    style.tableAlign = 2;
+    style.height = "height";
+    style.cellVAlign = 5;
+    return style;
+}
+
+TEST(BreadcrumbStyle, EachSlotMirrorsItsField) {
+    const BreadcrumbStyle style = distinctStyle();
+    for (int i = 0; i < kRowCount; ++i) {
+        const int base = kFieldsPerRow * i;
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(style.fieldValue(base + 0), SnapshotValue("text" + n));
+        EXPECT_EQ(style.fieldValue(base + 1), SnapshotValue("size" + n));
+        EXPECT_EQ(style.fieldValue(base + 2), SnapshotValue(100.0 * i + 2));
+        EXPECT_EQ(style.fieldValue(base + 3), SnapshotValue(100.0 * i + 3));
+        EXPECT_EQ(style.fieldValue(base + 4), SnapshotValue(100.0 * i + 4));
+        EXPECT_EQ(style.fieldValue(base + 5), SnapshotValue("color" + n));
+        EXPECT_EQ(style.fieldValue(base + 6), SnapshotValue("image" + n));
+        EXPECT_EQ(style.fieldValue(base + 7), SnapshotValue(100.0 * i + 7.5));
+        EXPECT_EQ(style.fieldValue(base + 8), SnapshotValue(100.0 * i + 8));
+    }
+    EXPECT_EQ(style.fieldValue(72), SnapshotValue(std::string("background")));
+    EXPECT_EQ(style.fieldValue(73), SnapshotValue(std::string("border")));
+    EXPECT_EQ(style.fieldValue(74), SnapshotValue(2.0));
+    EXPECT_EQ(style.fieldValue(75), SnapshotValue(std::string("height")));
+    EXPECT_EQ(style.fieldValue(76), SnapshotValue(5.0));
+}
+
+TEST(BreadcrumbStyle, ProgramStartCountsAsModifiedUntilTheSnapshotIsFilled) {
+    // The empty texts of program start stand against number fields.
+    BreadcrumbStyle style = programStartStyle();
+    for (const SnapshotValue& slot : style.snapshot)
+        EXPECT_EQ(slot, SnapshotValue(std::string()));
+    EXPECT_TRUE(style.isModified());
+    style.refreshSnapshot();
+    EXPECT_FALSE(style.isModified());
+}
+
+TEST(BreadcrumbStyle, ModifiedTestComparesEveryMirroredField) {
+    const struct {
+        const char* name;
+        std::function<void(BreadcrumbStyle&)> edit;
+        bool modified;
+    } cases[] = {
+        {"nothing", [](BreadcrumbStyle&) {}, false},
+        {"text typed and deleted", [](BreadcrumbStyle& s) { s.rows[2].text = "text2"; }, false},
+        {"row 7 text", [](BreadcrumbStyle& s) { s.rows[7].text += "x"; }, true},
+        {"case counts", [](BreadcrumbStyle& s) { s.rows[0].color = "COLOR0"; }, true},
+        {"font size", [](BreadcrumbStyle& s) { s.rows[3].fontSize = "+1"; }, true},
+        {"bold", [](BreadcrumbStyle& s) { s.rows[4].bold = 1; }, true},
+        {"italic", [](BreadcrumbStyle& s) { s.rows[5].italic = 0; }, true},
+        {"underline", [](BreadcrumbStyle& s) { s.rows[6].underline = 1; }, true},
+        {"image file", [](BreadcrumbStyle& s) { s.rows[7].imageFile = "/tmp/x.gif"; }, true},
+        {"image width", [](BreadcrumbStyle& s) { s.rows[1].imageWidth = 0; }, true},
+        {"image height", [](BreadcrumbStyle& s) { s.rows[0].imageHeight = 9; }, true},
+        {"background", [](BreadcrumbStyle& s) { s.backgroundColor.clear(); }, true},
+        {"border", [](BreadcrumbStyle& s) { s.borderWidth = "1"; }, true},
+        {"table align", [](BreadcrumbStyle& s) { s.tableAlign = 0; }, true},
+        {"height", [](BreadcrumbStyle& s) { s.height = "Height"; }, true},
+        {"cell align", [](BreadcrumbStyle& s) { s.cellVAlign = 3; }, true},
+        {"unused slot", [](BreadcrumbStyle& s) { s.snapshot[77] = 5.0; }, false},
+        {"number slot 1.0 against 1",
+         [](BreadcrumbStyle& s) {
+             s.rows[0].bold = 1;
+             s.snapshot[2] = 1.0;
+         },
+         false},
+        {"number field against a text slot",
+         [](BreadcrumbStyle& s) { s.snapshot[2] = std::string("2"); }, true},
+    };
+    for (const auto& c : cases) {
+        BreadcrumbStyle style = distinctStyle();
+        style.refreshSnapshot();
+        c.edit(style);
+        EXPECT_EQ(style.isModified(), c.modified) << c.name;
+    }
+}
+
+TEST(BreadcrumbStyle, FlhTellsBareNamesFromPaths) {
+    const struct {
+        const char* text;
+        bool bare;
+        const char* fileName;
+    } cases[] = {
+        {"/a/b.gif", false, "b.gif"},
+        {"b.gif", true, "b.gif"},
+        {"", true, ""},
+        {"dir/", false, ""},
+        {"/x", false, "x"},
+        {"画像/矢印.gif", false, "矢印.gif"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FLH(c.text), c.bare) << c.text;
+        EXPECT_EQ(fileNamePart(c.text), c.fileName) << c.text;
+    }
+}
+
+TEST(ColorText, PickerValueBecomesSixUpperCaseDigits) {
+    const struct {
+        std::uint32_t value;
+        const char* text;
+    } cases[] = {{0x0000FF, "0000FF"},  {0xFF0000, "FF0000"}, {0, "000000"},
+                 {0xFF0, "000FF0"},     {0xABCDEF, "ABCDEF"}, {0x10, "000010"},
+                 {0x1000000, "1000000"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(colorTextFromPicker(c.value), c.text) << c.value;
+}
+
+TEST(ColorText, HtmlColorSwapsTheOuterPairsByCharacter) {
+    const struct {
+        const char* text;
+        const char* html;
+    } cases[] = {
+        {"0000FF", "FF0000"}, {"123456", "563412"},  {"", ""},
+        {"A", "AA"},          {"AB", "ABAB"},        {"ABC", "BCCAB"},
+        {"ABCD", "CDCDAB"},   {"1234567", "673412"}, {"赤緑青", "緑青青赤緑"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(htmlColor(c.text), c.html) << c.text;
+}
+
+TEST(ColorText, SwatchReadsHexadecimalAndShowsWhiteOtherwise) {
+    const struct {
+        const char* text;
+        std::uint32_t value;
+    } cases[] = {{"", 0xFFFFFF},        {"0000FF", 0x0000FF}, {"ff0000", 0xFF0000},
+                 {"FF0", 0x000FF0},     {"000000", 0},        {"XYZ", 0xFFFFFF},
+                 {" 0000FF", 0xFFFFFF}, {"1234567", 0xFFFFFF}};
+    for (const auto& c : cases)
+        EXPECT_EQ(swatchColor(c.text), c.value) << "\"" << c.text << "\"";
+    // A picked colour comes back unchanged through its text.
+    EXPECT_EQ(swatchColor(colorTextFromPicker(0x0000FF)), 0x0000FFu);
+    EXPECT_EQ(htmlColor(colorTextFromPicker(0x0000FF)), "FF0000");
+}
+
+} // namespace
+} // namespace solvina
