@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -419,6 +421,27 @@ TEST_F(StyleFileTest, ShortFilesFailAtTheMissingLine) {
         EXPECT_EQ(read(bytes, empty).outcome, Outcome::Failed);
         EXPECT_EQ(empty.rows[0].text, "old");
     }
+}
+
+TEST_F(StyleFileTest, StoredStyleReadsAndSavesBackByteForByte) {
+    std::ifstream in(SOLVINA_TEST_DATA_DIR "/styles/Std/Std.sty", std::ios::binary);
+    ASSERT_TRUE(in.good());
+    const std::string stored{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    BreadcrumbStyle style = oddStyle();
+    ASSERT_TRUE(read(stored, style).ok());
+    EXPECT_FALSE(style.isModified());
+    EXPECT_EQ(style.rows[0].text, "現在地：");
+    EXPECT_TRUE(style.rows[0].isBold());
+    EXPECT_EQ(style.rows[3].imageFile, "arrow.gif");
+    EXPECT_EQ(style.rows[3].imageHeight, 12);
+    EXPECT_EQ(style.rows[7].fontSize, "-1");
+    EXPECT_TRUE(style.rows[7].isUnderlined());
+    EXPECT_EQ(style.backgroundColor, "CCFFFF");
+    EXPECT_EQ(style.height, "24");
+    EXPECT_EQ(style.tableAlign, 1);
+    EXPECT_EQ(style.cellVAlign, 4);
+    ASSERT_TRUE(writeStyleFile(fs, savedPath, style).ok());
+    EXPECT_EQ(fs.files[savedPath], stored);
 }
 
 TEST_F(StyleFileTest, MissingFileGivesTheFileSystemsDescription) {
