@@ -8,41 +8,23 @@ namespace solvina {
 
 namespace {
 
-enum RowField {
-    kText,
-    kFontSize,
-    kBold,
-    kItalic,
-    kUnderline,
-    kColor,
-    kImageFile,
-    kImageWidth,
-    kImageHeight,
-};
-
-inline constexpr int kBackgroundColorSlot = 72;
-inline constexpr int kBorderWidthSlot = 73;
-inline constexpr int kTableAlignSlot = 74;
-inline constexpr int kHeightSlot = 75;
-inline constexpr int kCellVAlignSlot = 76;
-
 SnapshotValue rowFieldValue(const StyleRow& row, int field) {
     switch (field) {
-    case kText:
+    case kFieldText:
         return row.text;
-    case kFontSize:
+    case kFieldFontSize:
         return row.fontSize;
-    case kBold:
+    case kFieldBold:
         return row.bold;
-    case kItalic:
+    case kFieldItalic:
         return row.italic;
-    case kUnderline:
+    case kFieldUnderline:
         return static_cast<double>(row.underline);
-    case kColor:
+    case kFieldColor:
         return row.color;
-    case kImageFile:
+    case kFieldImageFile:
         return row.imageFile;
-    case kImageWidth:
+    case kFieldImageWidth:
         return row.imageWidth;
     default:
         return static_cast<double>(row.imageHeight);

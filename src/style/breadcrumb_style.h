@@ -34,6 +34,27 @@ inline constexpr int kFieldsPerRow = 9;
 inline constexpr int kSnapshotSlots = 101;
 inline constexpr int kComparedSlots = 77; // slots 0..76 mirror fields
 
+// The fields of a row in the order the style file stores them; row i's field f has snapshot
+// slot kFieldsPerRow * i + f.
+enum StyleRowField {
+    kFieldText,
+    kFieldFontSize,
+    kFieldBold,
+    kFieldItalic,
+    kFieldUnderline,
+    kFieldColor,
+    kFieldImageFile,
+    kFieldImageWidth,
+    kFieldImageHeight,
+};
+
+// The snapshot slots of the whole-list options, after the rows'.
+inline constexpr int kBackgroundColorSlot = 72;
+inline constexpr int kBorderWidthSlot = 73;
+inline constexpr int kTableAlignSlot = 74;
+inline constexpr int kHeightSlot = 75;
+inline constexpr int kCellVAlignSlot = 76;
+
 // A snapshot slot holds a text or a number; every slot starts as the empty text.
 using SnapshotValue = std::variant<std::string, double>;
 

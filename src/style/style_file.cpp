@@ -54,28 +54,15 @@ Result<double> finiteNumber(const std::string& line) {
     return value;
 }
 
-// The nine lines of a row, in file order.
-enum RowLine {
-    kText,
-    kFontSize,
-    kBold,
-    kItalic,
-    kUnderline,
-    kColor,
-    kImageFile,
-    kImageWidth,
-    kImageHeight
-};
-
 std::string* rowTextField(StyleRow& row, int field) {
     switch (field) {
-    case kText:
+    case kFieldText:
         return &row.text;
-    case kFontSize:
+    case kFieldFontSize:
         return &row.fontSize;
-    case kColor:
+    case kFieldColor:
         return &row.color;
-    case kImageFile:
+    case kFieldImageFile:
         return &row.imageFile;
     default:
         return nullptr;
@@ -95,13 +82,15 @@ Status readRowLine(LineReader& lines, StyleRow& row, int field, SnapshotValue& s
     auto value = finiteNumber(*line);
     if (!value)
         return std::move(value).takeError();
-    if (field == kUnderline || field == kImageHeight) {
+    if (field == kFieldUnderline || field == kFieldImageHeight) {
         auto rounded = toInt16(*value);
         if (!rounded)
             return std::move(rounded).takeError();
-        (field == kUnderline ? row.underline : row.imageHeight) = *rounded;
+        (field == kFieldUnderline ? row.underline : row.imageHeight) = *rounded;
     } else {
-        (field == kBold ? row.bold : field == kItalic ? row.italic : row.imageWidth) = *value;
+        (field == kFieldBold     ? row.bold
+         : field == kFieldItalic ? row.italic
+                                 : row.imageWidth) = *value;
     }
     slot = *value; // the value as read, before rounding
     return {};
@@ -144,15 +133,16 @@ Status readBody(LineReader& lines, BreadcrumbStyle& style) {
                 return status;
         }
     }
-    Status status = readTextLine(lines, style.backgroundColor, style.snapshot[72]);
+    Status status =
+        readTextLine(lines, style.backgroundColor, style.snapshot[kBackgroundColorSlot]);
     if (status)
-        status = readTextLine(lines, style.borderWidth, style.snapshot[73]);
+        status = readTextLine(lines, style.borderWidth, style.snapshot[kBorderWidthSlot]);
     if (status)
-        status = readAlignmentLine(lines, style, style.snapshot[74]);
+        status = readAlignmentLine(lines, style, style.snapshot[kTableAlignSlot]);
     if (status)
-        status = readTextLine(lines, style.height, style.snapshot[75]);
+        status = readTextLine(lines, style.height, style.snapshot[kHeightSlot]);
     if (status)
-        status = readAlignmentLine(lines, style, style.snapshot[76]);
+        status = readAlignmentLine(lines, style, style.snapshot[kCellVAlignSlot]);
     return status;
 }
 
@@ -175,12 +165,12 @@ std::vector<SavedLine> savedLines(const BreadcrumbStyle& style) {
     std::vector<SavedLine> lines;
     for (int slot = 0; slot < kComparedSlots; ++slot) {
         SnapshotValue value = style.fieldValue(slot);
-        if (slot == 74) // the selected button of the table group: 0, else 1, else 2
+        if (slot == kTableAlignSlot) // the selected button of the table group: 0, else 1, else 2
             value = style.tableAlign == 0 ? 0.0 : style.tableAlign == 1 ? 1.0 : 2.0;
-        else if (slot == 76) // the vertical group: 3, else 4, else 5
+        else if (slot == kCellVAlignSlot) // the vertical group: 3, else 4, else 5
             value = style.cellVAlign == 3 ? 3.0 : style.cellVAlign == 4 ? 4.0 : 5.0;
         SavedLine line;
-        line.isRowText = slot < kRowCount * kFieldsPerRow && slot % kFieldsPerRow == 0;
+        line.isRowText = slot < kRowCount * kFieldsPerRow && slot % kFieldsPerRow == kFieldText;
         if (const auto* text = std::get_if<std::string>(&value))
             line.text = *text;
         else
