@@ -232,21 +232,32 @@ Result<std::string> TextCodec::encode(std::string_view utf8, Unencodable policy)
         return text;
 
     std::lock_guard guard(m_handles->lock);
+    const std::string_view all(text);
     std::string bytes;
     bytes.reserve(text.size() + 16);
     std::size_t pos = 0;
-    while (pos != std::string_view::npos && pos < text.size()) {
-        pos = convertUntilRefused(m_handles->fromUtf8, text, pos, bytes);
-        if (pos == std::string_view::npos)
+    while (pos < all.size()) {
+        // U+FFFD stands for bytes that could not be read. Outside UTF-8 it is never written as
+        // the target's own character (GB18030 has one), so a reader sees it was a bad byte.
+        std::size_t stop = all.find(kReplacementCharacter, pos);
+        if (stop == std::string_view::npos)
+            stop = all.size();
+        std::size_t refused = stop;
+        if (stop > pos) {
+            refused = convertUntilRefused(m_handles->fromUtf8, all.substr(0, stop), pos, bytes);
+            if (refused == std::string_view::npos)
+                refused = stop;
+        }
+        if (refused >= all.size())
             break;
-        std::size_t length = validSequenceLength(text, pos);
+        std::size_t length = validSequenceLength(all, refused);
         if (length == 0)
             length = 1; // cannot happen after sanitising; guards the loop's progress
-        const std::string_view character = std::string_view(text).substr(pos, length);
+        const std::string_view character = all.substr(refused, length);
         if (policy == Unencodable::Fail)
             return fail("文字「" + std::string(character) + "」はこの文字コードで書けません。");
         bytes += "&#" + std::to_string(static_cast<unsigned long>(codePointOf(character))) + ";";
-        pos += length;
+        pos = refused + length;
     }
     return bytes;
 }

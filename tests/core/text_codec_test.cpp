@@ -76,6 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         EncodeCase{"cp932_invalid_input", "CP932", "x\xFFy", "x&#65533;y"},
         EncodeCase{"cp1252_katakana", "CP1252", "ソルビナ", "&#12477;&#12523;&#12499;&#12490;"},
         EncodeCase{"cp1252_mixed", "CP1252", "é€ソ", "\xE9\x80&#12477;"},
+        EncodeCase{"gb18030_replacement_character_as_reference", "GB18030", "a" + kFffd + "中",
+                   "a&#65533;\xD6\xD0"},
+        EncodeCase{"gb18030_invalid_input_as_reference", "GB18030", "\xFF", "&#65533;"},
         EncodeCase{"utf8_replacement_kept", "UTF-8", kFffd, kFffd},
         EncodeCase{"utf8_invalid_input", "UTF-8", "a\xC0z", "a" + kFffd + "z"}),
     [](const auto& info) { return std::string(info.param.label); });
