@@ -1,0 +1,55 @@
+// Maps errno values to the sentences the user reads, with the path appended.
+#include "platform/file_failure.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace solvina {
+namespace {
+
+// ENOENT means a missing file when its folder exists, and a missing path otherwise.
+bool parentFolderExists(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    std::string parent;
+    if (slash == std::string::npos)
+        parent = ".";
+    else if (slash == 0)
+        parent = "/";
+    else
+        parent = path.substr(0, slash);
+    struct stat info;
+    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string sentenceFor(int errorNumber, const std::string& path) {
+    switch (errorNumber) {
+    case ENOENT:
+        return parentFolderExists(path) ? kFileNotFoundText : kPathNotFoundText;
+    case ENOTDIR:
+        return kPathNotFoundText;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return kNotWritableText;
+    case ENOSPC:
+    case EDQUOT:
+        return kDiskFullText;
+    case EEXIST:
+        return kAlreadyExistsText;
+    default:
+        return std::string(kInputOutputText) + std::generic_category().message(errorNumber);
+    }
+}
+
+} // namespace
+
+std::string describeWithPath(const std::string& sentence, const std::string& path) {
+    return sentence + "（" + path + "）";
+}
+
+std::string fileFailureDescription(int errorNumber, const std::string& path) {
+    return describeWithPath(sentenceFor(errorNumber, path), path);
+}
+
+} // namespace solvina

@@ -1,0 +1,362 @@
+// Copying and deleting files and folders, with "folder/*.*" standing for a folder's files.
+#include "platform/native_file_operations.h"
+
+#include "platform/file_failure.h"
+#include "platform/native_file_streams.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace solvina {
+namespace {
+
+constexpr std::string_view kAllFilesPattern = "*.*";
+constexpr std::size_t kCopyChunkSize = 64 * 1024;
+
+struct FolderEntry {
+    std::string name;
+    std::string path;
+};
+
+// A source or target that is either one file or the files of a folder ("folder/*.*").
+struct FileSelection {
+    bool isPattern = false;
+    std::string path; // the file, or the folder of the pattern
+};
+
+FileSelection selectFiles(const std::string& text) {
+    FileSelection selection;
+    if (text == kAllFilesPattern) {
+        selection.isPattern = true;
+        selection.path = ".";
+    } else if (text.size() > kAllFilesPattern.size() &&
+               text.ends_with(std::string("/") + std::string(kAllFilesPattern))) {
+        selection.isPattern = true;
+        selection.path = text.substr(0, text.size() - kAllFilesPattern.size() - 1);
+        if (selection.path.empty())
+            selection.path = "/";
+    } else {
+        selection.path = text;
+    }
+    return selection;
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+bool statFollowing(const std::string& path, struct stat& info) {
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info;
+    return statFollowing(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool isFileFollowing(const std::string& path) {
+    struct stat info;
+    return statFollowing(path, info) && S_ISREG(info.st_mode);
+}
+
+// The entries of a folder except "." and "..", in the order the system gives them.
+Result<std::vector<FolderEntry>> readFolder(const std::string& folder) {
+    DIR* stream = ::opendir(folder.c_str());
+    if (stream == nullptr) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return fail(describeWithPath(kPathNotFoundText, folder));
+        return fileFailure(errno, folder);
+    }
+    std::vector<FolderEntry> entries;
+    errno = 0;
+    while (dirent* entry = ::readdir(stream)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            entries.push_back({name, joinPath(folder, name)});
+        errno = 0;
+    }
+    int error = errno;
+    ::closedir(stream);
+    if (error != 0)
+        return fileFailure(error, folder);
+    return entries;
+}
+
+// The regular files (after following links) directly in a folder; sub-folders are left out.
+Result<std::vector<FolderEntry>> filesOfFolder(const std::string& folder) {
+    auto entries = readFolder(folder);
+    if (!entries)
+        return std::move(entries).takeError();
+    std::vector<FolderEntry> files;
+    for (auto& entry : *entries)
+        if (isFileFollowing(entry.path))
+            files.push_back(std::move(entry));
+    if (files.empty())
+        return fail(describeWithPath(kFileNotFoundText, joinPath(folder, "*.*")));
+    return files;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Copies the bytes of one regular file; an existing destination is emptied and rewritten.
+Status copyOneFile(const std::string& source, const std::string& destination) {
+    struct stat sourceInfo;
+    struct stat destinationInfo;
+    if (!statFollowing(source, sourceInfo))
+        return fileFailure(errno, source);
+    // Copying a file onto itself would empty it before reading; the copy already stands.
+    if (statFollowing(destination, destinationInfo) && sameFile(sourceInfo, destinationInfo))
+        return {};
+
+    auto input = openNativeInput(source);
+    if (!input)
+        return std::move(input).takeError();
+    int descriptor = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return fileFailure(errno, destination);
+
+    std::vector<char> chunk(kCopyChunkSize);
+    for (;;) {
+        auto count = (*input)->read(chunk.data(), chunk.size());
+        if (!count) {
+            ::close(descriptor);
+            return std::move(count).takeError();
+        }
+        if (*count == 0)
+            break;
+        Status written =
+            writeAllBytes(descriptor, std::string_view(chunk.data(), *count), destination);
+        if (!written) {
+            ::close(descriptor);
+            return written;
+        }
+    }
+    return closeDescriptor(descriptor, destination);
+}
+
+Status copyFolderContents(const std::string& source, const std::string& destination) {
+    if (::mkdir(destination.c_str(), 0777) != 0 && !(errno == EEXIST && isFolder(destination)))
+        return fileFailure(errno, destination);
+    auto entries = readFolder(source);
+    if (!entries)
+        return std::move(entries).takeError();
+    for (const auto& entry : *entries) {
+        struct stat info;
+        if (!statFollowing(entry.path, info))
+            continue; // a dangling link holds nothing to copy
+        std::string target = joinPath(destination, entry.name);
+        Status copied;
+        if (S_ISDIR(info.st_mode))
+            copied = copyFolderContents(entry.path, target);
+        else if (S_ISREG(info.st_mode))
+            copied = copyOneFile(entry.path, target);
+        // FIFOs, sockets and devices are not files to copy.
+        if (!copied)
+            return copied;
+    }
+    return {};
+}
+
+Result<std::string> resolved(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr)
+        return fileFailure(errno, path);
+    std::string result = real;
+    ::free(real);
+    return result;
+}
+
+// Where a destination folder stands or would stand once made.
+Result<std::string> realDestination(const std::string& folder) {
+    if (isFolder(folder))
+        return resolved(folder);
+    std::string::size_type slash = folder.rfind('/');
+    std::string parentPath = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : folder.substr(0, slash);
+    auto parent = resolved(parentPath);
+    if (!parent)
+        return parent;
+    return joinPath(*parent, slash == std::string::npos ? folder : folder.substr(slash + 1));
+}
+
+bool isInside(const std::string& path, const std::string& folder) {
+    return path == folder ||
+           (path.starts_with(folder) && (folder == "/" || path[folder.size()] == '/'));
+}
+
+bool ownerMayWrite(const struct stat& info) {
+    return (info.st_mode & S_IWUSR) != 0;
+}
+
+// Read-only means the owner lacks write permission; checked on the bits themselves so the
+// answer does not depend on who runs the program.
+Status refuseReadOnly(const std::string& path) {
+    struct stat info;
+    if (!statFollowing(path, info))
+        return fileFailure(errno, path);
+    if (!ownerMayWrite(info))
+        return fail(describeWithPath(kNotWritableText, path));
+    return {};
+}
+
+Status unlinkFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return fileFailure(errno, path);
+    return {};
+}
+
+// Without force, a read-only file anywhere in the tree refuses the whole deletion up front.
+Status findReadOnlyInTree(const std::string& folder) {
+    auto entries = readFolder(folder);
+    if (!entries)
+        return std::move(entries).takeError();
+    for (const auto& entry : *entries) {
+        struct stat info;
+        if (::lstat(entry.path.c_str(), &info) != 0)
+            return fileFailure(errno, entry.path);
+        if (S_ISDIR(info.st_mode)) {
+            if (Status inner = findReadOnlyInTree(entry.path); !inner)
+                return inner;
+        } else if (S_ISREG(info.st_mode) && !ownerMayWrite(info)) {
+            return fail(describeWithPath(kNotWritableText, entry.path));
+        }
+    }
+    return {};
+}
+
+// Removes a folder tree without following links; folders are made writable and searchable
+// first so that their entries can go.
+Status removeTree(const std::string& folder) {
+    struct stat info;
+    if (::lstat(folder.c_str(), &info) != 0)
+        return fileFailure(errno, folder);
+    if ((info.st_mode & S_IRWXU) != S_IRWXU && ::chmod(folder.c_str(), info.st_mode | S_IRWXU) != 0)
+        return fileFailure(errno, folder);
+    auto entries = readFolder(folder);
+    if (!entries)
+        return std::move(entries).takeError();
+    for (const auto& entry : *entries) {
+        struct stat entryInfo;
+        if (::lstat(entry.path.c_str(), &entryInfo) != 0)
+            return fileFailure(errno, entry.path);
+        Status removed =
+            S_ISDIR(entryInfo.st_mode) ? removeTree(entry.path) : unlinkFile(entry.path);
+        if (!removed)
+            return removed;
+    }
+    if (::rmdir(folder.c_str()) != 0)
+        return fileFailure(errno, folder);
+    return {};
+}
+
+} // namespace
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    std::string base = folder;
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base + "/" + name;
+}
+
+Status nativeCopyFile(const std::string& source, const std::string& destination) {
+    FileSelection selection = selectFiles(source);
+    bool intoFolder = destination.ends_with('/') || isFolder(destination);
+    if (intoFolder && !isFolder(destination))
+        return fail(describeWithPath(kPathNotFoundText, destination));
+
+    if (!selection.isPattern) {
+        if (!isFileFollowing(selection.path)) {
+            struct stat info;
+            if (!statFollowing(selection.path, info))
+                return fileFailure(errno, selection.path);
+            return fail(describeWithPath(kFileNotFoundText, selection.path));
+        }
+        std::string name = selection.path.substr(selection.path.find_last_of('/') + 1);
+        return copyOneFile(selection.path, intoFolder ? joinPath(destination, name) : destination);
+    }
+
+    auto files = filesOfFolder(selection.path);
+    if (!files)
+        return std::move(files).takeError();
+    for (const auto& file : *files) {
+        // Several files cannot all stand at one file path: each takes the folder's place.
+        std::string target = intoFolder ? joinPath(destination, file.name) : destination;
+        if (Status copied = copyOneFile(file.path, target); !copied)
+            return copied;
+    }
+    return {};
+}
+
+Status nativeCopyFolder(const std::string& source, const std::string& destination) {
+    std::string from = withoutTrailingSlashes(source);
+    std::string to = withoutTrailingSlashes(destination);
+    if (!isFolder(from))
+        return fail(describeWithPath(kPathNotFoundText, from));
+    // A folder copied into itself would grow without end.
+    auto realSource = resolved(from);
+    if (!realSource)
+        return std::move(realSource).takeError();
+    if (auto realTarget = realDestination(to); realTarget && isInside(*realTarget, *realSource))
+        return fail(describeWithPath(kNotWritableText, to));
+    return copyFolderContents(from, to);
+}
+
+Status nativeDeleteFile(const std::string& path, bool force) {
+    FileSelection selection = selectFiles(path);
+    if (!selection.isPattern) {
+        struct stat info;
+        if (::lstat(selection.path.c_str(), &info) != 0)
+            return fileFailure(errno, selection.path);
+        if (isFolder(selection.path))
+            return fail(describeWithPath(kFileNotFoundText, selection.path));
+        if (!force && S_ISREG(info.st_mode))
+            if (Status writable = refuseReadOnly(selection.path); !writable)
+                return writable;
+        return unlinkFile(selection.path);
+    }
+
+    auto files = filesOfFolder(selection.path);
+    if (!files)
+        return std::move(files).takeError();
+    if (!force)
+        for (const auto& file : *files)
+            if (Status writable = refuseReadOnly(file.path); !writable)
+                return writable;
+    for (const auto& file : *files)
+        if (Status removed = unlinkFile(file.path); !removed)
+            return removed;
+    return {};
+}
+
+Status nativeDeleteFolder(const std::string& path, bool force) {
+    std::string folder = withoutTrailingSlashes(path);
+    struct stat info;
+    if (folder.empty() || ::lstat(folder.c_str(), &info) != 0)
+        return fail(describeWithPath(kPathNotFoundText, path));
+    // A link to a folder goes, never the folder it points to.
+    if (S_ISLNK(info.st_mode)) {
+        if (!isFolder(folder))
+            return fail(describeWithPath(kPathNotFoundText, path));
+        return unlinkFile(folder);
+    }
+    if (!S_ISDIR(info.st_mode))
+        return fail(describeWithPath(kPathNotFoundText, path));
+    if (auto real = resolved(folder); !real || *real == "/")
+        return fail(describeWithPath(kNotWritableText, path));
+    if (!force)
+        if (Status writable = findReadOnlyInTree(folder); !writable)
+            return writable;
+    return removeTree(folder);
+}
+
+} // namespace solvina

@@ -1,0 +1,25 @@
+// Page streams on POSIX file descriptors: reading that never blocks on odd files, and
+// buffered writing whose failures always reach the caller.
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <memory>
+#include <string>
+
+namespace solvina {
+
+// Opens a regular file (after following links); FIFOs, devices and folders are refused
+// without blocking.
+Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path);
+
+// Creates the file or empties an existing one (new files get 0666 less the umask).
+Result<std::unique_ptr<OutputFile>> createNativeOutput(const std::string& path);
+
+// Writes every byte to an open descriptor, retrying short writes and interruptions.
+Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path);
+
+// Closes a descriptor and reports a failure of the close itself (a late write error).
+Status closeDescriptor(int descriptor, const std::string& path);
+
+} // namespace solvina

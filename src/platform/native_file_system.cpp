@@ -1,0 +1,164 @@
+// The file-system object on POSIX calls: the program's one native FileSystem.
+#include "platform/file_system.h"
+
+#include "platform/file_failure.h"
+#include "platform/native_file_operations.h"
+#include "platform/native_file_streams.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace solvina {
+namespace {
+
+class NativeFileSystem final : public FileSystem {
+public:
+    Status copyFile(const std::string& source, const std::string& destination) override {
+        return nativeCopyFile(source, destination);
+    }
+    Status copyFolder(const std::string& source, const std::string& destination) override {
+        return nativeCopyFolder(source, destination);
+    }
+    Status deleteFile(const std::string& path, bool force) override {
+        return nativeDeleteFile(path, force);
+    }
+    Status deleteFolder(const std::string& path, bool force) override {
+        return nativeDeleteFolder(path, force);
+    }
+
+    bool isRegularFile(const std::string& path) override {
+        struct stat info;
+        return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    }
+    bool isDirectory(const std::string& path) override {
+        struct stat info;
+        return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    bool exists(const std::string& path) override {
+        struct stat info;
+        return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+    }
+    Status makeFolder(const std::string& path) override {
+        if (::mkdir(path.c_str(), 0777) != 0)
+            return fileFailure(errno, path);
+        return {};
+    }
+
+    Result<std::vector<std::string>> listSubfolders(const std::string& folder) override {
+        DIR* stream = ::opendir(folder.c_str());
+        if (stream == nullptr) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return fail(describeWithPath(kPathNotFoundText, folder));
+            return fileFailure(errno, folder);
+        }
+        std::vector<std::string> subfolders;
+        errno = 0;
+        while (dirent* entry = ::readdir(stream)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                std::string path = joinPath(folder, name);
+                if (isDirectory(path))
+                    subfolders.push_back(std::move(path));
+            }
+            errno = 0;
+        }
+        int error = errno;
+        ::closedir(stream);
+        if (error != 0)
+            return fileFailure(error, folder);
+        return subfolders;
+    }
+
+    Status setNormalAttributes(const std::string& path) override {
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0)
+            return fileFailure(errno, path);
+        if ((info.st_mode & S_IWUSR) == 0 &&
+            ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) != 0)
+            return fileFailure(errno, path);
+        return {};
+    }
+
+    Result<std::string> readWholeFile(const std::string& path) override {
+        auto input = openNativeInput(path);
+        if (!input)
+            return std::move(input).takeError();
+        std::string content;
+        char chunk[64 * 1024];
+        for (;;) {
+            auto count = (*input)->read(chunk, sizeof chunk);
+            if (!count)
+                return std::move(count).takeError();
+            if (*count == 0)
+                return content;
+            content.append(chunk, *count);
+        }
+    }
+
+    Status writeWholeFile(const std::string& path, std::string_view bytes) override {
+        int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (descriptor < 0)
+            return fileFailure(errno, path);
+        Status written = writeAllBytes(descriptor, bytes, path);
+        Status closed = closeDescriptor(descriptor, path);
+        if (!written)
+            return written;
+        return closed;
+    }
+
+    Result<std::unique_ptr<InputFile>> openForReading(const std::string& path) override {
+        return openNativeInput(path);
+    }
+    Result<std::unique_ptr<OutputFile>> createFile(const std::string& path) override {
+        return createNativeOutput(path);
+    }
+
+    Status replaceFile(const std::string& replacement, const std::string& target) override {
+        struct stat targetInfo;
+        if (::stat(target.c_str(), &targetInfo) == 0) {
+            if (::chmod(replacement.c_str(), targetInfo.st_mode & 07777) != 0)
+                return fileFailure(errno, replacement);
+        } else if (errno != ENOENT) {
+            return fileFailure(errno, target);
+        }
+        if (::rename(replacement.c_str(), target.c_str()) != 0)
+            return fileFailure(errno, target);
+        return {};
+    }
+
+    Status removeFile(const std::string& path) override {
+        if (::unlink(path.c_str()) != 0)
+            return fileFailure(errno, path);
+        return {};
+    }
+
+    Result<std::string> realPath(const std::string& path) override {
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (real == nullptr)
+            return fileFailure(errno, path);
+        std::string result = real;
+        std::free(real);
+        return result;
+    }
+
+    Result<FileIdentity> identity(const std::string& path) override {
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0)
+            return fileFailure(errno, path);
+        return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino)};
+    }
+};
+
+} // namespace
+
+FileSystem& nativeFileSystem() {
+    static NativeFileSystem fileSystem;
+    return fileSystem;
+}
+
+} // namespace solvina

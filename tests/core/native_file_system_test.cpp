@@ -1,0 +1,384 @@
+// The native file system on real files in a fresh temporary folder per test.
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace solvina {
+namespace {
+
+class NativeFileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "solvina-fs-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+    }
+    void TearDown() override {
+        // Read-only folders left by a test must not stop the clean-up.
+        std::error_code error;
+        for (auto& entry : std::filesystem::recursive_directory_iterator(m_root, error))
+            if (entry.is_directory(error) && !entry.is_symlink(error))
+                ::chmod(entry.path().c_str(), 0700);
+        std::filesystem::remove_all(m_root, error);
+    }
+
+    std::string path(const std::string& relative) const { return m_root + "/" + relative; }
+
+    void write(const std::string& relative, const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
+        std::ofstream(path(relative), std::ios::binary) << bytes;
+    }
+    std::string read(const std::string& relative) const {
+        std::ifstream stream(path(relative), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << stream.rdbuf();
+        return bytes.str();
+    }
+    bool present(const std::string& relative) const {
+        struct stat info;
+        return ::lstat(path(relative).c_str(), &info) == 0;
+    }
+    mode_t modeOf(const std::string& relative) const {
+        struct stat info;
+        EXPECT_EQ(::stat(path(relative).c_str(), &info), 0) << relative;
+        return info.st_mode & 07777;
+    }
+
+    FileSystem& fs = nativeFileSystem();
+    std::string m_root;
+};
+
+TEST_F(NativeFileSystemTest, CopyFileKeepsNameInFolderOrTakesTheGivenPath) {
+    struct Case {
+        const char* destination;
+        const char* expectedFile;
+    };
+    const Case cases[] = {
+        {"out/", "out/a.gif"},
+        {"out", "out/a.gif"}, // an existing folder without the slash
+        {"out/renamed.gif", "out/renamed.gif"},
+        {"out/old.gif", "out/old.gif"}, // replaced
+    };
+    for (const auto& c : cases) {
+        write("src/a.gif", std::string("GIF\0\r\n", 6));
+        write("out/old.gif", "previous content that is longer");
+        ASSERT_TRUE(fs.copyFile(path("src/a.gif"), path(c.destination))) << c.destination;
+        EXPECT_EQ(read(c.expectedFile), std::string("GIF\0\r\n", 6)) << c.destination;
+        std::filesystem::remove_all(path("out"));
+    }
+}
+
+TEST_F(NativeFileSystemTest, CopyFilePatternCopiesFilesOnlyAndReplaces) {
+    write("src/a.gif", "a");
+    write("src/b", "b");
+    write("src/sub/c.gif", "c");
+    write("dst/a.gif", "old");
+    write("dst/keep.txt", "keep");
+    ASSERT_TRUE(fs.copyFile(path("src/*.*"), path("dst/")));
+    EXPECT_EQ(read("dst/a.gif"), "a");
+    EXPECT_EQ(read("dst/b"), "b");
+    EXPECT_EQ(read("dst/keep.txt"), "keep");
+    EXPECT_FALSE(present("dst/sub"));
+}
+
+TEST_F(NativeFileSystemTest, CopyFileFailuresNameTheCause) {
+    write("src/a.gif", "a");
+    std::filesystem::create_directories(path("empty/sub"));
+    struct Case {
+        std::string source;
+        std::string destination;
+        std::string description;
+    };
+    const Case cases[] = {
+        {path("src/none.gif"), path("src/x.gif"),
+         "ファイルが見つかりません。（" + path("src/none.gif") + "）"},
+        {path("nowhere/a.gif"), path("src/x.gif"),
+         "パスが見つかりません。（" + path("nowhere/a.gif") + "）"},
+        {path("nowhere/*.*"), path("src/"), "パスが見つかりません。（" + path("nowhere") + "）"},
+        {path("empty/*.*"), path("src/"),
+         "ファイルが見つかりません。（" + path("empty/*.*") + "）"},
+        {path("src/a.gif"), path("missing/"), "パスが見つかりません。（" + path("missing/") + "）"},
+        {path("src"), path("x"), "ファイルが見つかりません。（" + path("src") + "）"},
+    };
+    for (const auto& c : cases) {
+        Status status = fs.copyFile(c.source, c.destination);
+        ASSERT_FALSE(status) << c.source;
+        EXPECT_EQ(status.error(), c.description);
+    }
+}
+
+TEST_F(NativeFileSystemTest, CopyFileOntoItselfKeepsTheBytes) {
+    write("a.gif", "picture");
+    EXPECT_TRUE(fs.copyFile(path("a.gif"), path("a.gif")));
+    EXPECT_TRUE(fs.copyFile(path("*.*"), path("")));
+    EXPECT_EQ(read("a.gif"), "picture");
+}
+
+TEST_F(NativeFileSystemTest, CopyFileGivesCopiesNormalPermissions) {
+    write("a.gif", "a");
+    ::chmod(path("a.gif").c_str(), 0500);
+    ASSERT_TRUE(fs.copyFile(path("a.gif"), path("b.gif")));
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(modeOf("b.gif"), 0666 & ~mask);
+}
+
+TEST_F(NativeFileSystemTest, CopyFolderMergesRecursively) {
+    write("style/a.gif", "new a");
+    write("style/deep/b.gif", "b");
+    write("site/quibrel/a.gif", "old a");
+    write("site/quibrel/other.gif", "other");
+    ASSERT_TRUE(fs.copyFolder(path("style"), path("site/quibrel")));
+    EXPECT_EQ(read("site/quibrel/a.gif"), "new a");
+    EXPECT_EQ(read("site/quibrel/deep/b.gif"), "b");
+    EXPECT_EQ(read("site/quibrel/other.gif"), "other");
+
+    ASSERT_TRUE(fs.copyFolder(path("style"), path("fresh")));
+    EXPECT_EQ(read("fresh/deep/b.gif"), "b");
+}
+
+TEST_F(NativeFileSystemTest, CopyFolderRefusesMissingSourceAndItsOwnInside) {
+    Status missing = fs.copyFolder(path("none"), path("x"));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error(), "パスが見つかりません。（" + path("none") + "）");
+
+    write("style/a.gif", "a");
+    EXPECT_FALSE(fs.copyFolder(path("style"), path("style/inner")));
+    EXPECT_FALSE(present("style/inner"));
+}
+
+TEST_F(NativeFileSystemTest, DeleteFileSingleAndPattern) {
+    write("dir/a.htm", "a");
+    write("dir/b", "b");
+    write("dir/sub/c.htm", "c");
+    ASSERT_TRUE(fs.deleteFile(path("dir/a.htm"), false));
+    EXPECT_FALSE(present("dir/a.htm"));
+    ASSERT_TRUE(fs.deleteFile(path("dir/*.*"), false));
+    EXPECT_FALSE(present("dir/b"));
+    EXPECT_EQ(read("dir/sub/c.htm"), "c");
+
+    Status nothing = fs.deleteFile(path("dir/*.*"), false);
+    ASSERT_FALSE(nothing);
+    EXPECT_EQ(nothing.error(), "ファイルが見つかりません。（" + path("dir/*.*") + "）");
+    Status folder = fs.deleteFile(path("dir/sub"), true);
+    ASSERT_FALSE(folder);
+    EXPECT_TRUE(present("dir/sub/c.htm"));
+}
+
+TEST_F(NativeFileSystemTest, DeleteFileRefusesReadOnlyUnlessForced) {
+    struct Case {
+        const char* target;
+        bool force;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"ro.htm", false, false},
+        {"ro.htm", true, true},
+        {"*.*", false, false}, // nothing goes when one file refuses
+        {"*.*", true, true},
+    };
+    for (const auto& c : cases) {
+        write("d/ro.htm", "r");
+        write("d/rw.htm", "w");
+        ::chmod(path("d/ro.htm").c_str(), 0444);
+        Status status = fs.deleteFile(path(std::string("d/") + c.target), c.force);
+        EXPECT_EQ(status.ok(), c.deleted) << c.target << " force " << c.force;
+        EXPECT_EQ(!present("d/ro.htm"), c.deleted) << c.target << " force " << c.force;
+        if (!c.deleted) {
+            EXPECT_EQ(status.error(), "書き込みできません。（" + path("d/ro.htm") + "）");
+            EXPECT_TRUE(present("d/rw.htm"));
+        }
+        std::filesystem::remove_all(path("d"));
+    }
+}
+
+TEST_F(NativeFileSystemTest, DeleteFolderRemovesEverythingReadOnlyIncluded) {
+    write("tmp/a.gif", "a");
+    write("tmp/sub/b.gif", "b");
+    ::chmod(path("tmp/a.gif").c_str(), 0444);
+    ::chmod(path("tmp/sub/b.gif").c_str(), 0444);
+    ::chmod(path("tmp/sub").c_str(), 0555);
+    ASSERT_TRUE(fs.deleteFolder(path("tmp"), true));
+    EXPECT_FALSE(present("tmp"));
+
+    Status missing = fs.deleteFolder(path("tmp"), true);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error(), "パスが見つかりません。（" + path("tmp") + "）");
+}
+
+TEST_F(NativeFileSystemTest, DeleteFolderRemovesALinkNotWhatItPointsTo) {
+    write("real/a.gif", "a");
+    ASSERT_EQ(::symlink(path("real").c_str(), path("link").c_str()), 0);
+    write("holder/x", "x");
+    ASSERT_EQ(::symlink(path("real").c_str(), path("holder/inner").c_str()), 0);
+    ASSERT_TRUE(fs.deleteFolder(path("link"), true));
+    ASSERT_TRUE(fs.deleteFolder(path("holder"), true));
+    EXPECT_FALSE(present("link"));
+    EXPECT_FALSE(present("holder"));
+    EXPECT_EQ(read("real/a.gif"), "a");
+}
+
+TEST_F(NativeFileSystemTest, FileTestsFollowLinksAndRefuseOddFiles) {
+    write("page.htm", "p");
+    std::filesystem::create_directories(path("x.htm"));
+    ASSERT_EQ(::mkfifo(path("fifo.htm").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(path("page.htm").c_str(), path("link.htm").c_str()), 0);
+    ASSERT_EQ(::symlink(path("gone.htm").c_str(), path("dangling.htm").c_str()), 0);
+    struct Case {
+        const char* name;
+        bool regular;
+        bool directory;
+        bool exists;
+    };
+    const Case cases[] = {
+        {"page.htm", true, false, true},      {"x.htm", false, true, true},
+        {"fifo.htm", false, false, true},     {"link.htm", true, false, true},
+        {"dangling.htm", false, false, true}, {"none.htm", false, false, false},
+        {"page.htm/x", false, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fs.isRegularFile(path(c.name)), c.regular) << c.name;
+        EXPECT_EQ(fs.isDirectory(path(c.name)), c.directory) << c.name;
+        EXPECT_EQ(fs.exists(path(c.name)), c.exists) << c.name;
+    }
+    EXPECT_FALSE(fs.isRegularFile(""));
+}
+
+TEST_F(NativeFileSystemTest, OpenForReadingRefusesFifoAndFolderWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(path("fifo.htm").c_str(), 0600), 0);
+    std::filesystem::create_directories(path("x.htm"));
+    for (const char* name : {"fifo.htm", "x.htm"}) {
+        auto input = fs.openForReading(path(name));
+        ASSERT_FALSE(input) << name;
+        EXPECT_EQ(input.error(), "ファイルが見つかりません。（" + path(name) + "）");
+    }
+    // Nor may the writing side hang on a FIFO without reader.
+    EXPECT_FALSE(fs.createFile(path("fifo.htm")));
+}
+
+TEST_F(NativeFileSystemTest, StreamsCarryEveryByte) {
+    std::string big(200 * 1024, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    auto output = fs.createFile(path("page.htm.tmp"));
+    ASSERT_TRUE(output);
+    ASSERT_TRUE((*output)->write("head\r\n"));
+    ASSERT_TRUE((*output)->write(big));
+    ASSERT_TRUE((*output)->write("tail"));
+    ASSERT_TRUE((*output)->close());
+    EXPECT_FALSE((*output)->write("late"));
+
+    auto input = fs.openForReading(path("page.htm.tmp"));
+    ASSERT_TRUE(input);
+    std::string bytes;
+    char buffer[1000];
+    for (;;) {
+        auto count = (*input)->read(buffer, sizeof buffer);
+        ASSERT_TRUE(count);
+        if (*count == 0)
+            break;
+        bytes.append(buffer, *count);
+    }
+    EXPECT_EQ(bytes, "head\r\n" + big + "tail");
+}
+
+TEST_F(NativeFileSystemTest, CreateFileEmptiesAnExistingFile) {
+    write("a.htm", "long old content");
+    auto output = fs.createFile(path("a.htm"));
+    ASSERT_TRUE(output);
+    ASSERT_TRUE((*output)->write("new"));
+    ASSERT_TRUE((*output)->close());
+    EXPECT_EQ(read("a.htm"), "new");
+}
+
+TEST_F(NativeFileSystemTest, FullDiskSurfacesAsFailure) {
+    if (::access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    // /dev/full is no regular file, so it is reached through a whole-file write.
+    Status status = fs.writeWholeFile("/dev/full", "bytes");
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.error(), "ディスクの空き容量が不足しています。（/dev/full）");
+}
+
+TEST_F(NativeFileSystemTest, ReplaceFileKeepsTheTargetsModeAndLeavesNoReplacement) {
+    write("page.htm", "old");
+    write("page.htm.tmp", "new");
+    ::chmod(path("page.htm").c_str(), 0640);
+    ASSERT_TRUE(fs.replaceFile(path("page.htm.tmp"), path("page.htm")));
+    EXPECT_EQ(read("page.htm"), "new");
+    EXPECT_EQ(modeOf("page.htm"), 0640u);
+    EXPECT_FALSE(present("page.htm.tmp"));
+
+    write("fresh.tmp", "f");
+    ::chmod(path("fresh.tmp").c_str(), 0604);
+    ASSERT_TRUE(fs.replaceFile(path("fresh.tmp"), path("fresh.htm")));
+    EXPECT_EQ(modeOf("fresh.htm"), 0604u);
+
+    EXPECT_FALSE(fs.replaceFile(path("none.tmp"), path("page.htm")));
+    EXPECT_EQ(read("page.htm"), "new");
+}
+
+TEST_F(NativeFileSystemTest, IdentityAndRealPathSeeThroughLinks) {
+    write("site/a.htm", "a");
+    ASSERT_EQ(::symlink(path("site/a.htm").c_str(), path("link.htm").c_str()), 0);
+    auto direct = fs.identity(path("site/a.htm"));
+    auto linked = fs.identity(path("link.htm"));
+    auto dotted = fs.identity(path("site/../site/./a.htm"));
+    ASSERT_TRUE(direct && linked && dotted);
+    EXPECT_EQ(*direct, *linked);
+    EXPECT_EQ(*direct, *dotted);
+    write("site/b.htm", "b");
+    EXPECT_FALSE(*direct == *fs.identity(path("site/b.htm")));
+
+    auto real = fs.realPath(path("link.htm"));
+    ASSERT_TRUE(real);
+    EXPECT_EQ(*real, *fs.realPath(path("site/a.htm")));
+    EXPECT_FALSE(fs.realPath(path("none.htm")));
+    EXPECT_FALSE(fs.identity(path("none.htm")));
+}
+
+TEST_F(NativeFileSystemTest, ListSubfoldersGivesFullPathsOfFoldersOnly) {
+    write("top/a/x", "");
+    write("top/b/y", "");
+    write("top/file.htm", "");
+    ASSERT_EQ(::symlink(path("top/a").c_str(), path("top/linked").c_str()), 0);
+    for (const std::string& folder : {path("top"), path("top/")}) {
+        auto list = fs.listSubfolders(folder);
+        ASSERT_TRUE(list);
+        std::vector<std::string> sorted = *list;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted,
+                  (std::vector<std::string>{path("top/a"), path("top/b"), path("top/linked")}));
+    }
+    EXPECT_FALSE(fs.listSubfolders(path("none")));
+}
+
+TEST_F(NativeFileSystemTest, SmallFilesAndFolders) {
+    ASSERT_TRUE(fs.writeWholeFile(path("s.sty"), "<quibrel v1.0>\r\n"));
+    ASSERT_TRUE(fs.writeWholeFile(path("s.sty"), "x"));
+    EXPECT_EQ(*fs.readWholeFile(path("s.sty")), "x");
+    EXPECT_FALSE(fs.readWholeFile(path("none.sty")));
+    EXPECT_FALSE(fs.writeWholeFile(path("none/s.sty"), "x"));
+
+    ASSERT_TRUE(fs.makeFolder(path("lib")));
+    Status again = fs.makeFolder(path("lib"));
+    ASSERT_FALSE(again);
+    EXPECT_EQ(again.error(), "ファイルは既に存在します。（" + path("lib") + "）");
+
+    ::chmod(path("s.sty").c_str(), 0444);
+    ASSERT_TRUE(fs.setNormalAttributes(path("s.sty")));
+    EXPECT_EQ(modeOf("s.sty"), 0644u);
+    ASSERT_TRUE(fs.removeFile(path("s.sty")));
+    EXPECT_FALSE(fs.removeFile(path("s.sty")));
+}
+
+} // namespace
+} // namespace solvina
