@@ -1,0 +1,55 @@
+// The style preview page: the sample breadcrumb between a fixed head and tail.
+#include "render/preview_page.h"
+
+#include "platform/app_paths.h"
+#include "platform/text_codec.h"
+#include "render/fragments.h"
+
+namespace solvina {
+
+namespace {
+
+constexpr const char* kPreviewHead = "<HTML><HEAD><TITLE>ソルビナプレビュー</TITLE></HEAD>"
+                                     "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\">";
+constexpr const char* kPreviewTail = "</BODY></HTML>";
+constexpr int kFooterRow = 6;
+
+} // namespace
+
+std::vector<std::string> previewPageLines(const BreadcrumbStyle& style,
+                                          const std::string& styleFolder) {
+    const std::string noPrefix;
+    const std::string noLink;
+    std::vector<std::string> lines;
+    lines.reserve(kPreviewLineCount);
+    lines.emplace_back(kPreviewHead);
+    lines.push_back(QUIBREL_DATA1(style, styleFolder, false, noPrefix));
+    for (int row = 0; row <= kFooterRow; ++row) {
+        lines.push_back(QUIBREL_DATA2(style, styleFolder, row, false, noPrefix, noLink));
+        if (row < kFooterRow) {
+            const std::string title = "M第" + std::to_string(row + 1) + "階層";
+            lines.push_back(QUIBREL_DATA3(style, title, noLink));
+        }
+    }
+    lines.push_back(std::string(kClosingText) + kPreviewTail);
+    return lines;
+}
+
+Status writePreviewPage(FileSystem& fs, const std::string& path, const BreadcrumbStyle& style,
+                        const std::string& styleFolder) {
+    std::string text;
+    for (const std::string& line : previewPageLines(style, styleFolder)) {
+        text += line;
+        text += "\r\n";
+    }
+    Result<std::string> bytes = cp932().encode(text, Unencodable::NumericCharReference);
+    if (!bytes)
+        return std::move(bytes).takeError();
+    return fs.writeWholeFile(path, *bytes);
+}
+
+std::string defaultPreviewPath() {
+    return applicationDirectory() + kPreviewFileName;
+}
+
+} // namespace solvina
