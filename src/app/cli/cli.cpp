@@ -1,27 +1,61 @@
-// Dispatch of the command-line commands.
+// Dispatch of the command-line commands by name, and the usage text built from them.
 #include "cli/cli.h"
 
+#include "cli/cli_commands.h"
+#include "platform/messages.h"
+
 #include <string>
+#include <vector>
 
 namespace solvina {
 
 namespace {
 
-constexpr const char* kUsage =
-    "使い方: solvina-cli list [--library DIR]\n"
-    "        solvina-cli preview [--library DIR] --style NAME [--out FILE]\n";
+struct Command {
+    const char* name;
+    const char* synopsis; // the command's line in the usage text
+    int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+};
+
+// apply [OPTIONS] TOP_PAGE and erase [OPTIONS] TOP_PAGE take their place here.
+constexpr Command kCommands[] = {
+    {"list", "list [--library DIR]", runListCommand},
+    {"preview", "preview [--library DIR] --style NAME [--out FILE]", runPreviewCommand},
+};
+
+void writeUsage(std::ostream& stream) {
+    stream << "使い方:\n";
+    for (const Command& command : kCommands)
+        stream << "  solvina-cli " << command.synopsis << '\n';
+    stream << "--library の既定はプログラムのフォルダーの styledata/ です。\n";
+}
 
 } // namespace
 
+int usageError(std::ostream& err, const std::string& message) {
+    err << message << '\n';
+    writeUsage(err);
+    return kExitUsage;
+}
+
+void writeFailure(std::ostream& err, const std::string& description) {
+    err << kFailureText << '\n' << description << '\n';
+}
+
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
-    (void)out;
-    (void)argv;
-    if (argc < 2) {
-        err << kUsage;
-        return 2;
+    if (argc < 2)
+        return usageError(err, "コマンドを指定してください。");
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        writeUsage(out);
+        return kExitDone;
     }
-    err << kUsage;
-    return 2;
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    for (const Command& command : kCommands) {
+        if (name == command.name)
+            return command.run(arguments, out, err);
+    }
+    return usageError(err, "不明なコマンドです: " + name);
 }
 
 } // namespace solvina

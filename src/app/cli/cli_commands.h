@@ -1,0 +1,26 @@
+// The commands of solvina-cli, one function each. Each takes the arguments after its name and
+// returns the exit code: 0 done, 1 failed while working, 2 usage error or unreadable input.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace solvina {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// list [--library DIR]: the style names, one per line, sorted.
+int runListCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// preview [--library DIR] --style NAME [--out FILE]: writes the style's preview page.
+int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                      std::ostream& err);
+
+// Writes a usage error and the usage text; returns kExitUsage.
+int usageError(std::ostream& err, const std::string& message);
+// Writes "エラーが発生しました。" and the description on the next line.
+void writeFailure(std::ostream& err, const std::string& description);
+
+} // namespace solvina

@@ -1,0 +1,251 @@
+// solvina-cli: option parsing, list and preview in-process with captured streams, and one run
+// of the real executable.
+#include "cli/cli.h"
+#include "cli/cli_options.h"
+
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace solvina {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CliOptions, ParsesOptionsFlagsAndPositionalsInAnyOrder) {
+    const OptionSpec spec{{"--library", "--style"}, {"--erase"}};
+    auto parsed =
+        parseOptions({"top.html", "--style", "Std", "--erase", "--library", "/l", "x"}, spec);
+    ASSERT_TRUE(parsed.ok()) << parsed.error();
+    EXPECT_EQ(parsed->value("--style"), "Std");
+    EXPECT_EQ(parsed->value("--library"), "/l");
+    EXPECT_EQ(parsed->value("--out"), std::nullopt);
+    EXPECT_TRUE(parsed->has("--erase"));
+    EXPECT_EQ(parsed->positional, (std::vector<std::string>{"top.html", "x"}));
+
+    auto afterEnd = parseOptions({"--", "--style", "-"}, spec);
+    ASSERT_TRUE(afterEnd.ok());
+    EXPECT_EQ(afterEnd->positional, (std::vector<std::string>{"--style", "-"}));
+    // A value may itself look like an option.
+    auto dashedValue = parseOptions({"--style", "--erase"}, spec);
+    ASSERT_TRUE(dashedValue.ok());
+    EXPECT_EQ(dashedValue->value("--style"), "--erase");
+}
+
+TEST(CliOptions, UsageErrors) {
+    const OptionSpec spec{{"--style"}, {"--erase"}};
+    const struct {
+        std::vector<std::string> arguments;
+        const char* error;
+    } cases[] = {
+        {{"--bogus"}, "不明なオプションです: --bogus"},
+        {{"-x"}, "不明なオプションです: -x"},
+        {{"--style"}, "オプション --style に値がありません。"},
+        {{"--style", "a", "--style", "b"}, "オプション --style が二度指定されています。"},
+        {{"--erase", "--erase"}, "オプション --erase が二度指定されています。"},
+    };
+    for (const auto& c : cases) {
+        auto parsed = parseOptions(c.arguments, spec);
+        ASSERT_FALSE(parsed.ok()) << c.error;
+        EXPECT_EQ(parsed.error(), c.error);
+    }
+}
+
+// The worked-example style in the save's form: centre, border 0, background CCFFFF,
+// height 24, middle; a bold header, arrow images for levels 1..5, titles underlined at -1.
+std::vector<std::string> workedExampleStyleLines() {
+    std::vector<std::string> lines = {"<quibrel v1.0>"};
+    auto row = [&](std::string text, std::string size, std::string bold, std::string underline,
+                   std::string color, std::string image, std::string extent) {
+        for (auto& value :
+             {text, size, bold, std::string(" 0 "), underline, color, image, extent, extent})
+            lines.push_back(value);
+    };
+    row("現在地：", "標準", " 1 ", " 0 ", "000000", "", " 0 ");
+    for (int i = 1; i <= 5; ++i)
+        row(">", "標準", " 0 ", " 0 ", "000000", "arrow.gif", " 12 ");
+    row("", "標準", " 0 ", " 0 ", "000000", "", " 0 ");
+    row("", "-1", " 0 ", " 1 ", "FF0000", "", " 0 ");
+    for (const char* value : {"CCFFFF", "0", " 1 ", "24", " 4 "})
+        lines.push_back(value);
+    return lines;
+}
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The 16 lines the worked example gives, images taken from folder.
+std::string expectedPreview(const std::string& folder) {
+    const std::string image = R"(<TD NOWRAP VALIGN="MIDDLE"><IMG SRC=")" + folder +
+                              R"(arrow.gif" WIDTH="12" HEIGHT="12"></TD>)";
+    std::string page =
+        R"(<HTML><HEAD><TITLE>ソルビナプレビュー</TITLE></HEAD><BODY BGCOLOR="#FFFFFF" TEXT="#000000">)"
+        "\r\n"
+        R"(<DIV ALIGN="CENTER"><TABLE BORDER="0"><TR><TD><TABLE BGCOLOR="#FFFFCC" BACKGROUND="" HEIGHT="24" CELLSPACING="0" CELLPADDING="0"><TR>)"
+        "\r\n"
+        R"(<TD NOWRAP VALIGN="MIDDLE"><B><FONT COLOR="#000000">現在地：</FONT></B></TD>)"
+        "\r\n";
+    for (int level = 1; level <= 6; ++level) {
+        page += R"(<TD NOWRAP VALIGN="MIDDLE"><U><FONT COLOR="#0000FF" SIZE="-1">第)" +
+                std::to_string(level) + "階層</FONT></U></TD>\r\n";
+        if (level < 6)
+            page += image + "\r\n";
+    }
+    page += R"(<TD NOWRAP VALIGN="MIDDLE"><FONT COLOR="#000000"></FONT></TD>)"
+            "\r\n"
+            "</TR></TABLE></TD></TR></TABLE></DIV></BODY></HTML>\r\n";
+    return page;
+}
+
+// A library in a fresh temporary folder holding the style "Std" (the worked example), an
+// empty folder "Ａ空" and a style "Bad" with a wrong header.
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_root = fs::temp_directory_path() /
+                 ("solvina_cli_" + std::to_string(::getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_root);
+        m_library = m_root / "styledata";
+        fs::create_directories(m_library / "Std");
+        fs::create_directories(m_library / "Ａ空");
+        fs::create_directories(m_library / "Bad");
+        std::string text;
+        for (const auto& line : workedExampleStyleLines())
+            text += line + "\r\n";
+        auto bytes = cp932().encode(text, Unencodable::Fail);
+        ASSERT_TRUE(bytes.ok());
+        writeBytes(m_library / "Std" / "Std.sty", *bytes);
+        writeBytes(m_library / "Bad" / "Bad.sty", "<QUIBREL v1.0>\r\n");
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    int run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "solvina-cli");
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        m_out.str("");
+        m_err.str("");
+        return runCli(static_cast<int>(argv.size()), argv.data(), m_out, m_err);
+    }
+    std::string library() const { return m_library.string(); }
+
+    fs::path m_root;
+    fs::path m_library;
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+};
+
+TEST_F(Cli, ListsTheStyleFoldersSorted) {
+    fs::create_directories(m_library / "Alpha");
+    writeBytes(m_library / "notes.txt", "not a style");
+    EXPECT_EQ(run({"list", "--library", library()}), 0);
+    EXPECT_EQ(m_out.str(), "Alpha\nBad\nStd\nＡ空\n");
+    EXPECT_EQ(m_err.str(), "");
+    // A trailing "/" changes nothing.
+    EXPECT_EQ(run({"list", "--library", library() + "/"}), 0);
+    EXPECT_EQ(m_out.str(), "Alpha\nBad\nStd\nＡ空\n");
+}
+
+TEST_F(Cli, ListOfAMissingLibraryFails) {
+    EXPECT_EQ(run({"list", "--library", (m_root / "nowhere").string()}), 1);
+    EXPECT_EQ(m_out.str(), "");
+    EXPECT_EQ(m_err.str().rfind("エラーが発生しました。\n", 0), 0u) << m_err.str();
+}
+
+TEST_F(Cli, PreviewWritesTheSampleIntoOut) {
+    const fs::path out = m_root / "pre.html";
+    EXPECT_EQ(run({"preview", "--style", "Std", "--out", out.string(), "--library", library()}), 0)
+        << m_err.str();
+    EXPECT_EQ(m_err.str(), "");
+    EXPECT_EQ(cp932().decode(readBytes(out)), expectedPreview(library() + "/Std/"));
+}
+
+TEST_F(Cli, PreviewOfAnUnreadableStyle) {
+    const fs::path out = m_root / "pre.html";
+    EXPECT_EQ(run({"preview", "--library", library(), "--style", "Bad", "--out", out.string()}), 2);
+    EXPECT_EQ(m_err.str(), "このクイブレルスタイルファイルは読み込めません。\n");
+
+    EXPECT_EQ(run({"preview", "--library", library(), "--style", "Ａ空", "--out", out.string()}),
+              2);
+    const std::string err = m_err.str();
+    EXPECT_EQ(err.rfind("エラーが発生しました。\n", 0), 0u) << err;
+    EXPECT_GT(err.size(), std::string("エラーが発生しました。\n").size() + 1);
+    EXPECT_EQ(err.back(), '\n');
+
+    // A style file cut short fails too.
+    auto lines = workedExampleStyleLines();
+    std::string shortFile;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+        shortFile += lines[i] + "\r\n";
+    fs::create_directories(m_library / "Short");
+    writeBytes(m_library / "Short" / "Short.sty", *cp932().encode(shortFile, Unencodable::Fail));
+    EXPECT_EQ(run({"preview", "--library", library(), "--style", "Short", "--out", out.string()}),
+              2);
+    EXPECT_EQ(m_err.str().rfind("エラーが発生しました。\n", 0), 0u) << m_err.str();
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(Cli, UsageErrorsExitTwoWithTheUsage) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+    } cases[] = {
+        {{}, "コマンドを指定してください。"},
+        {{"frobnicate"}, "不明なコマンドです: frobnicate"},
+        {{"list", "--style", "x"}, "不明なオプションです: --style"},
+        {{"list", "extra"}, "余分な引数があります: extra"},
+        {{"preview", "--library", "/x"}, "--style でスタイル名を指定してください。"},
+        {{"preview", "--style"}, "オプション --style に値がありません。"},
+        {{"preview", "--style", "../Std"}, "スタイル名にフォルダーは指定できません: ../Std"},
+        {{"preview", "--style", ".."}, "スタイル名にフォルダーは指定できません: .."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.arguments), 2) << c.message;
+        const std::string err = m_err.str();
+        EXPECT_EQ(err.rfind(std::string(c.message) + "\n", 0), 0u) << err;
+        EXPECT_NE(err.find("solvina-cli preview [--library DIR] --style NAME [--out FILE]"),
+                  std::string::npos);
+        EXPECT_EQ(m_out.str(), "");
+    }
+}
+
+TEST_F(Cli, HelpGoesToStandardOutput) {
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(m_out.str().find("solvina-cli list [--library DIR]"), std::string::npos);
+    EXPECT_EQ(m_err.str(), "");
+}
+
+TEST_F(Cli, RealExecutableWritesCp932WithCrLf) {
+    const fs::path out = m_root / "out" / "プレ.html";
+    fs::create_directories(out.parent_path());
+    const std::string command = std::string("'") + SOLVINA_CLI_PATH + "' preview --library '" +
+                                library() + "' --style Std --out '" + out.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    auto expected = cp932().encode(expectedPreview(library() + "/Std/"), Unencodable::Fail);
+    ASSERT_TRUE(expected.ok());
+    const std::string bytes = readBytes(out);
+    EXPECT_EQ(bytes, *expected);
+    // The title ソルビナプレビュー in CP932, right after <TITLE>.
+    EXPECT_EQ(bytes.substr(19, 6), "\x83\x5C\x83\x8B\x83\x72");
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+}
+
+} // namespace
+} // namespace solvina
