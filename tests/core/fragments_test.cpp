@@ -1,6 +1,8 @@
 // The breadcrumb fragments: the worked example call by call, then the attributes case by case.
 #include "render/fragments.h"
 
+#include "support/sample_style.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,31 +13,8 @@ namespace {
 
 const std::string kFolder = "/opt/solvina/styledata/Std/";
 
-// Centre, border 0, background CCFFFF, height 24, middle; a bold text header, arrow images for
-// levels 1..5, an empty footer, titles underlined at size -1 in FF0000.
-BreadcrumbStyle workedExampleStyle() {
-    BreadcrumbStyle style;
-    style.styleName = "Std";
-    style.tableAlign = 1;
-    style.borderWidth = "0";
-    style.backgroundColor = "CCFFFF";
-    style.height = "24";
-    style.cellVAlign = 4;
-    style.rows[0].text = "現在地：";
-    style.rows[0].bold = 1;
-    for (int i = 1; i <= 5; ++i) {
-        style.rows[i].imageFile = "arrow.gif";
-        style.rows[i].imageWidth = 12;
-        style.rows[i].imageHeight = 12;
-    }
-    style.rows[7].fontSize = "-1";
-    style.rows[7].underline = 1;
-    style.rows[7].color = "FF0000";
-    return style;
-}
-
 TEST(Fragments, WorkedExampleOfAPageAtLevelThree) {
-    const BreadcrumbStyle style = workedExampleStyle();
+    const BreadcrumbStyle style = test::sampleStyle();
     const std::string psp = "../../";
     const std::string arrow =
         R"(<TD NOWRAP VALIGN="MIDDLE"><IMG SRC="../../quibrel\arrow.gif" WIDTH="12" HEIGHT="12"></TD>)";
