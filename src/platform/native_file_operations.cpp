@@ -4,12 +4,14 @@
 #include "platform/file_failure.h"
 #include "platform/native_file_streams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace solvina {
@@ -120,9 +122,11 @@ Status copyOneFile(const std::string& source, const std::string& destination) {
     auto input = openNativeInput(source);
     if (!input)
         return std::move(input).takeError();
-    int descriptor = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0)
-        return fileFailure(errno, destination);
+    // A link at the destination is replaced, so no copy ever changes a file elsewhere.
+    auto opened = openRegularForWriting(destination, LinkHandling::Replace);
+    if (!opened)
+        return std::move(opened).takeError();
+    int descriptor = *opened;
 
     std::vector<char> chunk(kCopyChunkSize);
     for (;;) {
@@ -143,7 +147,29 @@ Status copyOneFile(const std::string& source, const std::string& destination) {
     return closeDescriptor(descriptor, destination);
 }
 
-Status copyFolderContents(const std::string& source, const std::string& destination) {
+Status copyFolderEntries(const std::string& source, const std::string& destination,
+                         std::vector<std::pair<dev_t, ino_t>>& chain);
+
+// The folders from the top of a copy down to the one being copied, by device and inode.
+using FolderChain = std::vector<std::pair<dev_t, ino_t>>;
+
+Status copyFolderContents(const std::string& source, const std::string& destination,
+                          FolderChain& chain) {
+    // A link back to a folder above would repeat the copy without end.
+    struct stat sourceInfo;
+    if (!statFollowing(source, sourceInfo))
+        return fileFailure(errno, source);
+    std::pair<dev_t, ino_t> self{sourceInfo.st_dev, sourceInfo.st_ino};
+    if (std::find(chain.begin(), chain.end(), self) != chain.end())
+        return fileFailure(ELOOP, source);
+    chain.push_back(self);
+    Status copied = copyFolderEntries(source, destination, chain);
+    chain.pop_back();
+    return copied;
+}
+
+Status copyFolderEntries(const std::string& source, const std::string& destination,
+                         FolderChain& chain) {
     if (::mkdir(destination.c_str(), 0777) != 0 && !(errno == EEXIST && isFolder(destination)))
         return fileFailure(errno, destination);
     auto entries = readFolder(source);
@@ -156,7 +182,7 @@ Status copyFolderContents(const std::string& source, const std::string& destinat
         std::string target = joinPath(destination, entry.name);
         Status copied;
         if (S_ISDIR(info.st_mode))
-            copied = copyFolderContents(entry.path, target);
+            copied = copyFolderContents(entry.path, target, chain);
         else if (S_ISREG(info.st_mode))
             copied = copyOneFile(entry.path, target);
         // FIFOs, sockets and devices are not files to copy.
@@ -271,7 +297,8 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 Status nativeCopyFile(const std::string& source, const std::string& destination) {
     FileSelection selection = selectFiles(source);
     bool intoFolder = destination.ends_with('/') || isFolder(destination);
-    if (intoFolder && !isFolder(destination))
+    // The files of a pattern keep their names, so they need a folder to go to.
+    if ((intoFolder || selection.isPattern) && !isFolder(destination))
         return fail(describeWithPath(kPathNotFoundText, destination));
 
     if (!selection.isPattern) {
@@ -288,12 +315,9 @@ Status nativeCopyFile(const std::string& source, const std::string& destination)
     auto files = filesOfFolder(selection.path);
     if (!files)
         return std::move(files).takeError();
-    for (const auto& file : *files) {
-        // Several files cannot all stand at one file path: each takes the folder's place.
-        std::string target = intoFolder ? joinPath(destination, file.name) : destination;
-        if (Status copied = copyOneFile(file.path, target); !copied)
+    for (const auto& file : *files)
+        if (Status copied = copyOneFile(file.path, joinPath(destination, file.name)); !copied)
             return copied;
-    }
     return {};
 }
 
@@ -308,7 +332,8 @@ Status nativeCopyFolder(const std::string& source, const std::string& destinatio
         return std::move(realSource).takeError();
     if (auto realTarget = realDestination(to); realTarget && isInside(*realTarget, *realSource))
         return fail(describeWithPath(kNotWritableText, to));
-    return copyFolderContents(from, to);
+    FolderChain chain;
+    return copyFolderContents(from, to, chain);
 }
 
 Status nativeDeleteFile(const std::string& path, bool force) {

@@ -161,16 +161,34 @@ Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path) {
     return std::unique_ptr<InputFile>(std::make_unique<NativeInputFile>(descriptor, path));
 }
 
-Result<std::unique_ptr<OutputFile>> createNativeOutput(const std::string& path) {
-    // O_NONBLOCK keeps a FIFO without reader from hanging the run (it fails with ENXIO);
-    // O_NOFOLLOW keeps a planted link from redirecting the bytes to another file.
-    int descriptor = ::open(
-        path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666);
+Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
+    // O_NONBLOCK keeps a FIFO without reader from hanging the program (it fails with ENXIO).
+    int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK;
+    if (links != LinkHandling::Follow)
+        flags |= O_NOFOLLOW;
+    int descriptor = ::open(path.c_str(), flags, 0666);
+    if (descriptor < 0 && errno == ELOOP && links == LinkHandling::Replace) {
+        // The link itself is replaced by the new file; what it points to stays untouched.
+        struct stat info;
+        if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+            ::unlink(path.c_str()) == 0)
+            descriptor = ::open(path.c_str(), flags, 0666);
+        else
+            errno = ELOOP;
+    }
     if (descriptor < 0)
         return fileFailure(errno, path);
     if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
         return std::move(regular).takeError();
-    return std::unique_ptr<OutputFile>(std::make_unique<NativeOutputFile>(descriptor, path));
+    return descriptor;
+}
+
+Result<std::unique_ptr<OutputFile>> createNativeOutput(const std::string& path) {
+    // A planted link must not redirect a page's bytes to another file.
+    auto descriptor = openRegularForWriting(path, LinkHandling::Refuse);
+    if (!descriptor)
+        return std::move(descriptor).takeError();
+    return std::unique_ptr<OutputFile>(std::make_unique<NativeOutputFile>(*descriptor, path));
 }
 
 } // namespace solvina

@@ -16,6 +16,16 @@ Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path);
 // Creates the file or empties an existing one (new files get 0666 less the umask).
 Result<std::unique_ptr<OutputFile>> createNativeOutput(const std::string& path);
 
+enum class LinkHandling {
+    Follow,  // write into the file a symbolic link points to
+    Refuse,  // fail when the path is a symbolic link
+    Replace, // put a new file in the link's place
+};
+
+// Opens a file for writing, made or emptied; anything but a regular file is refused
+// without blocking. Returns the descriptor.
+Result<int> openRegularForWriting(const std::string& path, LinkHandling links);
+
 // Writes every byte to an open descriptor, retrying short writes and interruptions.
 Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path);
 

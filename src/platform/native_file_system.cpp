@@ -100,9 +100,10 @@ public:
     }
 
     Status writeWholeFile(const std::string& path, std::string_view bytes) override {
-        int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (descriptor < 0)
-            return fileFailure(errno, path);
+        auto opened = openRegularForWriting(path, LinkHandling::Follow);
+        if (!opened)
+            return std::move(opened).takeError();
+        int descriptor = *opened;
         Status written = writeAllBytes(descriptor, bytes, path);
         Status closed = closeDescriptor(descriptor, path);
         if (!written)

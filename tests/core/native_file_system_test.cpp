@@ -1,13 +1,18 @@
 // The native file system on real files in a fresh temporary folder per test.
+#include "platform/file_failure.h"
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace solvina {
@@ -107,6 +112,7 @@ TEST_F(NativeFileSystemTest, CopyFileFailuresNameTheCause) {
          "ファイルが見つかりません。（" + path("empty/*.*") + "）"},
         {path("src/a.gif"), path("missing/"), "パスが見つかりません。（" + path("missing/") + "）"},
         {path("src"), path("x"), "ファイルが見つかりません。（" + path("src") + "）"},
+        {path("src/*.*"), path("one.gif"), "パスが見つかりません。（" + path("one.gif") + "）"},
     };
     for (const auto& c : cases) {
         Status status = fs.copyFile(c.source, c.destination);
@@ -226,6 +232,33 @@ TEST_F(NativeFileSystemTest, DeleteFolderRemovesALinkNotWhatItPointsTo) {
     EXPECT_EQ(read("real/a.gif"), "a");
 }
 
+TEST_F(NativeFileSystemTest, CopiesReplaceLinksAndOddFilesNeverHang) {
+    write("outside/secret.gif", "secret");
+    write("style/a.gif", "a");
+    write("style/b.gif", "b");
+    write("style/loop/c.gif", "c");
+    ASSERT_EQ(::symlink(path("style").c_str(), path("style/loop/up").c_str()), 0);
+    write("site/quibrel/keep", "");
+    ASSERT_EQ(::symlink(path("outside/secret.gif").c_str(), path("site/quibrel/a.gif").c_str()), 0);
+    ASSERT_EQ(::mkfifo(path("site/quibrel/b.gif").c_str(), 0600), 0);
+
+    // The link is replaced by the copy; the FIFO is refused instead of waiting for a reader.
+    EXPECT_TRUE(fs.copyFile(path("style/a.gif"), path("site/quibrel/")));
+    EXPECT_EQ(read("outside/secret.gif"), "secret");
+    EXPECT_EQ(read("site/quibrel/a.gif"), "a");
+    EXPECT_FALSE(fs.copyFile(path("style/b.gif"), path("site/quibrel/")));
+
+    // A link back up the tree ends the copy with a failure instead of copying without end.
+    ::unlink(path("site/quibrel/b.gif").c_str());
+    EXPECT_FALSE(fs.copyFolder(path("style"), path("site/quibrel")));
+    EXPECT_FALSE(present("site/quibrel/loop/up/loop"));
+
+    // A page stream never writes through a link.
+    ASSERT_EQ(::symlink(path("outside/secret.gif").c_str(), path("site/p.htm.tmp").c_str()), 0);
+    EXPECT_FALSE(fs.createFile(path("site/p.htm.tmp")));
+    EXPECT_EQ(read("outside/secret.gif"), "secret");
+}
+
 TEST_F(NativeFileSystemTest, FileTestsFollowLinksAndRefuseOddFiles) {
     write("page.htm", "p");
     std::filesystem::create_directories(path("x.htm"));
@@ -299,13 +332,53 @@ TEST_F(NativeFileSystemTest, CreateFileEmptiesAnExistingFile) {
     EXPECT_EQ(read("a.htm"), "new");
 }
 
-TEST_F(NativeFileSystemTest, FullDiskSurfacesAsFailure) {
-    if (::access("/dev/full", W_OK) != 0)
-        GTEST_SKIP() << "no /dev/full";
-    // /dev/full is no regular file, so it is reached through a whole-file write.
-    Status status = fs.writeWholeFile("/dev/full", "bytes");
-    ASSERT_FALSE(status);
-    EXPECT_EQ(status.error(), "ディスクの空き容量が不足しています。（/dev/full）");
+TEST(FileFailureDescription, NamesTheCauseAndThePath) {
+    struct Case {
+        int error;
+        std::string path;
+        std::string description;
+    };
+    const Case cases[] = {
+        {ENOENT, "/tmp/none.htm", "ファイルが見つかりません。（/tmp/none.htm）"},
+        {ENOENT, "/no/such/a.htm", "パスが見つかりません。（/no/such/a.htm）"},
+        {ENOTDIR, "/a", "パスが見つかりません。（/a）"},
+        {EACCES, "/a", "書き込みできません。（/a）"},
+        {EPERM, "/a", "書き込みできません。（/a）"},
+        {EROFS, "/a", "書き込みできません。（/a）"},
+        {ENOSPC, "/a", "ディスクの空き容量が不足しています。（/a）"},
+        {EDQUOT, "/a", "ディスクの空き容量が不足しています。（/a）"},
+        {EEXIST, "/a", "ファイルは既に存在します。（/a）"},
+        {EIO, "/a",
+         "入出力エラーが発生しました。" + std::generic_category().message(EIO) + "（/a）"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fileFailureDescription(c.error, c.path), c.description) << c.error;
+}
+
+// A write that the system refuses half-way must reach the caller, never be lost in a buffer.
+TEST_F(NativeFileSystemTest, WriteFailureSurfacesFromWriteOrClose) {
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 100 * 1024;
+    auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+    for (std::size_t piece : {std::size_t(100), std::size_t(300 * 1024)}) {
+        auto output = fs.createFile(path("big.tmp"));
+        ASSERT_TRUE(output);
+        std::string bytes(piece, 'x');
+        bool failed = false;
+        for (int i = 0; i < 2000 && !failed; ++i)
+            failed = !(*output)->write(bytes);
+        failed = failed || !(*output)->close();
+        EXPECT_TRUE(failed) << piece;
+    }
+    ASSERT_TRUE(fs.createFile(path("small.tmp")));
+    EXPECT_FALSE(fs.writeWholeFile(path("whole.tmp"), std::string(200 * 1024, 'x')));
+
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previousHandler);
 }
 
 TEST_F(NativeFileSystemTest, ReplaceFileKeepsTheTargetsModeAndLeavesNoReplacement) {
