@@ -1,0 +1,545 @@
+// The style library's operations on a real temporary library folder, with every message box
+// checked in order.
+#include "platform/file_system.h"
+#include "style/breadcrumb_style.h"
+#include "style/style_file.h"
+#include "style/style_library.h"
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace solvina {
+namespace {
+
+namespace stdfs = std::filesystem;
+using testing::ScriptedDialogs;
+using testing::ShownDialog;
+
+const std::string kFailurePrefix = "エラーが発生しました。\r\n";
+
+ShownDialog message(const std::string& text, const std::string& title,
+                    MessageButtons buttons = MessageButtons::Ok) {
+    return {"message", text, title, buttons};
+}
+ShownDialog done(const std::string& text) {
+    return message(text, "メッセージ");
+}
+
+void expectShown(const ScriptedDialogs& dialogs, const std::vector<ShownDialog>& expected) {
+    ASSERT_EQ(dialogs.shown.size(), expected.size()) << [&] {
+        std::string all;
+        for (const auto& d : dialogs.shown)
+            all += d.kind + ": " + d.text + " / " + d.title + "\n";
+        return all;
+    }();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("dialog " + std::to_string(i));
+        EXPECT_EQ(dialogs.shown[i].kind, expected[i].kind);
+        EXPECT_EQ(dialogs.shown[i].text, expected[i].text);
+        EXPECT_EQ(dialogs.shown[i].title, expected[i].title);
+        EXPECT_EQ(dialogs.shown[i].buttons, expected[i].buttons);
+    }
+}
+
+// The one failure message shown, with its description left open.
+void expectOneFailure(const ScriptedDialogs& dialogs) {
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "エラー発生");
+    EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(dialogs.shown[0].text.rfind(kFailurePrefix, 0), 0u) << dialogs.shown[0].text;
+    EXPECT_GT(dialogs.shown[0].text.size(), kFailurePrefix.size());
+}
+
+std::string readBytes(const stdfs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const stdfs::path& path, const std::string& bytes) {
+    stdfs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Names of the plain files directly in a folder.
+std::set<std::string> filesIn(const stdfs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : stdfs::directory_iterator(folder))
+        if (entry.is_regular_file())
+            names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Permissions are not enforced for a privileged user; tests that rely on them skip then.
+bool permissionsEnforced(const stdfs::path& scratch) {
+    stdfs::path probe = scratch / "probe";
+    stdfs::create_directory(probe);
+    stdfs::permissions(probe, stdfs::perms::owner_read | stdfs::perms::owner_exec);
+    bool refused = !std::ofstream(probe / "x").is_open();
+    stdfs::permissions(probe, stdfs::perms::owner_all);
+    stdfs::remove_all(probe);
+    return refused;
+}
+
+class StyleLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (stdfs::temp_directory_path() / "solvina-library-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+        m_library = m_root / "styledata";
+        stdfs::create_directory(m_library);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        for (const auto& entry : stdfs::recursive_directory_iterator(m_root, ignored))
+            stdfs::permissions(entry.path(), stdfs::perms::owner_all, stdfs::perm_options::add,
+                               ignored);
+        stdfs::remove_all(m_root, ignored);
+    }
+
+    StyleLibrary library(FileSystem& fs) { return StyleLibrary(fs, m_dialogs, libraryText()); }
+    StyleLibrary library() { return library(nativeFileSystem()); }
+    std::string libraryText() const { return m_library.string() + "/"; }
+    stdfs::path folderOf(const std::string& name) const { return m_library / name; }
+
+    // A style made by the create operation and read back, with the dialogs record cleared.
+    BreadcrumbStyle createdAndLoaded(const std::string& name) {
+        m_dialogs.inputs.push_back(name);
+        EXPECT_EQ(library().create(), name);
+        BreadcrumbStyle style = programStartStyle();
+        EXPECT_TRUE(library().load(name, style));
+        m_dialogs.shown.clear();
+        return style;
+    }
+
+    // A picture outside the library, as the image dialog would pick it.
+    std::string picture(const std::string& relative, const std::string& content) {
+        stdfs::path path = m_root / "pictures" / relative;
+        writeBytes(path, content);
+        return path.string();
+    }
+
+    stdfs::path m_root;
+    stdfs::path m_library;
+    ScriptedDialogs m_dialogs;
+};
+
+// Passes everything to the native file system but the calls a test wants to fail or bend.
+class BendableFileSystem : public FileSystem {
+public:
+    FileSystem& real = nativeFileSystem();
+    std::vector<std::string> extraEntries; // added to every folder list
+    std::string failCopyInto;              // copyFile to this destination fails
+
+    Status copyFile(const std::string& source, const std::string& destination) override {
+        if (!failCopyInto.empty() && destination == failCopyInto)
+            return fail("ディスクがいっぱいです。");
+        return real.copyFile(source, destination);
+    }
+    Status copyFolder(const std::string& s, const std::string& d) override {
+        return real.copyFolder(s, d);
+    }
+    Status deleteFile(const std::string& p, bool force) override {
+        return real.deleteFile(p, force);
+    }
+    Status deleteFolder(const std::string& p, bool force) override {
+        return real.deleteFolder(p, force);
+    }
+    bool isRegularFile(const std::string& p) override { return real.isRegularFile(p); }
+    bool isDirectory(const std::string& p) override { return real.isDirectory(p); }
+    bool exists(const std::string& p) override { return real.exists(p); }
+    Status makeFolder(const std::string& p) override { return real.makeFolder(p); }
+    Result<std::vector<std::string>> listSubfolders(const std::string& folder) override {
+        auto entries = real.listSubfolders(folder);
+        if (entries)
+            entries->insert(entries->end(), extraEntries.begin(), extraEntries.end());
+        return entries;
+    }
+    Status setNormalAttributes(const std::string& p) override {
+        return real.setNormalAttributes(p);
+    }
+    Result<std::string> readWholeFile(const std::string& p) override {
+        return real.readWholeFile(p);
+    }
+    Status writeWholeFile(const std::string& p, std::string_view bytes) override {
+        return real.writeWholeFile(p, bytes);
+    }
+    Result<std::unique_ptr<InputFile>> openForReading(const std::string& p) override {
+        return real.openForReading(p);
+    }
+    Result<std::unique_ptr<OutputFile>> createFile(const std::string& p) override {
+        return real.createFile(p);
+    }
+    Status replaceFile(const std::string& r, const std::string& t) override {
+        return real.replaceFile(r, t);
+    }
+    Status removeFile(const std::string& p) override { return real.removeFile(p); }
+    Result<std::string> realPath(const std::string& p) override { return real.realPath(p); }
+    Result<FileIdentity> identity(const std::string& p) override { return real.identity(p); }
+};
+
+// --- listing ---
+
+TEST_F(StyleLibraryTest, ListsStyleFoldersSortedAndNothingElse) {
+    for (const char* name : {"ゆき", "beta", "Alpha", "a b"})
+        stdfs::create_directory(m_library / name);
+    writeBytes(m_library / "loose.sty", "x");
+    EXPECT_EQ(library().Quibrel_Load(), (std::vector<std::string>{"Alpha", "a b", "beta", "ゆき"}));
+    EXPECT_TRUE(m_dialogs.shown.empty());
+}
+
+TEST_F(StyleLibraryTest, MissingLibraryFolderIsCreated) {
+    stdfs::remove_all(m_library);
+    EXPECT_TRUE(library().Quibrel_Load().empty());
+    EXPECT_TRUE(stdfs::is_directory(m_library));
+    EXPECT_TRUE(m_dialogs.shown.empty());
+}
+
+TEST_F(StyleLibraryTest, LibraryFolderThatCannotBeMadeGivesFailureAndEmptyList) {
+    stdfs::remove_all(m_library);
+    writeBytes(m_root / "blocked", "a file where a folder should be");
+    m_library = m_root / "blocked" / "styledata";
+    EXPECT_TRUE(library().Quibrel_Load().empty());
+    expectOneFailure(m_dialogs);
+}
+
+TEST_F(StyleLibraryTest, ListingEntryWithoutSeparatorIsReportedAndSkipped) {
+    stdfs::create_directory(m_library / "kept");
+    BendableFileSystem fs;
+    fs.extraEntries = {"noseparator"};
+    EXPECT_EQ(library(fs).Quibrel_Load(), std::vector<std::string>{"kept"});
+    expectShown(m_dialogs, {message("原因不明のエラー発生。", "エラー")});
+}
+
+// --- create ---
+
+TEST_F(StyleLibraryTest, CreateWritesDefaultStyleThatLoadsUnmodified) {
+    m_dialogs.inputs.push_back("新しい");
+    EXPECT_EQ(library().create(), "新しい");
+    expectShown(m_dialogs, {{"input", "新しく作るクイブレルスタイルの名前を決めてください。",
+                             "ソルビナ", MessageButtons::Ok},
+                            done("クイブレルスタイル【新しい】を作成しました。")});
+    EXPECT_TRUE(stdfs::is_regular_file(folderOf("新しい") / "新しい.sty"));
+    EXPECT_EQ(library().Quibrel_Load(), std::vector<std::string>{"新しい"});
+
+    BreadcrumbStyle style = programStartStyle();
+    ASSERT_TRUE(library().load("新しい", style));
+    EXPECT_EQ(style.styleName, "新しい");
+    for (int i = 0; i < kRowCount; ++i)
+        EXPECT_EQ(style.rows[i].text, kNewStyleRowTexts[i]) << "row " << i;
+    EXPECT_FALSE(style.isModified());
+}
+
+TEST_F(StyleLibraryTest, CreateEndsSilentlyOnCancelOrEmptyName) {
+    for (std::optional<std::string> answer : {std::optional<std::string>{}, {""}}) {
+        m_dialogs.shown.clear();
+        m_dialogs.inputs.push_back(answer);
+        EXPECT_EQ(library().create(), std::nullopt);
+        ASSERT_EQ(m_dialogs.shown.size(), 1u);
+        EXPECT_EQ(m_dialogs.shown[0].kind, "input");
+    }
+    EXPECT_TRUE(stdfs::is_empty(m_library));
+}
+
+TEST_F(StyleLibraryTest, CreateRefusesAUsedName) {
+    stdfs::create_directory(m_library / "folder");
+    writeBytes(m_library / "file", "not a style");
+    for (const char* name : {"folder", "file"}) {
+        SCOPED_TRACE(name);
+        m_dialogs.shown.clear();
+        m_dialogs.inputs.push_back(name);
+        EXPECT_EQ(library().create(), std::nullopt);
+        ASSERT_EQ(m_dialogs.shown.size(), 2u);
+        EXPECT_EQ(m_dialogs.shown[1].text,
+                  "同じ名前のクイブレルスタイルがすでに存在しています。\r\n"
+                  "新規作成に失敗しました。");
+        EXPECT_EQ(m_dialogs.shown[1].title, "エラー");
+    }
+    EXPECT_FALSE(stdfs::exists(m_library / "folder" / "folder.sty"));
+    EXPECT_EQ(readBytes(m_library / "file"), "not a style");
+}
+
+TEST_F(StyleLibraryTest, CreateRefusesNamesThatLeaveTheLibrary) {
+    for (const char* name : {"../outside", "a/b", "a\\b", ".", ".."}) {
+        SCOPED_TRACE(name);
+        m_dialogs.shown.clear();
+        m_dialogs.inputs.push_back(name);
+        EXPECT_EQ(library().create(), std::nullopt);
+        ASSERT_EQ(m_dialogs.shown.size(), 2u);
+        EXPECT_EQ(m_dialogs.shown[1].title, "エラー発生");
+        EXPECT_EQ(m_dialogs.shown[1].text.rfind(kFailurePrefix, 0), 0u);
+    }
+    EXPECT_TRUE(stdfs::is_empty(m_library));
+    EXPECT_FALSE(stdfs::exists(m_root / "outside"));
+}
+
+TEST_F(StyleLibraryTest, CreateKeepsTheNameAsTyped) {
+    m_dialogs.inputs.push_back(" spaced ");
+    EXPECT_EQ(library().create(), " spaced ");
+    EXPECT_TRUE(stdfs::is_regular_file(folderOf(" spaced ") / " spaced .sty"));
+}
+
+// --- delete ---
+
+TEST_F(StyleLibraryTest, DeleteWithNothingSelectedAsksForASelection) {
+    EXPECT_FALSE(library().remove(std::nullopt));
+    expectShown(m_dialogs, {message("削除するクイブレルスタイルを選択してください。", "エラー")});
+}
+
+TEST_F(StyleLibraryTest, DeleteAnsweredNoKeepsTheStyle) {
+    createdAndLoaded("残す");
+    m_dialogs.answers.push_back(Answer::No);
+    EXPECT_FALSE(library().remove("残す"));
+    expectShown(m_dialogs, {message("クイブレルスタイル【残す】を本当に削除しますか？", "確認",
+                                    MessageButtons::YesNo),
+                            done("削除を中止しました。")});
+    EXPECT_TRUE(stdfs::is_regular_file(folderOf("残す") / "残す.sty"));
+}
+
+TEST_F(StyleLibraryTest, DeleteRemovesTheFolderWithReadOnlyContent) {
+    createdAndLoaded("消す");
+    writeBytes(folderOf("消す") / "sub" / "locked.gif", "gif");
+    stdfs::permissions(folderOf("消す") / "sub" / "locked.gif", stdfs::perms::owner_read);
+    stdfs::permissions(folderOf("消す") / "消す.sty", stdfs::perms::owner_read);
+    m_dialogs.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(library().remove("消す"));
+    expectShown(m_dialogs, {message("クイブレルスタイル【消す】を本当に削除しますか？", "確認",
+                                    MessageButtons::YesNo),
+                            done("クイブレルスタイル【消す】を削除しました。")});
+    EXPECT_FALSE(stdfs::exists(folderOf("消す")));
+    EXPECT_TRUE(library().Quibrel_Load().empty());
+}
+
+TEST_F(StyleLibraryTest, DeleteOfAFolderRemovedByHandStillReportsDone) {
+    m_dialogs.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(library().remove("gone"));
+    expectShown(m_dialogs, {message("クイブレルスタイル【gone】を本当に削除しますか？", "確認",
+                                    MessageButtons::YesNo),
+                            done("クイブレルスタイル【gone】を削除しました。")});
+}
+
+// --- load ---
+
+TEST_F(StyleLibraryTest, LoadReportsWrongHeaderAndMissingFile) {
+    writeBytes(folderOf("old") / "old.sty", "<QUIBREL v1.0>\r\n");
+    BreadcrumbStyle style = programStartStyle();
+    EXPECT_FALSE(library().load("old", style));
+    expectShown(m_dialogs, {message("このクイブレルスタイルファイルは読み込めません。", "エラー")});
+
+    m_dialogs.shown.clear();
+    stdfs::create_directory(folderOf("empty"));
+    EXPECT_FALSE(library().load("empty", style));
+    expectOneFailure(m_dialogs);
+}
+
+// --- save ---
+
+TEST_F(StyleLibraryTest, SaveCopiesAPickedImageAndRefersToItByName) {
+    BreadcrumbStyle style = createdAndLoaded("pic");
+    style.rows[1].imageFile = picture("arrows/arrow.gif", "ARROW");
+    ASSERT_TRUE(style.isModified());
+    EXPECT_TRUE(library().save(style));
+    expectShown(m_dialogs, {done("クイブレルスタイル【pic】を保存しました。")});
+    EXPECT_EQ(style.rows[1].imageFile, "arrow.gif");
+    EXPECT_FALSE(style.isModified());
+    EXPECT_EQ(readBytes(folderOf("pic") / "arrow.gif"), "ARROW");
+    EXPECT_EQ(filesIn(folderOf("pic")), (std::set<std::string>{"pic.sty", "arrow.gif"}));
+    EXPECT_FALSE(stdfs::exists(folderOf("pic") / "tmp"));
+
+    BreadcrumbStyle reread = programStartStyle();
+    ASSERT_TRUE(library().load("pic", reread));
+    EXPECT_EQ(reread.rows[1].imageFile, "arrow.gif");
+    EXPECT_FALSE(reread.isModified());
+}
+
+TEST_F(StyleLibraryTest, SaveLetsTheLastRowWinOnEqualImageNames) {
+    BreadcrumbStyle style = createdAndLoaded("same");
+    style.rows[1].imageFile = picture("a/x.gif", "FROM A");
+    style.rows[2].imageFile = picture("b/x.gif", "FROM B");
+    EXPECT_TRUE(library().save(style));
+    EXPECT_EQ(style.rows[1].imageFile, "x.gif");
+    EXPECT_EQ(style.rows[2].imageFile, "x.gif");
+    EXPECT_EQ(readBytes(folderOf("same") / "x.gif"), "FROM B");
+}
+
+TEST_F(StyleLibraryTest, SaveLeavesExactlyTheStyleFileAndUsedImages) {
+    BreadcrumbStyle style = createdAndLoaded("tidy");
+    style.rows[3].imageFile = picture("shared.gif", "SHARED");
+    style.rows[4].imageFile = picture("other/shared.gif", "SHARED");
+    style.rows[5].imageFile = picture("dropped.gif", "DROPPED");
+    style.rows[7].imageFile = picture("back.jpg", "BACK");
+    ASSERT_TRUE(library().save(style));
+
+    // Clearing one of two rows that use the same name keeps the file; clearing the only user
+    // removes it. Files put in by hand go, sub-folders stay as they are.
+    style.rows[3].imageFile.clear();
+    style.rows[5].imageFile.clear();
+    writeBytes(folderOf("tidy") / "notes.txt", "by hand");
+    writeBytes(folderOf("tidy") / "keep" / "inner.txt", "inner");
+    m_dialogs.shown.clear();
+    EXPECT_TRUE(library().save(style));
+    expectShown(m_dialogs, {done("クイブレルスタイル【tidy】を保存しました。")});
+    EXPECT_EQ(filesIn(folderOf("tidy")),
+              (std::set<std::string>{"tidy.sty", "shared.gif", "back.jpg"}));
+    EXPECT_EQ(readBytes(folderOf("tidy") / "keep" / "inner.txt"), "inner");
+    EXPECT_FALSE(stdfs::exists(folderOf("tidy") / "tmp"));
+}
+
+TEST_F(StyleLibraryTest, SaveGivesCopiesNormalAttributesAndReplacesReadOnlyFiles) {
+    BreadcrumbStyle style = createdAndLoaded("ro");
+    std::string locked = picture("locked.gif", "LOCKED");
+    stdfs::permissions(locked, stdfs::perms::owner_read | stdfs::perms::group_read);
+    style.rows[0].imageFile = locked;
+    ASSERT_TRUE(library().save(style));
+    stdfs::perms copied = stdfs::status(folderOf("ro") / "locked.gif").permissions();
+    EXPECT_NE(copied & stdfs::perms::owner_write, stdfs::perms::none);
+
+    // A read-only file in the style folder does not stop the next save.
+    stdfs::permissions(folderOf("ro") / "ro.sty", stdfs::perms::owner_read);
+    m_dialogs.shown.clear();
+    EXPECT_TRUE(library().save(style));
+    expectShown(m_dialogs, {done("クイブレルスタイル【ro】を保存しました。")});
+    EXPECT_EQ(readBytes(folderOf("ro") / "locked.gif"), "LOCKED");
+}
+
+TEST_F(StyleLibraryTest, SaveRemakesAStyleFolderRemovedByHand) {
+    BreadcrumbStyle style = createdAndLoaded("again");
+    stdfs::remove_all(folderOf("again"));
+    EXPECT_TRUE(library().save(style));
+    EXPECT_EQ(filesIn(folderOf("again")), std::set<std::string>{"again.sty"});
+}
+
+TEST_F(StyleLibraryTest, FailedSaveLeavesTheFolderAndTheStyleAsTheyWere) {
+    BreadcrumbStyle style = createdAndLoaded("miss");
+    const std::string styleFile = readBytes(folderOf("miss") / "miss.sty");
+    const std::string picked = picture("new.gif", "NEW");
+    style.rows[1].imageFile = picked;
+    style.rows[2].imageFile = "absent.gif"; // a bare name not in the style folder
+    style.borderWidth = "3";
+
+    EXPECT_FALSE(library().save(style));
+    expectOneFailure(m_dialogs);
+    EXPECT_EQ(filesIn(folderOf("miss")), std::set<std::string>{"miss.sty"});
+    EXPECT_EQ(readBytes(folderOf("miss") / "miss.sty"), styleFile);
+    EXPECT_TRUE(stdfs::is_directory(folderOf("miss") / "tmp"));
+    // The picked image is still picked and the edits still count as unsaved.
+    EXPECT_EQ(style.rows[1].imageFile, picked);
+    EXPECT_TRUE(style.isModified());
+
+    // The next save clears the work folder left behind.
+    style.rows[2].imageFile.clear();
+    m_dialogs.shown.clear();
+    EXPECT_TRUE(library().save(style));
+    expectShown(m_dialogs, {done("クイブレルスタイル【miss】を保存しました。")});
+    EXPECT_EQ(filesIn(folderOf("miss")), (std::set<std::string>{"miss.sty", "new.gif"}));
+    EXPECT_FALSE(stdfs::exists(folderOf("miss") / "tmp"));
+}
+
+TEST_F(StyleLibraryTest, SaveRemovesAWorkFolderLeftWithFilesInIt) {
+    BreadcrumbStyle style = createdAndLoaded("stale");
+    writeBytes(folderOf("stale") / "tmp" / "leftover.gif", "OLD");
+    stdfs::permissions(folderOf("stale") / "tmp" / "leftover.gif", stdfs::perms::owner_read);
+    EXPECT_TRUE(library().save(style));
+    EXPECT_EQ(filesIn(folderOf("stale")), std::set<std::string>{"stale.sty"});
+    EXPECT_FALSE(stdfs::exists(folderOf("stale") / "tmp"));
+}
+
+TEST_F(StyleLibraryTest, SaveOfACharacterTheStyleFileCannotHoldTouchesNothing) {
+    BreadcrumbStyle style = createdAndLoaded("d9");
+    const std::string styleFile = readBytes(folderOf("d9") / "d9.sty");
+    style.borderWidth = "😀";
+    EXPECT_FALSE(library().save(style));
+    expectOneFailure(m_dialogs);
+    EXPECT_EQ(readBytes(folderOf("d9") / "d9.sty"), styleFile);
+    EXPECT_TRUE(style.isModified());
+}
+
+TEST_F(StyleLibraryTest, SaveIntoAReadOnlyStyleFolderFailsAndLeavesItAlone) {
+    if (!permissionsEnforced(m_root))
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    BreadcrumbStyle style = createdAndLoaded("locked");
+    const std::string styleFile = readBytes(folderOf("locked") / "locked.sty");
+    style.height = "40";
+    stdfs::permissions(folderOf("locked"), stdfs::perms::owner_read | stdfs::perms::owner_exec);
+    EXPECT_FALSE(library().save(style));
+    expectOneFailure(m_dialogs);
+    EXPECT_EQ(readBytes(folderOf("locked") / "locked.sty"), styleFile);
+    EXPECT_TRUE(style.isModified());
+}
+
+TEST_F(StyleLibraryTest, SaveFailingWhileCopyingBackKeepsTheNewSetInTheWorkFolder) {
+    BreadcrumbStyle style = createdAndLoaded("half");
+    style.rows[0].imageFile = picture("h.gif", "H");
+    BendableFileSystem fs;
+    fs.failCopyInto = folderOf("half").string() + "/";
+    EXPECT_FALSE(library(fs).save(style));
+    expectShown(m_dialogs, {message(kFailurePrefix + "ディスクがいっぱいです。", "エラー発生")});
+    EXPECT_TRUE(filesIn(folderOf("half")).empty());
+    EXPECT_EQ(filesIn(folderOf("half") / "tmp"), (std::set<std::string>{"half.sty", "h.gif"}));
+}
+
+// --- the question on leaving ---
+
+TEST_F(StyleLibraryTest, LeavingWithoutChangesOrSelectionAsksNothing) {
+    BreadcrumbStyle style = createdAndLoaded("calm");
+    EXPECT_EQ(library().exitPrompt(true, style), ExitDecision::Close);
+    style.height = "99";
+    EXPECT_EQ(library().exitPrompt(false, style), ExitDecision::Close);
+    EXPECT_TRUE(m_dialogs.shown.empty());
+}
+
+TEST_F(StyleLibraryTest, LeavingWithChangesFollowsTheAnswer) {
+    struct Case {
+        const char* name;
+        Answer answer;
+        ExitDecision decision;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"yes", Answer::Yes, ExitDecision::Close, true},
+        {"no", Answer::No, ExitDecision::Close, false},
+        {"cancel", Answer::Cancel, ExitDecision::StayOpen, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BreadcrumbStyle style = createdAndLoaded(c.name);
+        const std::string before = readBytes(folderOf(c.name) / (std::string(c.name) + ".sty"));
+        style.rows[0].text = "<<";
+        m_dialogs.answers.push_back(c.answer);
+        EXPECT_EQ(library().exitPrompt(true, style), c.decision);
+
+        std::vector<ShownDialog> expected = {
+            message("クイブレルスタイル「" + std::string(c.name) +
+                        "」は変更されています。\r\n保存してから終了しますか？",
+                    "確認", MessageButtons::YesNoCancel)};
+        if (c.saved)
+            expected.push_back(
+                done("クイブレルスタイル【" + std::string(c.name) + "】を保存しました。"));
+        expectShown(m_dialogs, expected);
+        EXPECT_EQ(style.rows[0].text, "<<");
+        EXPECT_EQ(style.isModified(), !c.saved);
+        const std::string after = readBytes(folderOf(c.name) / (std::string(c.name) + ".sty"));
+        EXPECT_EQ(after != before, c.saved);
+    }
+}
+
+TEST_F(StyleLibraryTest, LeavingWithYesClosesEvenWhenTheSaveFails) {
+    BreadcrumbStyle style = createdAndLoaded("broken");
+    style.rows[6].imageFile = "absent.gif";
+    m_dialogs.answers.push_back(Answer::Yes);
+    EXPECT_EQ(library().exitPrompt(true, style), ExitDecision::Close);
+    ASSERT_EQ(m_dialogs.shown.size(), 2u);
+    EXPECT_EQ(m_dialogs.shown[1].title, "エラー発生");
+}
+
+} // namespace
+} // namespace solvina
