@@ -80,6 +80,12 @@ Status replaceStyleFolderFiles(FileSystem& fs, const std::string& libraryFolder,
                                const std::string& name) {
     const std::string folder = styleFolder(libraryFolder, name);
     const std::string work = workFolder(libraryFolder, name);
+    // "*.*" matching no file counts as a failure of the delete, which would make a style
+    // folder emptied by hand impossible to save into: the new style file goes in first then.
+    if (!fs.isRegularFile(folder + name + ".sty")) {
+        if (Status copied = fs.copyFile(work + name + ".sty", folder); !copied)
+            return copied;
+    }
     if (Status deleted = fs.deleteFile(folder + "*.*", true); !deleted)
         return deleted;
     if (Status copied = fs.copyFile(work + "*.*", folder); !copied)

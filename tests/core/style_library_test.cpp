@@ -411,11 +411,20 @@ TEST_F(StyleLibraryTest, SaveGivesCopiesNormalAttributesAndReplacesReadOnlyFiles
     EXPECT_EQ(readBytes(folderOf("ro") / "locked.gif"), "LOCKED");
 }
 
-TEST_F(StyleLibraryTest, SaveRemakesAStyleFolderRemovedByHand) {
+TEST_F(StyleLibraryTest, SaveIntoAFolderEmptiedOrRemovedByHand) {
     BreadcrumbStyle style = createdAndLoaded("again");
-    stdfs::remove_all(folderOf("again"));
-    EXPECT_TRUE(library().save(style));
-    EXPECT_EQ(filesIn(folderOf("again")), std::set<std::string>{"again.sty"});
+    // Removed with everything; emptied of its files but keeping a sub-folder.
+    for (bool keepSubfolder : {false, true}) {
+        SCOPED_TRACE(keepSubfolder);
+        stdfs::remove_all(folderOf("again"));
+        if (keepSubfolder)
+            writeBytes(folderOf("again") / "sub" / "inner.txt", "inner");
+        m_dialogs.shown.clear();
+        EXPECT_TRUE(library().save(style));
+        expectShown(m_dialogs, {done("クイブレルスタイル【again】を保存しました。")});
+        EXPECT_EQ(filesIn(folderOf("again")), std::set<std::string>{"again.sty"});
+        EXPECT_EQ(stdfs::exists(folderOf("again") / "sub" / "inner.txt"), keepSubfolder);
+    }
 }
 
 TEST_F(StyleLibraryTest, FailedSaveLeavesTheFolderAndTheStyleAsTheyWere) {
