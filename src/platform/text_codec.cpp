@@ -1,6 +1,8 @@
 // Conversion between UTF-8 text and the bytes of one character encoding, through iconv.
 #include "platform/text_codec.h"
 
+#include "platform/double_byte_decoder.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -113,10 +115,15 @@ char32_t codePointOf(std::string_view sequence) {
     }
 }
 
-bool isUtf8Name(const std::string& name) {
+std::string upperName(const std::string& name) {
     std::string upper;
     for (char c : name)
         upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    return upper;
+}
+
+bool isUtf8Name(const std::string& name) {
+    const std::string upper = upperName(name);
     return upper == "UTF-8" || upper == "UTF8";
 }
 
@@ -126,22 +133,21 @@ std::size_t convertUntilRefused(iconv_t handle, std::string_view input, std::siz
                                 std::string& out) {
     char* inPtr = const_cast<char*>(input.data() + pos);
     std::size_t inLeft = input.size() - pos;
+    // Converted through a chunk on the stack: growing `out` by the worst case each time would
+    // clear four times the input's size for nothing.
+    char chunk[4096];
     while (true) {
-        const std::size_t used = out.size();
-        const std::size_t room = inLeft * 4 + 16;
-        out.resize(used + room);
-        char* outPtr = out.data() + used;
-        std::size_t outLeft = room;
+        char* outPtr = chunk;
+        std::size_t outLeft = sizeof chunk;
         const std::size_t rc = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
         const int error = errno;
-        out.resize(used + (room - outLeft));
+        out.append(chunk, sizeof chunk - outLeft);
         if (rc != static_cast<std::size_t>(-1)) {
             // End of input: let a stateful encoding return to its initial state.
-            out.resize(out.size() + 16);
-            outPtr = out.data() + out.size() - 16;
-            outLeft = 16;
+            outPtr = chunk;
+            outLeft = sizeof chunk;
             iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
-            out.resize(out.size() - outLeft);
+            out.append(chunk, sizeof chunk - outLeft);
             return std::string_view::npos;
         }
         if (error == E2BIG)
@@ -160,6 +166,7 @@ struct TextCodec::Handles {
     iconv_t fromUtf8 = kInvalidHandle;
     bool isUtf8 = false;
     bool asciiCompatible = false;
+    std::unique_ptr<DoubleByteDecoder> table; // CP932: decoding without iconv's per-call cost
 
     ~Handles() {
         if (toUtf8 != kInvalidHandle)
@@ -195,6 +202,8 @@ Result<TextCodec> TextCodec::open(const std::string& iconvName) {
         const bool encodes =
             convertUntilRefused(handles->fromUtf8, ascii, 0, encoded) == std::string_view::npos;
         handles->asciiCompatible = decodes && encodes && decoded == ascii && encoded == ascii;
+        if (upperName(iconvName) == "CP932")
+            handles->table = DoubleByteDecoder::probe(handles->toUtf8);
     }
     return TextCodec(iconvName, std::move(handles));
 }
@@ -211,6 +220,11 @@ std::string TextCodec::decode(std::string_view bytes) const {
 
     std::lock_guard guard(m_handles->lock);
     std::string text;
+    if (m_handles->table) {
+        if (m_handles->table->decode(bytes, text))
+            return text;
+        text.clear();
+    }
     text.reserve(bytes.size() * 3 / 2 + 16);
     std::size_t pos = 0;
     while (pos != std::string_view::npos && pos < bytes.size()) {
