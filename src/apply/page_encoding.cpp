@@ -2,6 +2,8 @@
 // XML declaration, else UTF-8 or Shift_JIS by the page's bytes.
 #include "apply/page_encoding.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -355,8 +357,22 @@ std::optional<EncodingInfo> declaredPageEncoding(std::string_view head) {
 void Utf8Validator::feed(std::string_view bytes) {
     if (m_invalid)
         return;
-    for (char byte : bytes) {
-        const unsigned c = static_cast<unsigned char>(byte);
+    const std::size_t size = bytes.size();
+    std::size_t at = 0;
+    while (at < size) {
+        if (m_pending == 0) {
+            // Pages are mostly ASCII: skip it eight bytes at a time.
+            std::uint64_t word;
+            while (at + sizeof word <= size) {
+                std::memcpy(&word, bytes.data() + at, sizeof word);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                at += sizeof word;
+            }
+            if (at == size)
+                return;
+        }
+        const unsigned c = static_cast<unsigned char>(bytes[at++]);
         if (m_pending == 0) {
             if (c < 0x80)
                 continue;

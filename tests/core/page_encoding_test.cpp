@@ -175,22 +175,32 @@ TEST_P(ValidatorTest, ChecksTheWholeStream) {
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, ValidatorTest,
-    testing::Values(ValidatorCase{"ascii_only", {"<p>", "x</p>"}, true, "Shift_JIS"},
-                    ValidatorCase{"nothing", {}, true, "Shift_JIS"},
-                    ValidatorCase{"utf8_whole", {"ソルビナ"}, true, "UTF-8"},
-                    ValidatorCase{"split_after_lead", {"a\xE3", "\x82\xBD"}, true, "UTF-8"},
-                    ValidatorCase{
-                        "split_into_bytes", {"\xF0", "\x9F", "\x98", "\x80"}, true, "UTF-8"},
-                    ValidatorCase{"truncated_at_end", {"ソ", "\xE3\x82"}, false, "Shift_JIS"},
-                    ValidatorCase{"cp932_bytes", {"\x83\x5C"}, false, "Shift_JIS"},
-                    ValidatorCase{"overlong", {"\xC0\xAF"}, false, "Shift_JIS"},
-                    ValidatorCase{"overlong_three_bytes", {"\xE0\x80", "\xAF"}, false, "Shift_JIS"},
-                    ValidatorCase{"surrogate", {"\xED", "\xA0\x80"}, false, "Shift_JIS"},
-                    ValidatorCase{"above_10ffff", {"\xF4\x90\x80\x80"}, false, "Shift_JIS"},
-                    ValidatorCase{"lead_f5", {"\xF5\x80\x80\x80"}, false, "Shift_JIS"},
-                    ValidatorCase{"invalid_then_valid", {"\xFF", "ソ"}, false, "Shift_JIS"},
-                    ValidatorCase{"lead_interrupted", {"\xE3", "a\x82"}, false, "Shift_JIS"},
-                    ValidatorCase{"max_code_point", {"\xF4\x8F\xBF\xBF"}, true, "UTF-8"}),
+    testing::Values(
+        ValidatorCase{"ascii_only", {"<p>", "x</p>"}, true, "Shift_JIS"},
+        ValidatorCase{"nothing", {}, true, "Shift_JIS"},
+        ValidatorCase{"utf8_whole", {"ソルビナ"}, true, "UTF-8"},
+        ValidatorCase{"split_after_lead", {"a\xE3", "\x82\xBD"}, true, "UTF-8"},
+        ValidatorCase{"split_into_bytes", {"\xF0", "\x9F", "\x98", "\x80"}, true, "UTF-8"},
+        ValidatorCase{"truncated_at_end", {"ソ", "\xE3\x82"}, false, "Shift_JIS"},
+        ValidatorCase{"cp932_bytes", {"\x83\x5C"}, false, "Shift_JIS"},
+        ValidatorCase{"overlong", {"\xC0\xAF"}, false, "Shift_JIS"},
+        ValidatorCase{"overlong_three_bytes", {"\xE0\x80", "\xAF"}, false, "Shift_JIS"},
+        ValidatorCase{"surrogate", {"\xED", "\xA0\x80"}, false, "Shift_JIS"},
+        ValidatorCase{"above_10ffff", {"\xF4\x90\x80\x80"}, false, "Shift_JIS"},
+        ValidatorCase{"lead_f5", {"\xF5\x80\x80\x80"}, false, "Shift_JIS"},
+        ValidatorCase{"invalid_then_valid", {"\xFF", "ソ"}, false, "Shift_JIS"},
+        ValidatorCase{"lead_interrupted", {"\xE3", "a\x82"}, false, "Shift_JIS"},
+        ValidatorCase{"max_code_point", {"\xF4\x8F\xBF\xBF"}, true, "UTF-8"},
+        // Long ASCII runs are skipped word by word; what stands around them counts.
+        ValidatorCase{
+            "ascii_runs_around_utf8", {"0123456789abcdefソ0123456789abcdef"}, true, "UTF-8"},
+        ValidatorCase{"invalid_after_ascii_run", {"0123456789abcdef\xFF"}, false, "Shift_JIS"},
+        ValidatorCase{"lead_before_ascii_run", {"\xE3", "0123456789abcdef"}, false, "Shift_JIS"},
+        ValidatorCase{"split_after_ascii_run",
+                      {"0123456789abcde\xE3", "\x82\xBD"
+                                              "012345678"},
+                      true,
+                      "UTF-8"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
