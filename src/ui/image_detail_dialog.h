@@ -1,0 +1,60 @@
+// The image detail dialog: the image file of one style row, its preview and its size.
+#pragma once
+
+#include "platform/dialogs.h"
+#include "platform/qt/qt_picture_loader.h"
+#include "style/breadcrumb_style.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class ImageDetailDialog;
+}
+
+namespace solvina {
+
+// Edits style.rows[style.currentRow]: the dialog works on its own values and writes the path
+// and the working width and height into the row only on OK.
+class ImageDetailDialog : public QDialog {
+    Q_OBJECT
+public:
+    ImageDetailDialog(BreadcrumbStyle& style, const std::string& libraryFolder, Dialogs& dialogs,
+                      QWidget* parent = nullptr);
+    ~ImageDetailDialog() override;
+
+    // The file a reference names: a bare name lies in the style's folder, a path is itself.
+    std::string resolvedPath(const std::string& reference) const;
+
+private:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Text1_Change(const QString& text);
+    void Text2_Change(const QString& text);
+
+    void loadRow();
+    // Loads the file into the measuring box and the preview; false after showing the failure.
+    bool showPicture(const std::string& path);
+    void clearPicture();
+    void fillMeasuredSize();
+    void enableSizeBoxes(bool enabled);
+
+    std::unique_ptr<Ui::ImageDetailDialog> m_ui;
+    BreadcrumbStyle& m_style;
+    std::string m_libraryFolder;
+    Dialogs& m_dialogs;
+    QtPictureLoader m_loader;
+
+    double m_workingWidth = 0;
+    std::int16_t m_workingHeight = 0;
+    // The height box holds a number beyond a 16-bit height; OK is refused while it does.
+    bool m_heightOutOfRange = false;
+    bool m_widthOutOfRange = false;
+};
+
+} // namespace solvina
