@@ -1,0 +1,61 @@
+// The start procedure of a run, the erase-all run and the checks before them.
+#include "apply/apply_run.h"
+
+#include "apply/site_traversal.h"
+#include "platform/messages.h"
+
+namespace solvina {
+
+void ApplyRunState::reset() {
+    visitedPages.clear();
+    for (std::string& title : levelTitles)
+        title.clear();
+}
+
+std::optional<int> firstUnsavedImageRow(const BreadcrumbStyle& style) {
+    for (int i = 0; i < kRowCount; ++i)
+        if (!FLH(style.rows[i].imageFile))
+            return i;
+    return std::nullopt;
+}
+
+std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string& topPagePath) {
+    if (topPagePath.empty())
+        return kNoTopPageMessage;
+    if (!fs.isRegularFile(topPagePath))
+        return kTopPageMissingMessage;
+    return std::nullopt;
+}
+
+ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state,
+                         ApplyEnvironment& env) {
+    SiteTraversal traversal(options, state, env);
+    traversal.run();
+    return traversal.summary();
+}
+
+std::optional<ApplyRunSummary> startApply(Dialogs& dialogs, const ApplyOptions& options,
+                                          ApplyRunState& state, ApplyEnvironment& env) {
+    if (auto refusal = topPageCheckMessage(env.fs, options.topPagePath)) {
+        dialogs.messageBox(*refusal, kRefusedTitle, MessageButtons::Ok);
+        return std::nullopt;
+    }
+    if (dialogs.messageBox(kConfirmStartMessage, kQuestionTitle, MessageButtons::YesNo) !=
+        Answer::Yes)
+        return std::nullopt;
+    state.reset();
+    ApplyRunSummary summary = runApply(options, state, env);
+    dialogs.messageBox(kApplyDoneMessage, kDoneTitle, MessageButtons::Ok);
+    return summary;
+}
+
+std::optional<ApplyRunSummary> startEraseAll(Dialogs& dialogs, ApplyOptions options,
+                                             ApplyRunState& state, ApplyEnvironment& env) {
+    if (dialogs.messageBox(kEraseConfirmMessage, kQuestionTitle, MessageButtons::YesNo) !=
+        Answer::Yes)
+        return std::nullopt;
+    options.eraseAll = true;
+    return startApply(dialogs, options, state, env);
+}
+
+} // namespace solvina

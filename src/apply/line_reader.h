@@ -1,0 +1,33 @@
+// Splits a page's bytes into lines: CR LF, a lone CR and a lone LF each end a line.
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/result.h"
+
+#include <string>
+#include <string_view>
+
+namespace solvina {
+
+struct RawLine {
+    std::string_view bytes; // without its line end
+    std::string_view end;   // "\r\n", "\r", "\n", or empty for a last line without one
+};
+
+// Reads lines from a file, holding one line (and one read buffer) at a time.
+class LineReader {
+public:
+    explicit LineReader(InputFile& file, std::string initialBytes = {});
+
+    // The next line; false at the end of the page. The views stay valid until the next call.
+    Result<bool> next(RawLine& line);
+
+private:
+    Status fill(); // reads more bytes after those not yet taken
+    InputFile& m_file;
+    std::string m_buffer;
+    std::size_t m_start = 0; // first byte not yet taken
+    bool m_endOfFile = false;
+};
+
+} // namespace solvina

@@ -1,0 +1,64 @@
+// Taking link targets out of a line and resolving the paths they name.
+#include "apply/link_paths.h"
+
+#include "apply/text_search.h"
+
+namespace solvina {
+
+std::vector<std::string> linkTargets(std::string_view line, std::string_view upperLine) {
+    static constexpr std::string_view kLink = "<A HREF=";
+    std::vector<std::string> targets;
+    std::size_t j = upperLine.find(kLink);
+    while (j != std::string_view::npos) {
+        // The character after "=" stands for the opening quotation mark, whatever it is.
+        std::size_t start = advanceCharacters(line, j + kLink.size(), 1);
+        std::size_t quote = line.find('"', start);
+        std::size_t end = quote == std::string_view::npos ? line.size() : quote;
+        std::string_view target = line.substr(start, end - start);
+        targets.emplace_back(target);
+        if (quote == std::string_view::npos)
+            break; // the target ran to the end of the line
+        // The search goes on from the link's position plus the target's length in characters;
+        // an empty target moves it on by one so that the same link is never taken twice.
+        std::size_t length = countCharacters(target);
+        std::size_t from = length == 0 ? j + 1 : advanceCharacters(line, j, length);
+        j = upperLine.find(kLink, from);
+    }
+    return targets;
+}
+
+bool isPageTarget(std::string_view target) {
+    std::string upper = asciiUpper(target);
+    auto endsWith = [&](std::string_view suffix) {
+        return upper.size() >= suffix.size() &&
+               std::string_view(upper).substr(upper.size() - suffix.size()) == suffix;
+    };
+    return endsWith(".HTM") || endsWith(".HTML");
+}
+
+std::string normalizePath(std::string path) {
+    std::string single;
+    single.reserve(path.size());
+    for (char c : path)
+        if (!(c == '/' && !single.empty() && single.back() == '/'))
+            single += c;
+    path = std::move(single);
+
+    for (std::size_t at; (at = path.find("/./")) != std::string::npos;)
+        path.erase(at, 2);
+
+    for (std::size_t at; (at = path.find("/../")) != std::string::npos;) {
+        std::size_t folder = at == 0 ? std::string::npos : path.rfind('/', at - 1);
+        if (folder == std::string::npos)
+            return {};
+        path.erase(folder + 1, at + 4 - (folder + 1));
+    }
+    return path;
+}
+
+std::string folderPart(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace solvina

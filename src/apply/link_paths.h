@@ -1,0 +1,25 @@
+// Link targets taken out of a page line, and the paths they lead to.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace solvina {
+
+// The targets of the "<A HREF=" links of a line (searched in upperLine, its ASCII upper-cased
+// copy; taken from line), in order. The character after "=" is taken to be the opening quotation
+// mark whatever it is; the target runs to the next quotation mark or to the end of the line.
+std::vector<std::string> linkTargets(std::string_view line, std::string_view upperLine);
+
+// True when the target, upper-cased, ends with ".HTM" or ".HTML".
+bool isPageTarget(std::string_view target);
+
+// Removes repeated "/", then "/./" segments, then resolves "/../" by cutting out the folder
+// before it; a "/../" with no folder before it gives the empty path.
+std::string normalizePath(std::string path);
+
+// The folder part of a path: up to and including its last "/"; empty when it holds none.
+std::string folderPart(const std::string& path);
+
+} // namespace solvina

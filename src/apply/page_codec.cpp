@@ -1,0 +1,50 @@
+// Decoding and encoding page lines; valid UTF-8 lines of UTF-8 pages pass through untouched.
+#include "apply/page_codec.h"
+
+#include "apply/page_encoding.h"
+#include "apply/text_search.h"
+
+namespace solvina {
+
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+bool isValidUtf8(std::string_view bytes) {
+    Utf8Validator validator;
+    validator.feed(bytes);
+    return validator.valid();
+}
+
+} // namespace
+
+PageCodec::PageCodec(EncodingInfo encoding, TextCodec codec)
+    : m_encoding(std::move(encoding)), m_codec(std::move(codec)),
+      m_isUtf8(m_encoding.name == "UTF-8") {
+    m_startPattern = markerPattern(kStartMarker);
+    m_endPattern = markerPattern(kEndMarker);
+}
+
+std::string PageCodec::markerPattern(const char* marker) const {
+    return asciiUpper(decode(encode(marker)));
+}
+
+std::string PageCodec::decode(std::string_view bytes) const {
+    if (m_isUtf8 && isValidUtf8(bytes))
+        return std::string(bytes);
+    return m_codec.decode(bytes);
+}
+
+std::string PageCodec::encode(std::string_view utf8) const {
+    if (m_isUtf8)
+        return std::string(utf8);
+    // Outside UTF-8 a replacement character is written as its reference, whatever the encoding
+    // may hold for it, so that it reads the same in every page.
+    std::string text(utf8);
+    for (std::size_t at; (at = text.find(kReplacementCharacter)) != std::string::npos;)
+        text.replace(at, kReplacementCharacter.size(), "&#65533;");
+    auto encoded = m_codec.encode(text, Unencodable::NumericCharReference);
+    return encoded ? std::move(*encoded) : std::string();
+}
+
+} // namespace solvina

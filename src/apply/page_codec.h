@@ -1,0 +1,41 @@
+// A page's encoding at work: decoding its lines for searching, encoding the block's lines into
+// it, and the forms in which the block's markers stand in such a page.
+#pragma once
+
+#include "platform/encoding_table.h"
+#include "platform/text_codec.h"
+
+#include <string>
+#include <string_view>
+
+namespace solvina {
+
+inline constexpr const char* kStartMarker = "<!--ソルビナ(https://solvina.example/)-->";
+inline constexpr const char* kEndMarker = "<!--ソルビナここまで-->";
+
+class PageCodec {
+public:
+    PageCodec(EncodingInfo encoding, TextCodec codec);
+
+    const EncodingInfo& encoding() const { return m_encoding; }
+
+    // The line's characters as UTF-8 (invalid bytes as U+FFFD).
+    std::string decode(std::string_view bytes) const;
+    // A block line in the page's encoding; characters it cannot hold become "&#N;".
+    std::string encode(std::string_view utf8) const;
+
+    // The start and end markers as a search finds them in this page: upper-cased, in the form
+    // the block writes them.
+    const std::string& startMarkerPattern() const { return m_startPattern; }
+    const std::string& endMarkerPattern() const { return m_endPattern; }
+
+private:
+    std::string markerPattern(const char* marker) const;
+    EncodingInfo m_encoding;
+    TextCodec m_codec;
+    bool m_isUtf8;
+    std::string m_startPattern;
+    std::string m_endPattern;
+};
+
+} // namespace solvina

@@ -1,0 +1,52 @@
+// The pass over one page's lines: its marker comments, its title, an old block dropped, its
+// links handed on, and the new block written where the body tags are.
+#pragma once
+
+#include "apply/apply_run.h"
+#include "apply/line_reader.h"
+#include "apply/page_codec.h"
+
+#include <functional>
+#include <string>
+
+namespace solvina {
+
+// Called with a line (as characters) and its upper-cased copy whenever the line's links may be
+// followed; the pages they reach are treated before it returns.
+using LinkFollower = std::function<void(const std::string& line, const std::string& upperLine)>;
+
+class PagePass {
+public:
+    PagePass(const ApplyOptions& options, ApplyRunState& state, const BreadcrumbStyle& style,
+             const std::string& styleFolder, const PageCodec& codec, int level,
+             LinkFollower followLinks);
+
+    // Reads every line and writes the new page. A failure leaves the output unfinished.
+    Status run(LineReader& reader, OutputFile& out);
+
+private:
+    struct Line {
+        RawLine raw;
+        std::string text;  // characters
+        std::string upper; // upper-cased copy for searching
+    };
+
+    void recordTitle(const Line& line);
+    Status dropOldBlock(LineReader& reader, Line& line);
+    Status place(const Line& line, OutputFile& out);
+    Status writeBlock(OutputFile& out);
+    Status writeLine(OutputFile& out, std::string_view bytes, std::string_view end);
+
+    const ApplyOptions& m_options;
+    ApplyRunState& m_state;
+    const BreadcrumbStyle& m_style;
+    const std::string& m_styleFolder;
+    const PageCodec& m_codec;
+    int m_level;
+    LinkFollower m_followLinks;
+    bool m_pageExcluded = false;
+    bool m_linksExcluded = false;
+    std::string m_firstLineEnd;
+};
+
+} // namespace solvina

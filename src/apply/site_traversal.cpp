@@ -1,0 +1,221 @@
+// QuiBREL and the link follower.
+#include "apply/site_traversal.h"
+
+#include "apply/line_reader.h"
+#include "apply/link_paths.h"
+#include "apply/page_encoding.h"
+#include "apply/page_pass.h"
+#include "platform/app_paths.h"
+
+namespace solvina {
+
+namespace {
+
+constexpr std::size_t kHeadSize = 1024;
+constexpr std::size_t kReadSize = 64 * 1024;
+constexpr int kMaxLevel = kLevelSlots - 1;
+constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
+
+std::string withPath(const std::string& sentence, const std::string& path) {
+    return sentence + "（" + path + "）";
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Reads from file until buffer holds at least size bytes or the file ends.
+Status readAtLeast(InputFile& file, std::string& buffer, std::size_t size) {
+    while (buffer.size() < size) {
+        std::size_t old = buffer.size();
+        buffer.resize(old + kReadSize);
+        auto got = file.read(buffer.data() + old, kReadSize);
+        if (!got) {
+            buffer.resize(old);
+            return std::move(got).takeError();
+        }
+        buffer.resize(old + *got);
+        if (*got == 0)
+            break;
+    }
+    return {};
+}
+
+} // namespace
+
+SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
+                             ApplyEnvironment& env)
+    : m_options(options), m_state(state), m_env(env) {}
+
+void SiteTraversal::run() {
+    std::string top = m_options.topPagePath;
+    if (!top.empty() && top.front() == '/')
+        top = normalizePath(top);
+    m_topFolder = folderPart(top);
+    if (!m_topFolder.empty()) {
+        auto real = m_env.fs.realPath(m_topFolder);
+        m_topFolderReal = real ? withTrailingSlash(*real) : m_topFolder;
+    }
+    QuiBREL(top, 0);
+}
+
+void SiteTraversal::pageFailed(const std::string& description) {
+    ++m_summary.failures;
+    m_env.reporter.pageFailed(description);
+}
+
+bool SiteTraversal::visited(const FileIdentity& identity) const {
+    return m_visited.count({identity.device, identity.inode}) > 0;
+}
+
+const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
+    auto found = m_codecs.find(encoding.name);
+    if (found != m_codecs.end())
+        return found->second.get();
+    auto codec = TextCodec::open(encoding.iconvName);
+    if (!codec)
+        return nullptr;
+    auto page = std::make_unique<PageCodec>(encoding, std::move(*codec));
+    return m_codecs.emplace(encoding.name, std::move(page)).first->second.get();
+}
+
+Result<std::unique_ptr<InputFile>> SiteTraversal::openPage(const std::string& path,
+                                                         EncodingInfo& encoding,
+                                                         std::string& head) {
+    auto file = m_env.fs.openForReading(path);
+    if (!file)
+        return file;
+    if (auto status = readAtLeast(**file, head, kHeadSize); !status)
+        return std::move(status).takeError();
+    if (auto declared = declaredPageEncoding(std::string_view(head).substr(0, kHeadSize))) {
+        encoding = *declared;
+        return file;
+    }
+    // Without a declaration the whole page decides between UTF-8 and CP932; it is read once
+    // for that and opened again for the pass.
+    Utf8Validator validator;
+    validator.feed(head);
+    std::string chunk;
+    for (;;) {
+        chunk.resize(kReadSize);
+        auto got = (*file)->read(chunk.data(), chunk.size());
+        if (!got)
+            return std::move(got).takeError();
+        if (*got == 0)
+            break;
+        validator.feed(std::string_view(chunk.data(), *got));
+    }
+    encoding = undeclaredPageEncoding(validator);
+    head.clear();
+    return m_env.fs.openForReading(path);
+}
+
+bool SiteTraversal::insideSite(const std::string& linkPath) {
+    if (!startsWith(linkPath, m_topFolder))
+        return false;
+    auto real = m_env.fs.realPath(linkPath);
+    return real && startsWith(*real, m_topFolderReal);
+}
+
+void SiteTraversal::followLinks(const std::string& pageFolder, int level, const std::string& line,
+                                const std::string& upperLine) {
+    if (upperLine.find("<A HREF=") == std::string::npos)
+        return;
+    if (!m_options.eraseAll && upperLine.find(kPartLinkExclusion) != std::string::npos)
+        return;
+    for (const std::string& target : linkTargets(line, upperLine)) {
+        if (!isPageTarget(target))
+            continue;
+        std::string linkPath = normalizePath(pageFolder + target);
+        if (linkPath.empty() || !m_env.fs.isRegularFile(linkPath) || !insideSite(linkPath))
+            continue;
+        auto identity = m_env.fs.identity(linkPath);
+        if (!identity || visited(*identity))
+            continue;
+        QuiBREL(linkPath, level + 1);
+    }
+}
+
+Status SiteTraversal::copyStyleImages() {
+    std::string source = m_env.styleFolder;
+    if (!source.empty() && source.back() == '/')
+        source.pop_back();
+    std::string quibrel = m_topFolder + "quibrel";
+    if (auto status = m_env.fs.copyFolder(source, quibrel); !status)
+        return status;
+    std::string copiedStyleFile = quibrel + "/" + m_env.style.styleName + ".sty";
+    if (!m_env.fs.exists(copiedStyleFile))
+        return {};
+    return m_env.fs.deleteFile(copiedStyleFile, false);
+}
+
+void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
+    if (!m_env.fs.isRegularFile(OPT))
+        return;
+    auto identity = m_env.fs.identity(OPT);
+    if (!identity)
+        return;
+    if (m_state.visitedPages.size() >= static_cast<std::size_t>(kMaxPages)) {
+        pageFailed(withPath("ページが多すぎます。1001ページまでしか適応できません。", OPT));
+        return;
+    }
+    m_state.visitedPages.push_back(OPT);
+    m_visited.insert({identity->device, identity->inode});
+    ++m_summary.pagesEntered;
+    m_env.reporter.pageEntered(OPT);
+
+    // A page reached through a symbolic link is read and replaced at its real path.
+    auto realPath = m_env.fs.realPath(OPT);
+    if (!realPath)
+        return;
+    EncodingInfo encoding;
+    std::string head;
+    auto input = openPage(*realPath, encoding, head);
+    if (!input)
+        return; // a page that cannot be opened is passed over silently
+    const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
+    if (!codec) {
+        pageFailed(withPath("このページの文字コード（" + encoding.name + "）には対応していません。",
+                            OPT));
+        return;
+    }
+    const std::string tempPath = *realPath + ".tmp";
+    auto output = m_env.fs.createFile(tempPath);
+    if (!output)
+        return; // no temporary file: passed over silently
+    auto abandon = [&](const std::string& description) {
+        input->reset();
+        output->reset();
+        (void)m_env.fs.removeFile(tempPath);
+        pageFailed(description);
+    };
+
+    const std::string pageFolder = folderPart(OPT);
+    if (pageFolder.empty() || m_topFolder.empty())
+        return abandon(withPath("パスが見つかりません。", OPT));
+    if (KAISO == 0) {
+        if (auto status = copyStyleImages(); !status)
+            return abandon(status.error());
+    }
+    if (KAISO > kMaxLevel)
+        return abandon(withPath("階層が深すぎます。100階層までしか適応できません。", OPT));
+    m_state.levelLinks[KAISO] = OPT.substr(m_topFolder.size());
+
+    LineReader reader(**input, std::move(head));
+    PagePass pass(m_options, m_state, m_env.style, m_env.styleFolder, *codec, KAISO,
+                  [&](const std::string& line, const std::string& upperLine) {
+                      followLinks(pageFolder, KAISO, line, upperLine);
+                  });
+    if (auto status = pass.run(reader, **output); !status)
+        return abandon(withPath(status.error(), OPT));
+    input->reset();
+    if (auto status = (*output)->close(); !status)
+        return abandon(status.error());
+    output->reset();
+    if (auto status = m_env.fs.replaceFile(tempPath, *realPath); !status) {
+        (void)m_env.fs.removeFile(tempPath);
+        pageFailed(status.error());
+    }
+}
+
+} // namespace solvina

@@ -1,0 +1,48 @@
+// The depth-first walk over a site from its top page: QuiBREL treats one page and, through the
+// links of its lines, every page below it.
+#pragma once
+
+#include "apply/apply_run.h"
+#include "apply/page_codec.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace solvina {
+
+class SiteTraversal {
+public:
+    SiteTraversal(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env);
+
+    // Treats the top page and everything reached from it.
+    void run();
+    const ApplyRunSummary& summary() const { return m_summary; }
+
+    // Treats the page at OPT (a normalised path) at level KAISO.
+    void QuiBREL(const std::string& OPT, int KAISO);
+
+private:
+    void followLinks(const std::string& pageFolder, int level, const std::string& line,
+                     const std::string& upperLine);
+    bool insideSite(const std::string& linkPath);
+    bool visited(const FileIdentity& identity) const;
+    // Opens the page and decides its encoding; head receives the bytes already read.
+    Result<std::unique_ptr<InputFile>> openPage(const std::string& path, EncodingInfo& encoding,
+                                                std::string& head);
+    const PageCodec* codecFor(const EncodingInfo& encoding);
+    Status copyStyleImages();
+    void pageFailed(const std::string& description);
+
+    const ApplyOptions& m_options;
+    ApplyRunState& m_state;
+    ApplyEnvironment& m_env;
+    std::string m_topFolder;     // as reached, ending in "/"
+    std::string m_topFolderReal; // its real path, ending in "/"
+    std::set<std::pair<std::uint64_t, std::uint64_t>> m_visited;
+    std::map<std::string, std::unique_ptr<PageCodec>> m_codecs;
+    ApplyRunSummary m_summary;
+};
+
+} // namespace solvina

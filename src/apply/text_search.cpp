@@ -1,0 +1,43 @@
+// ASCII upper-casing and character counting over UTF-8 text.
+#include "apply/text_search.h"
+
+#include <algorithm>
+
+namespace solvina {
+
+namespace {
+bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+} // namespace
+
+void asciiUpperInPlace(std::string& text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+}
+
+std::string asciiUpper(std::string_view text) {
+    std::string upper(text);
+    asciiUpperInPlace(upper);
+    return upper;
+}
+
+std::size_t advanceCharacters(std::string_view utf8, std::size_t from, std::size_t count) {
+    std::size_t at = from;
+    while (count > 0 && at < utf8.size()) {
+        ++at;
+        while (at < utf8.size() && isContinuation(static_cast<unsigned char>(utf8[at])))
+            ++at;
+        --count;
+    }
+    return at;
+}
+
+std::size_t countCharacters(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return !isContinuation(static_cast<unsigned char>(c));
+    }));
+}
+
+void replaceAll(std::string& text, char from, char to) { std::replace(text.begin(), text.end(), from, to); }
+
+} // namespace solvina

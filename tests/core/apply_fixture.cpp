@@ -1,0 +1,23 @@
+// The site fixture of the apply tests.
+#include "apply_fixture.h"
+
+#include "platform/file_system.h"
+
+namespace solvina::testing {
+
+ApplyFixture::ApplyFixture() : style(programStartStyle()) {
+    style.styleName = "Std";
+    for (int i = 0; i < kRowCount; ++i)
+        style.rows[i].text = kNewStyleRowTexts[i];
+    styleFolder = dir / "lib/Std/";
+    dir.write("lib/Std/Std.sty", "<quibrel v1.0>\r\n");
+}
+
+ApplyRunSummary ApplyFixture::apply(const std::string& topPage) {
+    options.topPagePath = site(topPage);
+    ApplyEnvironment env{nativeFileSystem(), style, styleFolder, reporter};
+    state.reset();
+    return runApply(options, state, env);
+}
+
+} // namespace solvina::testing

@@ -1,0 +1,216 @@
+// Whole sites: levels and ancestors, which links are followed, the site boundary, encodings,
+// the quibrel folder and the bounds of a run.
+#include "apply_fixture.h"
+
+#include "platform/text_codec.h"
+
+#include <filesystem>
+
+namespace solvina::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string page(const std::string& title, const std::string& body) {
+    return "<HTML><HEAD><TITLE>" + title + "</TITLE></HEAD>\r\n<BODY>\r\n" + body +
+           "\r\n</BODY></HTML>\r\n";
+}
+
+std::string applied(const std::string& title, const std::string& body,
+                    const std::vector<Crumb>& chain) {
+    return "<HTML><HEAD><TITLE>" + title + "</TITLE></HEAD>\r\n<BODY>\r\n" +
+           joinLines(plainBlock(chain), "\r\n") + body + "\r\n</BODY></HTML>\r\n";
+}
+
+class SiteTraversalTest : public ApplyFixture {
+protected:
+    std::vector<std::string> enteredRelative() const {
+        std::vector<std::string> names;
+        for (const auto& path : reporter.entered)
+            names.push_back(path.substr(site("").size()));
+        return names;
+    }
+};
+
+TEST_F(SiteTraversalTest, APageOneFolderDownLinksBackUp) {
+    writePage("index.htm", page("トップ", "<A HREF=\"products/a.htm\">a</A>"));
+    writePage("products/a.htm", page("製品", "<P>x</P>"));
+    apply();
+    EXPECT_EQ(readPage("products/a.htm"),
+              applied("製品", "<P>x</P>", {{"Mトップ", "../index.htm"}, {"M製品", ""}}));
+    EXPECT_EQ(readPage("index.htm"),
+              applied("トップ", "<A HREF=\"products/a.htm\">a</A>", {{"Mトップ", ""}}));
+}
+
+TEST_F(SiteTraversalTest, TheFirstPathDepthFirstFixesTheLevel) {
+    writePage("index.htm", page("0", "<A HREF=\"a.htm\">a</A><A HREF=\"b.htm\">b</A>"));
+    writePage("a.htm", page("A", "<A HREF=\"b.htm\">b</A><A HREF=\"index.htm\">top</A>"));
+    writePage("b.htm", page("B", "<A HREF=\"a.htm\">back</A>"));
+    apply();
+    EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "a.htm", "b.htm"}));
+    EXPECT_EQ(readPage("b.htm"), applied("B", "<A HREF=\"a.htm\">back</A>",
+                                         {{"M0", "index.htm"}, {"MA", "a.htm"}, {"MB", ""}}));
+}
+
+TEST_F(SiteTraversalTest, DeepPagesGetPrefixesAndLinkedAncestors) {
+    writePage("index.htm", page("0", "<A HREF=\"p/index.htm\">p</A>"));
+    writePage("p/index.htm", page("1", "<A HREF=\"s/t.htm\">t</A>"));
+    writePage("p/s/t.htm", page("2", "x"));
+    options.linkHeader = true;
+    options.headerLink = "index.htm";
+    apply();
+    std::string deep = readPage("p/s/t.htm");
+    EXPECT_NE(deep.find("<A HREF=\"../../p/index.htm\">"), std::string::npos);
+    EXPECT_NE(deep.find("<A HREF=\"../../index.htm\"><FONT COLOR=\"#000000\">[Navi:"),
+              std::string::npos);
+}
+
+TEST_F(SiteTraversalTest, OnlyPageTargetsThatExistAreFollowed) {
+    writePage("index.htm",
+              page("0", "<A HREF=\"a.htm#top\">1</A><A HREF=\"b.html?p=2\">2</A>"
+                        "<A HREF=\"\">e</A><A HREF=\"C.HTML\">3</A><A HREF=\"missing.htm\">4</A>"
+                        "<a href=\"d.htm\">5</a><A HREF=\"e.txt\">6</A><A  HREF=\"f.htm\">7</A>"));
+    for (const char* name : {"a.htm", "b.html", "C.HTML", "d.htm", "e.txt", "f.htm"})
+        writePage(name, page(name, ""));
+    apply();
+    EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "C.HTML", "d.htm"}));
+}
+
+TEST_F(SiteTraversalTest, LinkExclusionMarkers) {
+    writePage("index.htm", page("0", "<A HREF=\"a.htm\">a</A><!--NOTBUBUNLINK-->\r\n"
+                                     "<A HREF=\"b.htm\">b</A>\r\n<!--NotQuibrelLink-->\r\n"
+                                     "<A HREF=\"c.htm\">c</A>"));
+    for (const char* name : {"a.htm", "b.htm", "c.htm"})
+        writePage(name, page(name, ""));
+    apply();
+    EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "b.htm"}));
+
+    reporter.entered.clear();
+    options.eraseAll = true;
+    apply();
+    EXPECT_EQ(enteredRelative(),
+              (std::vector<std::string>{"index.htm", "a.htm", "b.htm", "c.htm"}));
+    EXPECT_EQ(readPage("b.htm"), page("b.htm", ""));
+}
+
+TEST_F(SiteTraversalTest, OneFileUnderSeveralNamesIsOnePage) {
+    writePage("index.htm", page("0", "<A HREF=\"./a.htm\">1</A><A HREF=\"sub/../a.htm\">2</A>"
+                                     "<A HREF=\"sub//b.htm\">3</A><A HREF=\"link.htm\">4</A>"));
+    writePage("a.htm", page("A", ""));
+    writePage("sub/b.htm", page("B", "<A HREF=\"../index.htm\">top</A>"));
+    fs::create_symlink("a.htm", site("link.htm"));
+    apply();
+    EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "a.htm", "sub/b.htm"}));
+    EXPECT_EQ(readPage("a.htm"), applied("A", "", {{"M0", "index.htm"}, {"MA", ""}}));
+    EXPECT_NE(readPage("sub/b.htm").find("<A HREF=\"../index.htm\">"), std::string::npos);
+}
+
+TEST_F(SiteTraversalTest, NothingOutsideTheTopFolderIsTouched) {
+    const std::string outside = page("O", "");
+    dir.write("outside.htm", outside);
+    dir.write("elsewhere/x.htm", outside);
+    fs::create_symlink(dir / "elsewhere/x.htm", site("x.htm"));
+    fs::create_symlink(dir / "elsewhere", site("linked"));
+    writePage("index.htm", page("0", "<A HREF=\"../outside.htm\">1</A><A HREF=\"x.htm\">2</A>"
+                                     "<A HREF=\"linked/x.htm\">3</A><A HREF=\"" +
+                                         dir.path() + "outside.htm\">4</A>"));
+    apply();
+    EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm"}));
+    EXPECT_EQ(dir.read("outside.htm"), outside);
+    EXPECT_EQ(dir.read("elsewhere/x.htm"), outside);
+}
+
+TEST_F(SiteTraversalTest, ASymbolicLinkInsideTheSiteStaysALink) {
+    writePage("index.htm", page("0", "<A HREF=\"alias.htm\">1</A>"));
+    writePage("real/page.htm", page("R", ""));
+    fs::create_symlink("real/page.htm", site("alias.htm"));
+    apply();
+    EXPECT_TRUE(fs::is_symlink(site("alias.htm")));
+    EXPECT_EQ(readPage("real/page.htm"), applied("R", "", {{"M0", "index.htm"}, {"MR", ""}}));
+    EXPECT_FALSE(fs::exists(site("real/page.htm.tmp")));
+}
+
+TEST_F(SiteTraversalTest, TheStyleFolderIsCopiedWithoutItsStyleFile) {
+    dir.write("lib/Std/arrow.gif", "GIF89a");
+    dir.write("lib/Std/sub/deep.gif", "GIF89a");
+    writePage("quibrel/Std.sty", "stale");
+    writePage("quibrel/mine.gif", "kept");
+    writePage("index.htm", page("0", ""));
+    apply();
+    EXPECT_EQ(readPage("quibrel/arrow.gif"), "GIF89a");
+    EXPECT_EQ(readPage("quibrel/sub/deep.gif"), "GIF89a");
+    EXPECT_EQ(readPage("quibrel/mine.gif"), "kept");
+    EXPECT_FALSE(fs::exists(site("quibrel/Std.sty")));
+}
+
+TEST_F(SiteTraversalTest, TitlesTravelAsCharactersBetweenEncodings) {
+    const TextCodec& sjis = cp932();
+    writePage("index.htm", *sjis.encode("<HTML><HEAD><META HTTP-EQUIV=\"Content-Type\" "
+                                        "CONTENT=\"text/html; charset=Shift_JIS\">"
+                                        "<TITLE>ソ表能</TITLE></HEAD>\r\n<BODY>\r\n"
+                                        "<A HREF=\"u.htm\">u</A>\r\n</BODY></HTML>\r\n",
+                                        Unencodable::Fail));
+    writePage("u.htm", "<meta charset=\"utf-8\"><title>子</title>\n<body>\n</body>\n");
+    writePage("w.htm", "<meta charset=\"iso-8859-1\"><title>caf\xE9</title>\n<body>\n</body>\n");
+    apply();
+    std::string child = readPage("u.htm");
+    EXPECT_NE(child.find("<A HREF=\"index.htm\"><FONT COLOR=\"#000000\">ソ表能</FONT>"),
+              std::string::npos);
+    std::string top = sjis.decode(readPage("index.htm"));
+    EXPECT_NE(top.find(">ソ表能</FONT>"), std::string::npos);
+    EXPECT_NE(top.find(kStartMarker), std::string::npos);
+
+    // A windows-1252 page holds the markers as references, and a second run replaces them.
+    options.topPagePath = site("w.htm");
+    ApplyEnvironment env{nativeFileSystem(), style, styleFolder, reporter};
+    state.reset();
+    runApply(options, state, env);
+    std::string once = readPage("w.htm");
+    EXPECT_NE(once.find("<!--&#12477;&#12523;&#12499;&#12490;(https://solvina.example/)-->"),
+              std::string::npos);
+    EXPECT_NE(once.find(">caf\xE9</FONT>"), std::string::npos);
+    state.reset();
+    runApply(options, state, env);
+    EXPECT_EQ(readPage("w.htm"), once);
+}
+
+TEST_F(SiteTraversalTest, UnsupportedEncodingsAreReportedAndLeftAlone) {
+    const std::string utf16 = std::string("\xFF\xFE<\0b\0>\0", 8);
+    writePage("index.htm", page("0", "<A HREF=\"j.htm\">j</A><A HREF=\"u.htm\">u</A>"));
+    writePage("j.htm", "<meta charset=\"iso-2022-jp\"><body>\n");
+    writePage("u.htm", utf16);
+    apply();
+    EXPECT_EQ(reporter.failures.size(), 2u);
+    EXPECT_EQ(readPage("j.htm"), "<meta charset=\"iso-2022-jp\"><body>\n");
+    EXPECT_EQ(readPage("u.htm"), utf16);
+}
+
+TEST_F(SiteTraversalTest, ARunRecordsAtMost1001Pages) {
+    std::string links;
+    for (int i = 1; i <= 1002; ++i) {
+        std::string name = "p" + std::to_string(i) + ".htm";
+        writePage(name, "<body>\n");
+        links += "<A HREF=\"" + name + "\">x</A>\n";
+    }
+    writePage("index.htm", "<body>\n" + links);
+    auto summary = apply();
+    EXPECT_EQ(summary.pagesEntered, 1001);
+    EXPECT_EQ(reporter.failures.size(), 2u); // the 1002nd and 1003rd page reached
+    EXPECT_EQ(readPage("p1001.htm"), "<body>\n");
+    EXPECT_NE(readPage("p1000.htm"), "<body>\n");
+}
+
+TEST_F(SiteTraversalTest, APageAtLevel101FailsAndStaysAsItWas) {
+    for (int i = 0; i <= 101; ++i) {
+        std::string name = i == 0 ? "index.htm" : "l" + std::to_string(i) + ".htm";
+        writePage(name, "<body>\n<A HREF=\"l" + std::to_string(i + 1) + ".htm\">n</A>\n");
+    }
+    auto summary = apply();
+    EXPECT_EQ(summary.pagesEntered, 102);
+    EXPECT_EQ(reporter.failures.size(), 1u);
+    EXPECT_EQ(readPage("l101.htm"), "<body>\n<A HREF=\"l102.htm\">n</A>\n");
+    EXPECT_NE(readPage("l100.htm").find(kEndMarker), std::string::npos);
+}
+
+} // namespace
+} // namespace solvina::testing
