@@ -1,0 +1,97 @@
+// solvina-cli apply and erase, in process: exit codes, progress on stdout, failures on stderr.
+#include "cli/apply_command.h"
+
+#include "platform/file_system.h"
+#include "style/style_file.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace solvina::testing {
+namespace {
+
+class ApplyCommandTest : public ::testing::Test {
+protected:
+    ApplyCommandTest() {
+        dir.write("lib/Std/.keep", "");
+        EXPECT_TRUE(writeDefaultStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty").ok());
+    }
+
+    int run(std::vector<std::string> args, bool erase = false) {
+        out.str("");
+        err.str("");
+        return runApplyCommand(args, erase, out, err);
+    }
+
+    TempDir dir;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
+    dir.write("site/index.htm", "<body>\n");
+    const std::string lib = dir / "lib";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string stderrText;
+    } cases[] = {
+        {"no style", {"--library", lib, dir / "site/index.htm"}, "--style NAME"},
+        {"unknown option", {"--style", "Std", "--bogus"}, "--bogus"},
+        {"option without value", {"--style", "Std", "--library", lib, "--top-title"}, "--top-title"},
+        {"unknown style", {"--library", lib, "--style", "None", dir / "site/index.htm"},
+         "エラーが発生しました。\n"},
+        {"no top page", {"--library", lib, "--style", "Std"}, "トップページを指定してください。\n"},
+        {"top page missing",
+         {"--library", lib, "--style", "Std", dir / "site/none.htm"},
+         "トップページが見つかりません。\n"},
+        {"top page is a folder",
+         {"--library", lib, "--style", "Std", dir / "site"},
+         "トップページが見つかりません。\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run(c.args), 2);
+        EXPECT_NE(err.str().find(c.stderrText), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_EQ(dir.read("site/index.htm"), "<body>\n");
+}
+
+TEST_F(ApplyCommandTest, PrintsEachPageThenTheEnd) {
+    dir.write("site/index.htm", "<body>\n<A HREF=\"sub/a.htm\">a</A>\n");
+    dir.write("site/sub/a.htm", "<body>\n");
+    EXPECT_EQ(run({"--library", dir / "lib", "--style", "Std", "--bottom",
+                   dir / "site/./index.htm"}),
+              0);
+    EXPECT_EQ(out.str(), "適応中：" + dir / "site/index.htm" + "\n" + "適応中：" +
+                             dir / "site/sub/a.htm" + "\n適応が終了しました。\n");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_NE(dir.read("site/sub/a.htm").find("<!--ソルビナここまで-->"), std::string::npos);
+
+    EXPECT_EQ(run({"--library", dir / "lib", "--style", "Std", dir / "site/index.htm"}, true), 0);
+    EXPECT_EQ(dir.read("site/sub/a.htm"), "<body>\n");
+}
+
+TEST_F(ApplyCommandTest, AFailedPageGivesExitOne) {
+    dir.write("site/index.htm", "<body>\n<!--ソルビナ(https://solvina.example/)-->\n");
+    EXPECT_EQ(run({"--style", "Std", "--library", dir / "lib", dir / "site/index.htm"}), 1);
+    EXPECT_EQ(err.str().rfind("エラーが発生しました。\n", 0), 0u) << err.str();
+    EXPECT_NE(out.str().find("適応が終了しました。"), std::string::npos);
+}
+
+TEST_F(ApplyCommandTest, AStyleWithAnUnsavedImageIsRefused) {
+    BreadcrumbStyle style = programStartStyle();
+    ASSERT_EQ(readStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty", style).outcome,
+              StyleReadResult::Outcome::Loaded);
+    style.rows[7].imageFile = "/pics/back.gif";
+    ASSERT_TRUE(writeStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty", style).ok());
+    dir.write("site/index.htm", "<body>\n");
+    EXPECT_EQ(run({"--style", "Std", "--library", dir / "lib", dir / "site/index.htm"}), 2);
+    EXPECT_NE(err.str().find("画像を変更した場合には"), std::string::npos);
+}
+
+} // namespace
+} // namespace solvina::testing
