@@ -27,8 +27,7 @@ std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string
     return std::nullopt;
 }
 
-ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state,
-                         ApplyEnvironment& env) {
+ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env) {
     SiteTraversal traversal(options, state, env);
     traversal.run();
     return traversal.summary();

@@ -86,8 +86,7 @@ std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string
 
 // Runs QuiBREL from the top page (state must have been reset). Failures are reported page by
 // page through the reporter.
-ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state,
-                         ApplyEnvironment& env);
+ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env);
 
 // The start button: the two checks, the confirmation, the reset, the run, the final message.
 // Returns nullopt when it stopped before running.

@@ -19,7 +19,8 @@ std::string relativePrefix(const std::string& levelLink) {
     return prefix;
 }
 
-std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style, const std::string& styleFolder,
+std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
+                                         const std::string& styleFolder,
                                          const ApplyOptions& options, const ApplyRunState& state,
                                          int level) {
     const std::string prefix = relativePrefix(state.levelLinks[level]);

@@ -14,7 +14,8 @@ namespace solvina {
 std::string relativePrefix(const std::string& levelLink);
 
 // The block of a page at level (0..100), as UTF-8 lines without line ends.
-std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style, const std::string& styleFolder,
+std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
+                                         const std::string& styleFolder,
                                          const ApplyOptions& options, const ApplyRunState& state,
                                          int level);
 

@@ -26,7 +26,7 @@ public:
     bool sawNonAscii() const { return m_sawNonAscii; }
 
 private:
-    int m_pending = 0; // continuation bytes still expected
+    int m_pending = 0;                                 // continuation bytes still expected
     unsigned m_lowerBound = 0x80, m_upperBound = 0xBF; // range of the next continuation byte
     bool m_invalid = false;
     bool m_sawNonAscii = false;

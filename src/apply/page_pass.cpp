@@ -24,7 +24,9 @@ bool holds(const std::string& text, std::string_view pattern) {
 
 // Every tag and marker begins with "<", and in the page encodings handled that byte always
 // stands for itself: a line without it needs no decoding.
-bool mayHoldTag(std::string_view bytes) { return std::memchr(bytes.data(), '<', bytes.size()); }
+bool mayHoldTag(std::string_view bytes) {
+    return std::memchr(bytes.data(), '<', bytes.size());
+}
 
 // Byte offset in raw of the character c that is preceded by `count` others like it; the page
 // encodings handled write "<" and ">" as their own single bytes and never inside another

@@ -64,8 +64,14 @@ void SiteTraversal::pageFailed(const std::string& description) {
     m_env.reporter.pageFailed(description);
 }
 
-bool SiteTraversal::visited(const FileIdentity& identity) const {
-    return m_visited.count({identity.device, identity.inode}) > 0;
+bool SiteTraversal::visited(const std::string& realPath, const FileIdentity& identity) const {
+    return m_visitedRealPaths.count(realPath) > 0 ||
+           m_visitedIdentities.count({identity.device, identity.inode}) > 0;
+}
+
+void SiteTraversal::recordVisit(const std::string& realPath, const FileIdentity& identity) {
+    m_visitedRealPaths.insert(realPath);
+    m_visitedIdentities.insert({identity.device, identity.inode});
 }
 
 const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
@@ -79,9 +85,8 @@ const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
     return m_codecs.emplace(encoding.name, std::move(page)).first->second.get();
 }
 
-Result<std::unique_ptr<InputFile>> SiteTraversal::openPage(const std::string& path,
-                                                         EncodingInfo& encoding,
-                                                         std::string& head) {
+Result<std::unique_ptr<InputFile>>
+SiteTraversal::openPage(const std::string& path, EncodingInfo& encoding, std::string& head) {
     auto file = m_env.fs.openForReading(path);
     if (!file)
         return file;
@@ -110,11 +115,8 @@ Result<std::unique_ptr<InputFile>> SiteTraversal::openPage(const std::string& pa
     return m_env.fs.openForReading(path);
 }
 
-bool SiteTraversal::insideSite(const std::string& linkPath) {
-    if (!startsWith(linkPath, m_topFolder))
-        return false;
-    auto real = m_env.fs.realPath(linkPath);
-    return real && startsWith(*real, m_topFolderReal);
+bool SiteTraversal::insideSite(const std::string& linkPath, const std::string& realPath) const {
+    return startsWith(linkPath, m_topFolder) && startsWith(realPath, m_topFolderReal);
 }
 
 void SiteTraversal::followLinks(const std::string& pageFolder, int level, const std::string& line,
@@ -127,10 +129,13 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
         if (!isPageTarget(target))
             continue;
         std::string linkPath = normalizePath(pageFolder + target);
-        if (linkPath.empty() || !m_env.fs.isRegularFile(linkPath) || !insideSite(linkPath))
+        if (linkPath.empty() || !m_env.fs.isRegularFile(linkPath))
+            continue;
+        auto realPath = m_env.fs.realPath(linkPath);
+        if (!realPath || !insideSite(linkPath, *realPath))
             continue;
         auto identity = m_env.fs.identity(linkPath);
-        if (!identity || visited(*identity))
+        if (!identity || visited(*realPath, *identity))
             continue;
         QuiBREL(linkPath, level + 1);
     }
@@ -152,22 +157,20 @@ Status SiteTraversal::copyStyleImages() {
 void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
     if (!m_env.fs.isRegularFile(OPT))
         return;
+    // A page reached through a symbolic link is read and replaced at its real path.
+    auto realPath = m_env.fs.realPath(OPT);
     auto identity = m_env.fs.identity(OPT);
-    if (!identity)
+    if (!realPath || !identity)
         return;
     if (m_state.visitedPages.size() >= static_cast<std::size_t>(kMaxPages)) {
         pageFailed(withPath("ページが多すぎます。1001ページまでしか適応できません。", OPT));
         return;
     }
     m_state.visitedPages.push_back(OPT);
-    m_visited.insert({identity->device, identity->inode});
+    recordVisit(*realPath, *identity);
     ++m_summary.pagesEntered;
     m_env.reporter.pageEntered(OPT);
 
-    // A page reached through a symbolic link is read and replaced at its real path.
-    auto realPath = m_env.fs.realPath(OPT);
-    if (!realPath)
-        return;
     EncodingInfo encoding;
     std::string head;
     auto input = openPage(*realPath, encoding, head);
@@ -175,8 +178,8 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
         return; // a page that cannot be opened is passed over silently
     const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
     if (!codec) {
-        pageFailed(withPath("このページの文字コード（" + encoding.name + "）には対応していません。",
-                            OPT));
+        pageFailed(
+            withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT));
         return;
     }
     const std::string tempPath = *realPath + ".tmp";

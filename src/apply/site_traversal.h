@@ -26,8 +26,11 @@ public:
 private:
     void followLinks(const std::string& pageFolder, int level, const std::string& line,
                      const std::string& upperLine);
-    bool insideSite(const std::string& linkPath);
-    bool visited(const FileIdentity& identity) const;
+    bool insideSite(const std::string& linkPath, const std::string& realPath) const;
+    // A page is the same page under another name when its real path or its device and inode
+    // are those of a page entered; the inode alone does not do, as replacing a page renews it.
+    bool visited(const std::string& realPath, const FileIdentity& identity) const;
+    void recordVisit(const std::string& realPath, const FileIdentity& identity);
     // Opens the page and decides its encoding; head receives the bytes already read.
     Result<std::unique_ptr<InputFile>> openPage(const std::string& path, EncodingInfo& encoding,
                                                 std::string& head);
@@ -40,7 +43,8 @@ private:
     ApplyEnvironment& m_env;
     std::string m_topFolder;     // as reached, ending in "/"
     std::string m_topFolderReal; // its real path, ending in "/"
-    std::set<std::pair<std::uint64_t, std::uint64_t>> m_visited;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> m_visitedIdentities;
+    std::set<std::string> m_visitedRealPaths;
     std::map<std::string, std::unique_ptr<PageCodec>> m_codecs;
     ApplyRunSummary m_summary;
 };

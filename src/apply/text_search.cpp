@@ -6,7 +6,9 @@
 namespace solvina {
 
 namespace {
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 } // namespace
 
 void asciiUpperInPlace(std::string& text) {
@@ -38,6 +40,8 @@ std::size_t countCharacters(std::string_view utf8) {
     }));
 }
 
-void replaceAll(std::string& text, char from, char to) { std::replace(text.begin(), text.end(), from, to); }
+void replaceAll(std::string& text, char from, char to) {
+    std::replace(text.begin(), text.end(), from, to);
+}
 
 } // namespace solvina

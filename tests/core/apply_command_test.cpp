@@ -1,5 +1,5 @@
 // solvina-cli apply and erase, in process: exit codes, progress on stdout, failures on stderr.
-#include "cli/apply_command.h"
+#include "cli/cli_commands.h"
 
 #include "platform/file_system.h"
 #include "style/style_file.h"
@@ -22,7 +22,7 @@ protected:
     int run(std::vector<std::string> args, bool erase = false) {
         out.str("");
         err.str("");
-        return runApplyCommand(args, erase, out, err);
+        return erase ? runEraseCommand(args, out, err) : runApplyCommand(args, out, err);
     }
 
     TempDir dir;
@@ -38,10 +38,13 @@ TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
         std::vector<std::string> args;
         std::string stderrText;
     } cases[] = {
-        {"no style", {"--library", lib, dir / "site/index.htm"}, "--style NAME"},
+        {"no style", {"--library", lib, dir / "site/index.htm"}, "--style"},
         {"unknown option", {"--style", "Std", "--bogus"}, "--bogus"},
-        {"option without value", {"--style", "Std", "--library", lib, "--top-title"}, "--top-title"},
-        {"unknown style", {"--library", lib, "--style", "None", dir / "site/index.htm"},
+        {"option without value",
+         {"--style", "Std", "--library", lib, "--top-title"},
+         "--top-title"},
+        {"unknown style",
+         {"--library", lib, "--style", "None", dir / "site/index.htm"},
          "エラーが発生しました。\n"},
         {"no top page", {"--library", lib, "--style", "Std"}, "トップページを指定してください。\n"},
         {"top page missing",
@@ -63,13 +66,13 @@ TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
 TEST_F(ApplyCommandTest, PrintsEachPageThenTheEnd) {
     dir.write("site/index.htm", "<body>\n<A HREF=\"sub/a.htm\">a</A>\n");
     dir.write("site/sub/a.htm", "<body>\n");
-    EXPECT_EQ(run({"--library", dir / "lib", "--style", "Std", "--bottom",
-                   dir / "site/./index.htm"}),
-              0);
+    EXPECT_EQ(
+        run({"--library", dir / "lib", "--style", "Std", "--bottom", dir / "site/./index.htm"}), 0);
     EXPECT_EQ(out.str(), "適応中：" + dir / "site/index.htm" + "\n" + "適応中：" +
                              dir / "site/sub/a.htm" + "\n適応が終了しました。\n");
     EXPECT_EQ(err.str(), "");
-    EXPECT_NE(dir.read("site/sub/a.htm").find("<!--ソルビナここまで-->"), std::string::npos);
+    EXPECT_NE(dir.read("site/sub/a.htm").find("</TR></TABLE></TD></TR></TABLE></DIV>"),
+              std::string::npos);
 
     EXPECT_EQ(run({"--library", dir / "lib", "--style", "Std", dir / "site/index.htm"}, true), 0);
     EXPECT_EQ(dir.read("site/sub/a.htm"), "<body>\n");

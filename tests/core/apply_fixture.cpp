@@ -1,7 +1,9 @@
 // The site fixture of the apply tests.
 #include "apply_fixture.h"
 
+#include "apply/page_encoding.h"
 #include "platform/file_system.h"
+#include "platform/text_codec.h"
 
 namespace solvina::testing {
 
@@ -11,6 +13,13 @@ ApplyFixture::ApplyFixture() : style(programStartStyle()) {
         style.rows[i].text = kNewStyleRowTexts[i];
     styleFolder = dir / "lib/Std/";
     dir.write("lib/Std/Std.sty", "<quibrel v1.0>\r\n");
+}
+
+std::string ApplyFixture::pageText(const std::string& relative) const {
+    std::string bytes = readPage(relative);
+    Utf8Validator validator;
+    validator.feed(bytes);
+    return validator.valid() ? bytes : cp932().decode(bytes);
 }
 
 ApplyRunSummary ApplyFixture::apply(const std::string& topPage) {

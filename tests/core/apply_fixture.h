@@ -35,7 +35,8 @@ inline std::string titleCell(const Crumb& crumb) {
     std::string close = crumb.link.empty() ? "" : "</A>";
     std::string inner = crumb.entry.rfind('M', 0) == 0
                             ? "<FONT COLOR=\"#000000\">" + crumb.entry.substr(1) + "</FONT>"
-                            : "<IMG SRC=\"" + crumb.entry.substr(std::min<std::size_t>(1, crumb.entry.size())) +
+                            : "<IMG SRC=\"" +
+                                  crumb.entry.substr(std::min<std::size_t>(1, crumb.entry.size())) +
                                   "\" BORDER=0>";
     return "<TD NOWRAP VALIGN=\"MIDDLE\">" + open + inner + close + "</TD>";
 }
@@ -76,6 +77,9 @@ protected:
         return dir.write("site/" + relative, bytes);
     }
     std::string readPage(const std::string& relative) const { return dir.read("site/" + relative); }
+    // The page as characters: pages without a declaration that are not UTF-8 are CP932, and
+    // so are the blocks written into them.
+    std::string pageText(const std::string& relative) const;
 
     TempDir dir;
     BreadcrumbStyle style;

@@ -44,19 +44,16 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
         {"body tag ending on a later line gets no block",
          "<TITLE>T</TITLE>\r\n<BODY\r\n BGCOLOR=\"#FFFFFF\">\r\n</BODY>\r\n", none,
          "<TITLE>T</TITLE>\r\n<BODY\r\n BGCOLOR=\"#FFFFFF\">\r\n</BODY>\r\n"},
-        {"both tags on one line: the top case alone",
-         "<TITLE>T</TITLE>\r\n<BODY>x</BODY>\r\n",
+        {"both tags on one line: the top case alone", "<TITLE>T</TITLE>\r\n<BODY>x</BODY>\r\n",
          [](ApplyOptions& o) { o.insertAtBottom = true; },
          "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}x</BODY>\r\n"},
-        {"both tags on one line, bottom only",
-         "<TITLE>T</TITLE>\r\n<BODY>x</BODY>\r\n",
+        {"both tags on one line, bottom only", "<TITLE>T</TITLE>\r\n<BODY>x</BODY>\r\n",
          [](ApplyOptions& o) {
              o.insertAtTop = false;
              o.insertAtBottom = true;
          },
          "<TITLE>T</TITLE>\r\n<BODY>x\r\n{BLOCK}</BODY>\r\n"},
-        {"top and bottom give two blocks",
-         "<TITLE>T</TITLE>\r\n<BODY>\r\nx\r\n</BODY>\r\n",
+        {"top and bottom give two blocks", "<TITLE>T</TITLE>\r\n<BODY>\r\nx\r\n</BODY>\r\n",
          [](ApplyOptions& o) { o.insertAtBottom = true; },
          "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}x\r\n{BLOCK}</BODY>\r\n"},
         {"exclusion in the head keeps the page free",
@@ -67,8 +64,7 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
          "<TITLE>T</TITLE>\r\n<BODY>\r\n<!--notquibrel-->\r\n</BODY>\r\n",
          [](ApplyOptions& o) { o.insertAtBottom = true; },
          "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}<!--notquibrel-->\r\n</BODY>\r\n"},
-        {"an old block is replaced",
-         "<TITLE>T</TITLE>\r\n<BODY>\r\n" + kOldBlock + "x\r\n", none,
+        {"an old block is replaced", "<TITLE>T</TITLE>\r\n<BODY>\r\n" + kOldBlock + "x\r\n", none,
          "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}x\r\n"},
         {"an old block of an excluded page is dropped",
          "<!--NOTQUIBREL--><TITLE>T</TITLE>\r\n<BODY>\r\n" + kOldBlock + "x\r\n", none,
@@ -98,8 +94,8 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
         {"CR page", "<title>T</title>\r<body>x\r", none, "<title>T</title>\r<body>\r{BLOCK}x\r"},
         {"lines keep their own ends; the split's pieces take the first line's end",
          "<title>T</title>\n<body>x\r\ny\r", none, "<title>T</title>\n<body>\n{BLOCK}x\r\ny\r"},
-        {"a body tag on the last line without a line end",
-         "<title>T</title>\r\n<body>", none, "<title>T</title>\r\n<body>\r\n{BLOCK}"},
+        {"a body tag on the last line without a line end", "<title>T</title>\r\n<body>", none,
+         "<title>T</title>\r\n<body>\r\n{BLOCK}"},
         {"a one-line page without line end takes CR LF", "<title>T</title><body>z", none,
          "<title>T</title><body>\r\n{BLOCK}z"},
         {"the title image comment on the title line",
@@ -113,8 +109,8 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
          "<TITLE>長い\r\n題</TITLE>\r\n<BODY>\r\n", none,
          "<TITLE>長い\r\n題</TITLE>\r\n<BODY>\r\n{BLOCK}", "M長い"},
         {"the top page's own title replaced", "<TITLE>T</TITLE>\r\n<BODY>\r\n",
-         [](ApplyOptions& o) { o.useTopPageTitle = true; },
-         "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}", "Mトップページ"},
+         [](ApplyOptions& o) { o.useTopPageTitle = true; }, "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}",
+         "Mトップページ"},
         {"no title line leaves the entry empty", "<BODY>\r\n", none, "<BODY>\r\n{BLOCK}", ""},
     };
     for (const auto& c : cases) {
@@ -125,7 +121,7 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
         auto summary = apply();
         EXPECT_EQ(summary.failures, 0) << (reporter.failures.empty() ? "" : reporter.failures[0]);
         reporter.failures.clear();
-        EXPECT_EQ(readPage("index.htm"), expand(c));
+        EXPECT_EQ(pageText("index.htm"), expand(c));
     }
 }
 
@@ -133,7 +129,7 @@ TEST_F(PagePassTest, AddsARuleUnderTheTable) {
     options.addRule = true;
     writePage("index.htm", "<TITLE>T</TITLE>\r\n<BODY>\r\n");
     apply();
-    EXPECT_EQ(readPage("index.htm"),
+    EXPECT_EQ(pageText("index.htm"),
               "<TITLE>T</TITLE>\r\n<BODY>\r\n" + joinLines(plainBlock({{"MT", ""}}, true), "\r\n"));
 }
 
@@ -148,14 +144,14 @@ TEST_F(PagePassTest, ApplyingTwiceGivesTheSameBytesAsOnce) {
 }
 
 TEST_F(PagePassTest, AStartMarkerWithoutEndMarkerLeavesThePageAsItWas) {
-    const std::string page = "<TITLE>T</TITLE>\r\n<BODY>\r\n" + std::string(kStartMarker) +
-                             "\r\nrest\r\n";
+    const std::string page =
+        "<TITLE>T</TITLE>\r\n<BODY>\r\n" + std::string(kStartMarker) + "\r\nrest\r\n";
     writePage("index.htm", page);
     auto summary = apply();
     EXPECT_EQ(summary.failures, 1);
     ASSERT_EQ(reporter.failures.size(), 1u);
     EXPECT_NE(reporter.failures[0].find(site("index.htm")), std::string::npos);
-    EXPECT_EQ(readPage("index.htm"), page);
+    EXPECT_EQ(pageText("index.htm"), page);
     EXPECT_FALSE(std::filesystem::exists(site("index.htm.tmp")));
 }
 

@@ -36,9 +36,9 @@ TEST_F(SiteTraversalTest, APageOneFolderDownLinksBackUp) {
     writePage("index.htm", page("トップ", "<A HREF=\"products/a.htm\">a</A>"));
     writePage("products/a.htm", page("製品", "<P>x</P>"));
     apply();
-    EXPECT_EQ(readPage("products/a.htm"),
+    EXPECT_EQ(pageText("products/a.htm"),
               applied("製品", "<P>x</P>", {{"Mトップ", "../index.htm"}, {"M製品", ""}}));
-    EXPECT_EQ(readPage("index.htm"),
+    EXPECT_EQ(pageText("index.htm"),
               applied("トップ", "<A HREF=\"products/a.htm\">a</A>", {{"Mトップ", ""}}));
 }
 
@@ -48,7 +48,7 @@ TEST_F(SiteTraversalTest, TheFirstPathDepthFirstFixesTheLevel) {
     writePage("b.htm", page("B", "<A HREF=\"a.htm\">back</A>"));
     apply();
     EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "a.htm", "b.htm"}));
-    EXPECT_EQ(readPage("b.htm"), applied("B", "<A HREF=\"a.htm\">back</A>",
+    EXPECT_EQ(pageText("b.htm"), applied("B", "<A HREF=\"a.htm\">back</A>",
                                          {{"M0", "index.htm"}, {"MA", "a.htm"}, {"MB", ""}}));
 }
 
@@ -59,7 +59,7 @@ TEST_F(SiteTraversalTest, DeepPagesGetPrefixesAndLinkedAncestors) {
     options.linkHeader = true;
     options.headerLink = "index.htm";
     apply();
-    std::string deep = readPage("p/s/t.htm");
+    std::string deep = pageText("p/s/t.htm");
     EXPECT_NE(deep.find("<A HREF=\"../../p/index.htm\">"), std::string::npos);
     EXPECT_NE(deep.find("<A HREF=\"../../index.htm\"><FONT COLOR=\"#000000\">[Navi:"),
               std::string::npos);
@@ -90,7 +90,7 @@ TEST_F(SiteTraversalTest, LinkExclusionMarkers) {
     apply();
     EXPECT_EQ(enteredRelative(),
               (std::vector<std::string>{"index.htm", "a.htm", "b.htm", "c.htm"}));
-    EXPECT_EQ(readPage("b.htm"), page("b.htm", ""));
+    EXPECT_EQ(pageText("b.htm"), page("b.htm", ""));
 }
 
 TEST_F(SiteTraversalTest, OneFileUnderSeveralNamesIsOnePage) {
@@ -101,14 +101,15 @@ TEST_F(SiteTraversalTest, OneFileUnderSeveralNamesIsOnePage) {
     fs::create_symlink("a.htm", site("link.htm"));
     apply();
     EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "a.htm", "sub/b.htm"}));
-    EXPECT_EQ(readPage("a.htm"), applied("A", "", {{"M0", "index.htm"}, {"MA", ""}}));
-    EXPECT_NE(readPage("sub/b.htm").find("<A HREF=\"../index.htm\">"), std::string::npos);
+    EXPECT_EQ(pageText("a.htm"), applied("A", "", {{"M0", "index.htm"}, {"MA", ""}}));
+    EXPECT_NE(pageText("sub/b.htm").find("<A HREF=\"../index.htm\">"), std::string::npos);
 }
 
 TEST_F(SiteTraversalTest, NothingOutsideTheTopFolderIsTouched) {
     const std::string outside = page("O", "");
     dir.write("outside.htm", outside);
     dir.write("elsewhere/x.htm", outside);
+    writePage("index.htm", "");
     fs::create_symlink(dir / "elsewhere/x.htm", site("x.htm"));
     fs::create_symlink(dir / "elsewhere", site("linked"));
     writePage("index.htm", page("0", "<A HREF=\"../outside.htm\">1</A><A HREF=\"x.htm\">2</A>"
@@ -126,7 +127,7 @@ TEST_F(SiteTraversalTest, ASymbolicLinkInsideTheSiteStaysALink) {
     fs::create_symlink("real/page.htm", site("alias.htm"));
     apply();
     EXPECT_TRUE(fs::is_symlink(site("alias.htm")));
-    EXPECT_EQ(readPage("real/page.htm"), applied("R", "", {{"M0", "index.htm"}, {"MR", ""}}));
+    EXPECT_EQ(pageText("real/page.htm"), applied("R", "", {{"M0", "index.htm"}, {"MR", ""}}));
     EXPECT_FALSE(fs::exists(site("real/page.htm.tmp")));
 }
 
@@ -137,9 +138,9 @@ TEST_F(SiteTraversalTest, TheStyleFolderIsCopiedWithoutItsStyleFile) {
     writePage("quibrel/mine.gif", "kept");
     writePage("index.htm", page("0", ""));
     apply();
-    EXPECT_EQ(readPage("quibrel/arrow.gif"), "GIF89a");
-    EXPECT_EQ(readPage("quibrel/sub/deep.gif"), "GIF89a");
-    EXPECT_EQ(readPage("quibrel/mine.gif"), "kept");
+    EXPECT_EQ(pageText("quibrel/arrow.gif"), "GIF89a");
+    EXPECT_EQ(pageText("quibrel/sub/deep.gif"), "GIF89a");
+    EXPECT_EQ(pageText("quibrel/mine.gif"), "kept");
     EXPECT_FALSE(fs::exists(site("quibrel/Std.sty")));
 }
 
@@ -196,8 +197,8 @@ TEST_F(SiteTraversalTest, ARunRecordsAtMost1001Pages) {
     auto summary = apply();
     EXPECT_EQ(summary.pagesEntered, 1001);
     EXPECT_EQ(reporter.failures.size(), 2u); // the 1002nd and 1003rd page reached
-    EXPECT_EQ(readPage("p1001.htm"), "<body>\n");
-    EXPECT_NE(readPage("p1000.htm"), "<body>\n");
+    EXPECT_EQ(pageText("p1001.htm"), "<body>\n");
+    EXPECT_NE(pageText("p1000.htm"), "<body>\n");
 }
 
 TEST_F(SiteTraversalTest, APageAtLevel101FailsAndStaysAsItWas) {
@@ -208,8 +209,8 @@ TEST_F(SiteTraversalTest, APageAtLevel101FailsAndStaysAsItWas) {
     auto summary = apply();
     EXPECT_EQ(summary.pagesEntered, 102);
     EXPECT_EQ(reporter.failures.size(), 1u);
-    EXPECT_EQ(readPage("l101.htm"), "<body>\n<A HREF=\"l102.htm\">n</A>\n");
-    EXPECT_NE(readPage("l100.htm").find(kEndMarker), std::string::npos);
+    EXPECT_EQ(pageText("l101.htm"), "<body>\n<A HREF=\"l102.htm\">n</A>\n");
+    EXPECT_NE(pageText("l100.htm").find(kEndMarker), std::string::npos);
 }
 
 } // namespace

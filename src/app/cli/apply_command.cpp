@@ -1,12 +1,12 @@
-// The apply and erase commands: options, the checks before a run, progress on stdout and
-// failures on stderr.
-#include "cli/apply_command.h"
-
+// solvina-cli apply and erase: the options of a run, the checks before it, progress on stdout
+// and failures on stderr.
 #include "apply/apply_run.h"
 #include "apply/link_paths.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+#include "cli/command_style.h"
 #include "platform/app_paths.h"
-#include "platform/messages.h"
-#include "style/style_file.h"
+#include "platform/file_system.h"
 
 #include <filesystem>
 
@@ -14,77 +14,43 @@ namespace solvina {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitPageFailed = 1;
-constexpr int kExitRefused = 2;
-
 class PrintingReporter : public ApplyReporter {
 public:
     PrintingReporter(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
     void pageEntered(const std::string& path) override {
         m_out << kProgressPrefix << path << '\n';
     }
-    void pageFailed(const std::string& description) override {
-        m_err << kFailureText << '\n' << description << '\n';
-    }
+    void pageFailed(const std::string& description) override { writeFailure(m_err, description); }
 
 private:
     std::ostream& m_out;
     std::ostream& m_err;
 };
 
-struct ApplyArguments {
-    std::string library;
-    std::string styleName;
-    bool hasStyle = false;
-    ApplyOptions options;
-    std::vector<std::string> positional;
-};
+const OptionSpec kApplySpec{
+    {"--library", "--style", "--top-title", "--header-link", "--footer-link"},
+    {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page"}};
 
-// Fills arguments; returns a usage error description, or empty when the arguments are good.
-std::string parse(const std::vector<std::string>& args, ApplyArguments& parsed) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        ApplyOptions& o = parsed.options;
-        bool ok = true;
-        if (arg == "--library")
-            ok = value(parsed.library);
-        else if (arg == "--style")
-            ok = parsed.hasStyle = value(parsed.styleName);
-        else if (arg == "--no-top")
-            o.insertAtTop = false;
-        else if (arg == "--bottom")
-            o.insertAtBottom = true;
-        else if (arg == "--rule")
-            o.addRule = true;
-        else if (arg == "--no-title-links")
-            o.linkTitles = false;
-        else if (arg == "--skip-top-page")
-            o.skipTopPage = true;
-        else if (arg == "--top-title")
-            ok = o.useTopPageTitle = value(o.topPageTitle);
-        else if (arg == "--header-link")
-            ok = o.linkHeader = value(o.headerLink);
-        else if (arg == "--footer-link")
-            ok = o.linkFooter = value(o.footerLink);
-        else if (arg.size() > 1 && arg.rfind("--", 0) == 0)
-            return "不明なオプションです: " + arg;
-        else
-            parsed.positional.push_back(arg);
-        if (!ok)
-            return "オプションに値がありません: " + arg;
+ApplyOptions applyOptions(const ParsedOptions& parsed) {
+    ApplyOptions options;
+    options.insertAtTop = !parsed.has("--no-top");
+    options.insertAtBottom = parsed.has("--bottom");
+    options.addRule = parsed.has("--rule");
+    options.linkTitles = !parsed.has("--no-title-links");
+    options.skipTopPage = parsed.has("--skip-top-page");
+    if (auto title = parsed.value("--top-title")) {
+        options.useTopPageTitle = true;
+        options.topPageTitle = *title;
     }
-    if (!parsed.hasStyle)
-        return "--style NAME を指定してください。";
-    if (parsed.positional.size() > 1)
-        return "トップページは一つだけ指定してください。";
-    return {};
+    if (auto header = parsed.value("--header-link")) {
+        options.linkHeader = true;
+        options.headerLink = *header;
+    }
+    if (auto footer = parsed.value("--footer-link")) {
+        options.linkFooter = true;
+        options.footerLink = *footer;
+    }
+    return options;
 }
 
 // The top page made absolute against the current folder, its path normalised.
@@ -99,50 +65,57 @@ std::string absoluteTopPage(const std::string& typed) {
     return normalizePath(path);
 }
 
-} // namespace
+// Terminal lines end in LF alone.
+std::string withLineFeeds(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
+}
 
-int runApplyCommand(const std::vector<std::string>& args, bool eraseAll, std::ostream& out,
+int runApplyOrErase(const std::vector<std::string>& arguments, bool eraseAll, std::ostream& out,
                     std::ostream& err) {
-    ApplyArguments parsed;
-    if (std::string usage = parse(args, parsed); !usage.empty()) {
-        err << usage << '\n';
-        return kExitRefused;
+    Result<ParsedOptions> parsed = parseOptions(arguments, kApplySpec);
+    if (!parsed)
+        return usageError(err, parsed.error());
+    if (parsed->positional.size() > 1)
+        return usageError(err, "余分な引数があります: " + parsed->positional[1]);
+    std::optional<CommandStyle> loaded = readCommandStyle(*parsed, err);
+    if (!loaded)
+        return kExitUsage;
+    if (firstUnsavedImageRow(loaded->style)) {
+        err << withLineFeeds(kUnsavedImageMessage) << '\n';
+        return kExitUsage;
     }
-    FileSystem& fs = nativeFileSystem();
-    std::string library = parsed.library.empty() ? defaultLibraryFolder() : parsed.library;
-    BreadcrumbStyle style = programStartStyle();
-    style.styleName = parsed.styleName;
-    auto read = readStyleFile(fs, styleFilePath(library, parsed.styleName), style);
-    if (read.outcome == StyleReadResult::Outcome::WrongHeader) {
-        err << kWrongHeaderMessage << '\n';
-        return kExitRefused;
-    }
-    if (!read.ok()) {
-        err << kFailureText << '\n' << read.description << '\n';
-        return kExitRefused;
-    }
-    if (firstUnsavedImageRow(style)) {
-        std::string message = kUnsavedImageMessage;
-        message.replace(message.find("\r\n"), 2, "\n");
-        err << message << '\n';
-        return kExitRefused;
-    }
-    ApplyOptions options = parsed.options;
+    ApplyOptions options = applyOptions(*parsed);
     options.eraseAll = eraseAll;
     options.topPagePath =
-        absoluteTopPage(parsed.positional.empty() ? std::string() : parsed.positional[0]);
+        absoluteTopPage(parsed->positional.empty() ? std::string() : parsed->positional[0]);
+    FileSystem& fs = nativeFileSystem();
     if (auto refusal = topPageCheckMessage(fs, options.topPagePath)) {
         err << *refusal << '\n';
-        return kExitRefused;
+        return kExitUsage;
     }
     PrintingReporter reporter(out, err);
-    ApplyEnvironment env{fs, style, styleFolder(library, parsed.styleName), reporter};
+    ApplyEnvironment env{fs, loaded->style, styleFolder(loaded->library, loaded->style.styleName),
+                         reporter};
     ApplyRunState state;
     state.reset();
     ApplyRunSummary summary = runApply(options, state, env);
     out << kApplyDoneMessage << '\n';
     out.flush();
-    return summary.failures > 0 ? kExitPageFailed : kExitOk;
+    return summary.failures > 0 ? kExitFailed : kExitDone;
+}
+
+} // namespace
+
+int runApplyCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                    std::ostream& err) {
+    return runApplyOrErase(arguments, false, out, err);
+}
+
+int runEraseCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                    std::ostream& err) {
+    return runApplyOrErase(arguments, true, out, err);
 }
 
 } // namespace solvina

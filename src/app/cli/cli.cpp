@@ -17,16 +17,32 @@ struct Command {
     int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
 };
 
-// apply [OPTIONS] TOP_PAGE and erase [OPTIONS] TOP_PAGE take their place here.
 constexpr Command kCommands[] = {
     {"list", "list [--library DIR]", runListCommand},
     {"preview", "preview [--library DIR] --style NAME [--out FILE]", runPreviewCommand},
+    {"apply", "apply [OPTIONS] --style NAME TOP_PAGE", runApplyCommand},
+    {"erase", "erase [OPTIONS] --style NAME TOP_PAGE", runEraseCommand},
 };
+
+// The options of apply and erase.
+constexpr const char* kApplyOptionsHelp =
+    "apply と erase のオプション:\n"
+    "  --library DIR         スタイルライブラリのフォルダー\n"
+    "  --style NAME          クイブレルスタイルの名前（必須）\n"
+    "  --no-top              ページ上部（<BODY...>の後）に挿入しない\n"
+    "  --bottom              ページ下部（</BODY>の前）に挿入する\n"
+    "  --rule                罫線を入れる\n"
+    "  --no-title-links      ページタイトルにリンクを設定しない\n"
+    "  --skip-top-page       トップページには適応しない\n"
+    "  --top-title TEXT      トップページだけ別のページタイトルをつける\n"
+    "  --header-link TARGET  ヘッダー接続記号にリンクを設定する\n"
+    "  --footer-link TARGET  フッター接続記号にリンクを設定する\n";
 
 void writeUsage(std::ostream& stream) {
     stream << "使い方:\n";
     for (const Command& command : kCommands)
         stream << "  solvina-cli " << command.synopsis << '\n';
+    stream << kApplyOptionsHelp;
     stream << "--library の既定はプログラムのフォルダーの styledata/ です。\n";
 }
 

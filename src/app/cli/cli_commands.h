@@ -18,6 +18,13 @@ int runListCommand(const std::vector<std::string>& arguments, std::ostream& out,
 int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
                       std::ostream& err);
 
+// apply [OPTIONS] --style NAME TOP_PAGE: the apply run. Exit 1 when a page failed.
+int runApplyCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                    std::ostream& err);
+// erase [OPTIONS] --style NAME TOP_PAGE: the erase-all run.
+int runEraseCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                    std::ostream& err);
+
 // Writes a usage error and the usage text; returns kExitUsage.
 int usageError(std::ostream& err, const std::string& message);
 // Writes "エラーが発生しました。" and the description on the next line.

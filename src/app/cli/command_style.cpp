@@ -1,0 +1,40 @@
+// Reading the style named on the command line.
+#include "cli/command_style.h"
+
+#include "cli/cli_commands.h"
+#include "platform/app_paths.h"
+#include "platform/file_system.h"
+#include "style/style_file.h"
+
+namespace solvina {
+
+std::optional<CommandStyle> readCommandStyle(const ParsedOptions& options, std::ostream& err) {
+    const std::optional<std::string> name = options.value("--style");
+    if (!name || name->empty()) {
+        usageError(err, "--style でスタイル名を指定してください。");
+        return std::nullopt;
+    }
+    // The name becomes one folder of the library, never a path leading out of it.
+    if (*name == "." || *name == ".." || name->find('/') != std::string::npos) {
+        usageError(err, "スタイル名にフォルダーは指定できません: " + *name);
+        return std::nullopt;
+    }
+    CommandStyle loaded{options.value("--library").value_or(defaultLibraryFolder()),
+                        programStartStyle()};
+    loaded.style.styleName = *name;
+    const StyleReadResult read =
+        readStyleFile(nativeFileSystem(), styleFilePath(loaded.library, *name), loaded.style);
+    switch (read.outcome) {
+    case StyleReadResult::Outcome::Loaded:
+        return loaded;
+    case StyleReadResult::Outcome::WrongHeader:
+        err << kWrongHeaderMessage << '\n';
+        return std::nullopt;
+    case StyleReadResult::Outcome::Failed:
+        writeFailure(err, read.description);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace solvina
