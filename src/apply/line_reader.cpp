@@ -9,6 +9,14 @@ namespace {
 constexpr std::size_t kReadSize = 64 * 1024;
 }
 
+Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t size) {
+    std::size_t old = buffer.size();
+    buffer.resize(old + size);
+    auto got = file.read(buffer.data() + old, size);
+    buffer.resize(old + (got ? *got : 0));
+    return got;
+}
+
 LineReader::LineReader(InputFile& file, std::string initialBytes)
     : m_file(file), m_buffer(std::move(initialBytes)) {}
 
@@ -17,14 +25,9 @@ Status LineReader::fill() {
         m_buffer.erase(0, m_start);
         m_start = 0;
     }
-    std::size_t old = m_buffer.size();
-    m_buffer.resize(old + kReadSize);
-    auto got = m_file.read(m_buffer.data() + old, kReadSize);
-    if (!got) {
-        m_buffer.resize(old);
+    auto got = appendRead(m_file, m_buffer, kReadSize);
+    if (!got)
         return std::move(got).takeError();
-    }
-    m_buffer.resize(old + *got);
     if (*got == 0)
         m_endOfFile = true;
     return {};

@@ -14,6 +14,9 @@ struct RawLine {
     std::string_view end;   // "\r\n", "\r", "\n", or empty for a last line without one
 };
 
+// Appends up to size bytes read from file to buffer; returns how many, 0 at the end.
+Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t size);
+
 // Reads lines from a file, holding one line (and one read buffer) at a time.
 class LineReader {
 public:

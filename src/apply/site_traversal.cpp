@@ -27,14 +27,9 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 // Reads from file until buffer holds at least size bytes or the file ends.
 Status readAtLeast(InputFile& file, std::string& buffer, std::size_t size) {
     while (buffer.size() < size) {
-        std::size_t old = buffer.size();
-        buffer.resize(old + kReadSize);
-        auto got = file.read(buffer.data() + old, kReadSize);
-        if (!got) {
-            buffer.resize(old);
+        auto got = appendRead(file, buffer, kReadSize);
+        if (!got)
             return std::move(got).takeError();
-        }
-        buffer.resize(old + *got);
         if (*got == 0)
             break;
     }
