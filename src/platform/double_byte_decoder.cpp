@@ -54,6 +54,12 @@ std::unique_ptr<DoubleByteDecoder> DoubleByteDecoder::probe(iconv_t toUtf8) {
         if (!decoder->probeBytes(std::string_view(&input, 1), decoder->m_singles[byte]))
             return nullptr;
     }
+    decoder->m_asciiIsItself = true;
+    for (int byte = 0; byte < 0x80; ++byte) {
+        const Character& single = decoder->m_singles[byte];
+        if (single.length != 1 || single.utf8[0] != static_cast<char>(byte))
+            decoder->m_asciiIsItself = false;
+    }
     return decoder;
 }
 
@@ -76,6 +82,20 @@ bool DoubleByteDecoder::decode(std::string_view bytes, std::string& text) {
         if (out >= chunkEnd) {
             text.append(chunk, static_cast<std::size_t>(out - chunk));
             out = chunk;
+        }
+        if (m_asciiIsItself && static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            // Markup is ASCII: copied eight bytes at a time while no other byte comes.
+            std::uint64_t word;
+            while (pos + sizeof word <= size && out + sizeof word < chunkEnd) {
+                std::memcpy(&word, bytes.data() + pos, sizeof word);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                std::memcpy(out, &word, sizeof word);
+                out += sizeof word;
+                pos += sizeof word;
+            }
+            if (pos == size)
+                break;
         }
         const auto lead = static_cast<unsigned char>(bytes[pos]);
         const Character& single = m_singles[lead];

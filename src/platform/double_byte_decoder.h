@@ -40,6 +40,7 @@ private:
     Row m_singles;
     Character m_replacement;                       // U+FFFD
     std::array<std::unique_ptr<Row>, 256> m_pairs; // by lead byte, made when first met
+    bool m_asciiIsItself = false;                  // every byte below 0x80 decodes to itself
     bool m_unusable = false;                       // a pair that needs more than two bytes was met
 };
 

@@ -58,8 +58,9 @@ TEST(DoubleByteDecoderTest, MixedLinesDecodeAsIconvDoes) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<char>(state >> 56);
     };
-    const std::string japanese =
-        *cp932().encode("<p>ソルビナの表能力 ｿﾙﾋﾞﾅ ①Ⅱ髙</p>", Unencodable::Fail);
+    const std::string japanese = *cp932().encode(
+        "<p class=\"lead\">ソルビナの表能力 ｿﾙﾋﾞﾅ ①Ⅱ髙<a href=\"index.htm\">top</a></p>",
+        Unencodable::Fail);
     for (int line = 0; line < 2000; ++line) {
         std::string bytes = japanese;
         for (int i = 0; i < line % 40; ++i)
