@@ -1,0 +1,182 @@
+// ApplyDialog: reads its controls into ApplyOptions and drives a run of the engine.
+#include "apply_dialog.h"
+
+#include "platform/messages.h"
+#include "ui_apply_dialog.h"
+#include "window_look.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+namespace solvina {
+
+namespace {
+
+constexpr int kClientWidth = 321;
+constexpr int kClientHeight = 535;
+constexpr const char* kTopPageFilter = "HTMLファイル（*.htm *.html）|*.htm;*.html";
+
+const QColor kPanelPink(0xFF, 0xDD, 0xDD);
+const QColor kStartShapeYellow(0xFF, 0xFF, 0x00);
+const QColor kEraseShapeBlue(0xC0, 0xC0, 0xFF);
+
+void fillBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+ApplyDialog::ApplyDialog(const BreadcrumbStyle& style, std::string styleFolder, Dialogs& dialogs,
+                         FileSystem& fs, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::Form4>()), m_style(style),
+      m_styleFolder(std::move(styleFolder)), m_dialogs(dialogs), m_fs(fs), m_runDialogs(*this) {
+    m_ui->setupUi(this);
+    setFixedSize(kClientWidth, kClientHeight);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    applyWindowLook(this);
+    m_ui->Label2->setFont(interfaceFont(12));
+    m_ui->Label4->setFont(interfaceFont(12));
+    fillBackground(m_ui->Panel, kPanelPink);
+    fillBackground(m_ui->Shape1, kStartShapeYellow);
+    fillBackground(m_ui->Shape2, kEraseShapeBlue);
+    m_ui->Label3->setTextFormat(Qt::PlainText);
+    m_ui->Command4->setAutoDefault(false);
+    m_ui->Command2->setAutoDefault(false);
+    m_ui->Command1->setAutoDefault(false);
+
+    connect(m_ui->Command1, &QPushButton::clicked, this, &ApplyDialog::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &ApplyDialog::Command2_Click);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &ApplyDialog::Command4_Click);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &ApplyDialog::reject);
+    connect(m_ui->Check6, &QCheckBox::toggled, m_ui->Text2, &QWidget::setEnabled);
+    connect(m_ui->Check8, &QCheckBox::toggled, m_ui->Text3, &QWidget::setEnabled);
+    connect(m_ui->Check9, &QCheckBox::toggled, m_ui->Text4, &QWidget::setEnabled);
+    m_ui->Command5->setFocus();
+}
+
+ApplyDialog::~ApplyDialog() = default;
+
+ApplyOptions ApplyDialog::optionsFromControls() const {
+    auto isSet = [](const QCheckBox* box) { return box->checkState() == Qt::Checked; };
+    ApplyOptions options;
+    options.topPagePath = m_ui->Text1->text().toStdString();
+    options.insertAtTop = isSet(m_ui->Check1);
+    options.insertAtBottom = isSet(m_ui->Check2);
+    options.addRule = isSet(m_ui->Check3);
+    options.linkTitles = isSet(m_ui->Check4);
+    options.skipTopPage = isSet(m_ui->Check5);
+    options.useTopPageTitle = isSet(m_ui->Check6);
+    options.topPageTitle = m_ui->Text2->text().toStdString();
+    options.linkHeader = isSet(m_ui->Check8);
+    options.headerLink = m_ui->Text3->text().toStdString();
+    options.linkFooter = isSet(m_ui->Check9);
+    options.footerLink = m_ui->Text4->text().toStdString();
+    options.eraseAll = isSet(m_ui->Check7);
+    return options;
+}
+
+void ApplyDialog::Command1_Click() {
+    const FileChoice choice = m_dialogs.chooseFileToOpen(kTopPageFilter);
+    switch (choice.outcome) {
+    case FileChoice::Outcome::Chosen:
+        m_ui->Text1->setText(QString::fromStdString(choice.path));
+        break;
+    case FileChoice::Outcome::Cancelled:
+        break;
+    case FileChoice::Outcome::Failed:
+        showFailure(m_dialogs, choice.description);
+        break;
+    }
+}
+
+void ApplyDialog::Command4_Click() {
+    run(false);
+}
+
+void ApplyDialog::Command2_Click() {
+    run(true);
+}
+
+void ApplyDialog::run(bool eraseAll) {
+    // One traversal at a time over the one run state.
+    if (m_running)
+        return;
+    setRunning(true);
+    const ApplyOptions options = optionsFromControls();
+    ApplyEnvironment environment{m_fs, m_style, m_styleFolder, *this};
+    if (eraseAll) {
+        m_ui->Check7->setChecked(true);
+        (void)startEraseAll(m_runDialogs, options, m_state, environment);
+        m_ui->Check7->setChecked(false);
+    } else {
+        (void)startApply(m_runDialogs, options, m_state, environment);
+    }
+    m_hourglass.reset();
+    m_ui->Label3->clear();
+    setRunning(false);
+}
+
+void ApplyDialog::setRunning(bool running) {
+    m_running = running;
+    // The panel holds the settings and the start button; its children keep their own states.
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_ui->Panel), static_cast<QWidget*>(m_ui->Text1),
+          static_cast<QWidget*>(m_ui->Command1), static_cast<QWidget*>(m_ui->Command2),
+          static_cast<QWidget*>(m_ui->Command5)})
+        control->setEnabled(!running);
+}
+
+void ApplyDialog::pageEntered(const std::string& path) {
+    if (!m_hourglass)
+        m_hourglass.emplace();
+    m_ui->Label3->setText(QString::fromStdString(std::string(kProgressPrefix) + path));
+    m_ui->Label3->repaint();
+    QCoreApplication::processEvents();
+}
+
+void ApplyDialog::pageFailed(const std::string& description) {
+    showFailure(m_runDialogs, description);
+}
+
+void ApplyDialog::reject() {
+    if (m_running)
+        return;
+    QDialog::reject();
+}
+
+void ApplyDialog::closeEvent(QCloseEvent* event) {
+    if (m_running) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+Answer ApplyDialog::RunDialogs::messageBox(const std::string& text, const std::string& title,
+                                           MessageButtons buttons) {
+    const bool hourglass = m_owner.m_hourglass.has_value();
+    m_owner.m_hourglass.reset();
+    const Answer answer = m_owner.m_dialogs.messageBox(text, title, buttons);
+    if (hourglass)
+        m_owner.m_hourglass.emplace();
+    return answer;
+}
+
+std::optional<std::string> ApplyDialog::RunDialogs::inputBox(const std::string& prompt,
+                                                             const std::string& title) {
+    return m_owner.m_dialogs.inputBox(prompt, title);
+}
+
+std::optional<std::uint32_t> ApplyDialog::RunDialogs::chooseColor() {
+    return m_owner.m_dialogs.chooseColor();
+}
+
+FileChoice ApplyDialog::RunDialogs::chooseFileToOpen(const std::string& filter) {
+    return m_owner.m_dialogs.chooseFileToOpen(filter);
+}
+
+} // namespace solvina

@@ -1,0 +1,92 @@
+// The main window Form1: the style list, the style commands, the row editor and the menus.
+#pragma once
+
+#include "platform/browser.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "style/breadcrumb_style.h"
+#include "style/style_library.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace Ui {
+class Form1;
+}
+
+namespace solvina {
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // applicationFolder holds pre.html, help.html and the style library "styledata/".
+    MainWindow(Dialogs& dialogs, Browser& browser, FileSystem& fs,
+               const std::string& applicationFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const BreadcrumbStyle& style() const { return m_style; }
+    bool isStyleLoaded() const { return m_styleLoaded; }
+    // The browser instance started last, while it has not reported its quit.
+    std::optional<int> mIE() const { return m_mIE; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void collectControlGroups();
+    void applyLook();
+    void connectControls();
+
+    void Quibrel_Load();
+    void setStyleLoaded(bool loaded);
+    void showStyle();
+    void showBackgroundColor();
+
+    void Combo1_Click(int index);
+    void Command1_Click();
+    void Command2_Click();
+    void Command5_Click();
+    void Command3_Click(int index);
+    void Command4_Click(int index);
+    void Command6_Click();
+    void Command7_Click();
+    void Command9_Click();
+    void Picture1_Click();
+    void Menu_Help_Open_Click();
+    void Menu_Help_Ver_Click();
+
+    // Opens target in a new browser window and watches it through mIE.
+    void openInBrowser(const std::string& target);
+
+    std::unique_ptr<Ui::Form1> m_ui;
+    Dialogs& m_dialogs;
+    Browser& m_browser;
+    FileSystem& m_fs;
+    std::string m_applicationFolder;
+    StyleLibrary m_library;
+    BreadcrumbStyle m_style;
+    bool m_styleLoaded = false;
+    bool m_showingStyle = false; // controls are being filled from the style, not edited
+    std::optional<int> m_mIE;
+
+    std::array<QLineEdit*, kRowCount> m_Text1{};
+    std::array<QLabel*, kRowCount> m_Label5{};
+    std::array<QPushButton*, kRowCount> m_Command3{};
+    std::array<QPushButton*, kRowCount> m_Command4{};
+    std::array<QLabel*, 7> m_Label2{};
+    std::array<QLabel*, 7> m_Label4{};
+    std::array<QLabel*, 17> m_Label3{}; // no element 7
+    QButtonGroup* m_tableAlignGroup = nullptr;
+    QButtonGroup* m_cellVAlignGroup = nullptr;
+};
+
+} // namespace solvina
