@@ -1,0 +1,62 @@
+// The version dialog: its texts, Enter and Escape, and the home-page button.
+#include "about_dialog.h"
+#include "support/fake_browser.h"
+#include "support/scripted_dialogs.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace solvina;
+using namespace solvina::testing;
+
+class AboutDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsNameVersionAndHomePage() {
+        FakeBrowser browser;
+        ScriptedDialogs dialogs;
+        AboutDialog dialog(browser, dialogs);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("バージョン情報"));
+        QCOMPARE(dialog.findChild<QLabel*>("lblTitle")->text(),
+                 QStringLiteral("ソルビナ　Ver 1.1"));
+        QCOMPARE(dialog.findChild<QLabel*>("lblDescription")->text(),
+                 QStringLiteral("https://solvina.example/"));
+        QVERIFY(!dialog.findChild<QLabel*>("Label1")->text().isEmpty());
+        QCOMPARE(dialog.size(), QSize(261, 148));
+    }
+
+    void enterAndEscapeClose_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+    }
+    void enterAndEscapeClose() {
+        QFETCH(int, key);
+        FakeBrowser browser;
+        ScriptedDialogs dialogs;
+        AboutDialog dialog(browser, dialogs);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // Enter closes even after the home-page button took the focus.
+        dialog.findChild<QPushButton*>("Command1")->setFocus();
+        QTest::keyClick(&dialog, Qt::Key(key));
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(browser.opened.empty());
+    }
+
+    void homePageButtonOpensTheAddressAndWatchesTheBrowser() {
+        FakeBrowser browser;
+        ScriptedDialogs dialogs;
+        AboutDialog dialog(browser, dialogs);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QCOMPARE(browser.opened, std::vector<std::string>{"https://solvina.example/"});
+        QCOMPARE(dialog.mIE(), std::optional<int>(1));
+        browser.quit(1);
+        QCOMPARE(dialog.mIE(), std::optional<int>());
+    }
+};
+
+QTEST_MAIN(AboutDialogTest)
+#include "about_dialog_test.moc"
