@@ -1,13 +1,39 @@
 // Line splitting over a read buffer that grows only for lines longer than itself.
 #include "apply/line_reader.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace solvina {
 
 namespace {
+
 constexpr std::size_t kReadSize = 64 * 1024;
+
+// The first CR or LF in [begin, end), or end. Looking for each with memchr over the whole buffer
+// would scan the rest of the buffer once per line (for CR in an LF page, for instance).
+const char* findLineEnd(const char* begin, const char* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const auto holdsByte = [](std::uint64_t word, char c) {
+        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+        return ((x - kOnes) & ~x & kHighBits) != 0;
+    };
+    const char* at = begin;
+    std::uint64_t word;
+    while (end - at >= static_cast<std::ptrdiff_t>(sizeof word)) {
+        std::memcpy(&word, at, sizeof word);
+        if (holdsByte(word, '\r') || holdsByte(word, '\n'))
+            break;
+        at += sizeof word;
+    }
+    while (at < end && *at != '\r' && *at != '\n')
+        ++at;
+    return at;
 }
+
+} // namespace
 
 Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t size) {
     std::size_t old = buffer.size();
@@ -36,12 +62,9 @@ Status LineReader::fill() {
 Result<bool> LineReader::next(RawLine& line) {
     std::size_t scanFrom = m_start;
     for (;;) {
-        const char* begin = m_buffer.data() + scanFrom;
-        std::size_t left = m_buffer.size() - scanFrom;
-        const char* cr = static_cast<const char*>(std::memchr(begin, '\r', left));
-        const char* lf = static_cast<const char*>(std::memchr(begin, '\n', cr ? cr - begin : left));
-        const char* stop = lf ? lf : cr;
-        if (stop) {
+        const char* bufferEnd = m_buffer.data() + m_buffer.size();
+        const char* stop = findLineEnd(m_buffer.data() + scanFrom, bufferEnd);
+        if (stop != bufferEnd) {
             std::size_t at = stop - m_buffer.data();
             std::size_t endLength = 1;
             if (*stop == '\r') {

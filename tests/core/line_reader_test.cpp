@@ -1,0 +1,86 @@
+// Tests of line splitting: every kind of line end, wherever the reads of the file happen to cut.
+#include "apply/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace solvina {
+namespace {
+
+// A file that hands out at most pieceSize bytes per read.
+class PieceInput : public InputFile {
+public:
+    PieceInput(std::string bytes, std::size_t pieceSize)
+        : m_bytes(std::move(bytes)), m_pieceSize(pieceSize) {}
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min({size, m_pieceSize, m_bytes.size() - m_at});
+        std::copy_n(m_bytes.data() + m_at, count, buffer);
+        m_at += count;
+        return count;
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_pieceSize;
+    std::size_t m_at = 0;
+};
+
+// Each line as its bytes followed by "|" and its line end.
+std::vector<std::string> splitLines(const std::string& bytes, std::size_t pieceSize) {
+    PieceInput input(bytes, pieceSize);
+    LineReader reader(input);
+    std::vector<std::string> lines;
+    RawLine line;
+    for (;;) {
+        Result<bool> more = reader.next(line);
+        EXPECT_TRUE(more.ok());
+        if (!more.ok() || !*more)
+            return lines;
+        lines.push_back(std::string(line.bytes) + "|" + std::string(line.end));
+    }
+}
+
+struct LineCase {
+    const char* label;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class LineReaderTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(LineReaderTest, SplitsAtEveryLineEndWhateverTheReads) {
+    const LineCase& c = GetParam();
+    for (std::size_t pieceSize : {std::size_t(1), std::size_t(3), std::size_t(7), std::size_t(8),
+                                  std::size_t(9), std::size_t(64 * 1024)})
+        EXPECT_EQ(splitLines(c.bytes, pieceSize), c.lines) << "reads of " << pieceSize;
+}
+
+const std::string kLong(100, 'x'); // longer than a word, so ends are found past the first ones
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, LineReaderTest,
+    testing::Values(LineCase{"empty", "", {}},
+                    LineCase{"crlf", "ab\r\ncd\r\n", {"ab|\r\n", "cd|\r\n"}},
+                    LineCase{"lf", "ab\ncd\n", {"ab|\n", "cd|\n"}},
+                    LineCase{"cr", "ab\rcd\r", {"ab|\r", "cd|\r"}},
+                    LineCase{"mixed", "a\r\nb\nc\rd", {"a|\r\n", "b|\n", "c|\r", "d|"}},
+                    LineCase{"lf_cr_is_two_ends", "a\n\rb", {"a|\n", "|\r", "b|"}},
+                    LineCase{"empty_lines", "\r\n\n\r", {"|\r\n", "|\n", "|\r"}},
+                    LineCase{"last_line_without_end", "ab\r\ncd", {"ab|\r\n", "cd|"}},
+                    LineCase{"cr_as_last_byte", "ab\r", {"ab|\r"}},
+                    LineCase{"long_lines",
+                             kLong + "\n" + kLong + "\r\n" + kLong + "\r" + kLong,
+                             {kLong + "|\n", kLong + "|\r\n", kLong + "|\r", kLong + "|"}},
+                    LineCase{"end_in_every_word_position",
+                             "0123456\n01234567\n012345678\r\n0123456789abcde\r",
+                             {"0123456|\n", "01234567|\n", "012345678|\r\n", "0123456789abcde|\r"}},
+                    LineCase{"high_bytes_near_ends",
+                             "\x83\x5C\x8D\x0A\x0D\xFF\xFE\x0A",
+                             {"\x83\x5C\x8D|\n", "|\r", "\xFF\xFE|\n"}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
+} // namespace solvina
