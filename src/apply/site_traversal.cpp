@@ -124,7 +124,10 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
         if (!isPageTarget(target))
             continue;
         std::string linkPath = normalizePath(pageFolder + target);
-        if (linkPath.empty() || !m_env.fs.isRegularFile(linkPath))
+        // Most links lead back to pages entered under the same name (the top page, the parent):
+        // known without asking the file system again.
+        if (linkPath.empty() || m_enteredPaths.count(linkPath) > 0 ||
+            !m_env.fs.isRegularFile(linkPath))
             continue;
         auto realPath = m_env.fs.realPath(linkPath);
         if (!realPath || !insideSite(linkPath, *realPath))
@@ -162,6 +165,7 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
         return;
     }
     m_state.visitedPages.push_back(OPT);
+    m_enteredPaths.insert(OPT);
     recordVisit(*realPath, *identity);
     ++m_summary.pagesEntered;
     m_env.reporter.pageEntered(OPT);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 namespace solvina {
 
@@ -45,6 +46,7 @@ private:
     std::string m_topFolderReal; // its real path, ending in "/"
     std::set<std::pair<std::uint64_t, std::uint64_t>> m_visitedIdentities;
     std::set<std::string> m_visitedRealPaths;
+    std::unordered_set<std::string> m_enteredPaths; // visitedPages, for lookup
     std::map<std::string, std::unique_ptr<PageCodec>> m_codecs;
     ApplyRunSummary m_summary;
 };
