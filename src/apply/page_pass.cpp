@@ -5,7 +5,6 @@
 #include "apply/text_search.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace solvina {
 
@@ -20,12 +19,6 @@ constexpr std::string_view kBodyEnd = "</BODY>";
 
 bool holds(const std::string& text, std::string_view pattern) {
     return text.find(pattern) != std::string::npos;
-}
-
-// Every tag and marker begins with "<", and in the page encodings handled that byte always
-// stands for itself: a line without it needs no decoding.
-bool mayHoldTag(std::string_view bytes) {
-    return std::memchr(bytes.data(), '<', bytes.size());
 }
 
 // Byte offset in raw of the character c that is preceded by `count` others like it; the page
@@ -70,7 +63,7 @@ Status PagePass::run(LineReader& reader, OutputFile& out) {
             return {};
         if (m_firstLineEnd.empty())
             m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
-        if (!mayHoldTag(line.raw.bytes)) {
+        if (!mayHoldMarkup(line.raw.bytes)) {
             if (auto status = writeLine(out, line.raw.bytes, line.raw.end); !status)
                 return status;
             continue;
@@ -123,7 +116,7 @@ Status PagePass::dropOldBlock(LineReader& reader, Line& line) {
         if (!*more)
             return fail("クイブレルリストの終わりの印「" + std::string(kEndMarker) +
                         "」が見つかりません。");
-        if (!mayHoldTag(line.raw.bytes))
+        if (!mayHoldMarkup(line.raw.bytes))
             continue;
         if (holds(asciiUpper(m_codec.decode(line.raw.bytes)), endPattern))
             return {};

@@ -43,6 +43,48 @@ std::size_t countCharacters(std::string_view utf8) {
     }));
 }
 
+bool mayHoldMarkup(std::string_view bytes) {
+    const auto upperByte = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c;
+    };
+    const auto follows = [&](std::string_view rest, std::string_view pattern) {
+        return rest.size() >= pattern.size() &&
+               std::equal(pattern.begin(), pattern.end(), rest.begin(),
+                          [&](char p, char c) { return p == upperByte(c); });
+    };
+    for (std::size_t at = bytes.find('<'); at != std::string_view::npos;
+         at = bytes.find('<', at + 1)) {
+        const std::string_view rest = bytes.substr(at + 1);
+        if (rest.empty())
+            return false;
+        switch (upperByte(rest.front())) {
+        case '!':
+            if (follows(rest, "!--"))
+                return true;
+            break;
+        case 'T':
+            if (follows(rest, "TITLE>"))
+                return true;
+            break;
+        case 'A':
+            if (follows(rest, "A HREF="))
+                return true;
+            break;
+        case 'B':
+            if (follows(rest, "BODY"))
+                return true;
+            break;
+        case '/':
+            if (follows(rest, "/BODY>"))
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 void replaceAll(std::string& text, char from, char to) {
     std::replace(text.begin(), text.end(), from, to);
 }

@@ -16,6 +16,12 @@ std::size_t advanceCharacters(std::string_view utf8, std::size_t from, std::size
 // Number of characters (code points) in a UTF-8 text.
 std::size_t countCharacters(std::string_view utf8);
 
+// False when the line's bytes hold none of the tags and markers a page's pass acts on, in any
+// letter case: "<!--" (every marker), "<TITLE>", "<A HREF=", "<BODY", "</BODY>". They are ASCII,
+// and the page encodings handled write an ASCII character as its own byte, so such a line holds
+// none of them in its characters either and needs no decoding.
+bool mayHoldMarkup(std::string_view bytes);
+
 // Replaces every occurrence of one character by another.
 void replaceAll(std::string& text, char from, char to);
 
