@@ -144,6 +144,13 @@ Status SiteTraversal::copyStyleImages() {
     if (!source.empty() && source.back() == '/')
         source.pop_back();
     std::string quibrel = m_topFolder + "quibrel";
+    // The images go into the site only: a quibrel entry leading out of it is not written through.
+    if (m_env.fs.exists(quibrel)) {
+        auto real = m_env.fs.realPath(quibrel);
+        if (!real || !startsWith(withTrailingSlash(*real), m_topFolderReal))
+            return fail(
+                withPath("サイトのフォルダの外を指しているため、書き込めません。", quibrel));
+    }
     if (auto status = m_env.fs.copyFolder(source, quibrel); !status)
         return status;
     std::string copiedStyleFile = quibrel + "/" + m_env.style.styleName + ".sty";

@@ -71,6 +71,7 @@ public:
     // Creates the file, or empties an existing one.
     virtual Result<std::unique_ptr<OutputFile>> createFile(const std::string& path) = 0;
     // Gives replacement the permission bits of target, then renames it over target in one step.
+    // A read-only target (no write permission for its owner) is refused and left as it is.
     virtual Status replaceFile(const std::string& replacement, const std::string& target) = 0;
     virtual Status removeFile(const std::string& path) = 0;
 

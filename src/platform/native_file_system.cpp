@@ -121,6 +121,9 @@ public:
     Status replaceFile(const std::string& replacement, const std::string& target) override {
         struct stat targetInfo;
         if (::stat(target.c_str(), &targetInfo) == 0) {
+            // A read-only file is kept, as deleting it without force is refused.
+            if ((targetInfo.st_mode & S_IWUSR) == 0)
+                return fileFailure(EACCES, target);
             if (::chmod(replacement.c_str(), targetInfo.st_mode & 07777) != 0)
                 return fileFailure(errno, replacement);
         } else if (errno != ENOENT) {

@@ -397,6 +397,14 @@ TEST_F(NativeFileSystemTest, ReplaceFileKeepsTheTargetsModeAndLeavesNoReplacemen
 
     EXPECT_FALSE(fs.replaceFile(path("none.tmp"), path("page.htm")));
     EXPECT_EQ(read("page.htm"), "new");
+
+    // A read-only target stays, whoever runs the program.
+    write("locked.htm", "old");
+    write("locked.htm.tmp", "new");
+    ::chmod(path("locked.htm").c_str(), 0444);
+    EXPECT_FALSE(fs.replaceFile(path("locked.htm.tmp"), path("locked.htm")));
+    EXPECT_EQ(read("locked.htm"), "old");
+    EXPECT_EQ(modeOf("locked.htm"), 0444u);
 }
 
 TEST_F(NativeFileSystemTest, IdentityAndRealPathSeeThroughLinks) {
