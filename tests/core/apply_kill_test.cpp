@@ -1,0 +1,147 @@
+// solvina-cli apply killed at random moments on a large site: every page is whole afterwards,
+// either its old bytes or the bytes a finished run gives it, and a later run finishes the job.
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace solvina::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPages = 300;
+constexpr std::size_t kPageSize = 50 * 1024;
+constexpr int kKills = 6;
+
+std::string pageName(int i) {
+    return i == 0 ? "index.htm" : "d" + std::to_string(i % 7) + "/p" + std::to_string(i) + ".htm";
+}
+
+// A page of about kPageSize bytes linking to two pages below it: the site is a tree nine
+// levels deep, spread over seven folders.
+std::string pageBytes(int i) {
+    std::string prefix = i == 0 ? "" : "../";
+    std::string page =
+        "<HTML><HEAD><TITLE>Page " + std::to_string(i) + "</TITLE></HEAD>\r\n<BODY>\r\n";
+    for (int next : {2 * i + 1, 2 * i + 2})
+        if (next < kPages)
+            page += "<A HREF=\"" + prefix + pageName(next) + "\">next</A>\r\n";
+    while (page.size() < kPageSize)
+        page += "<P>line " + std::to_string(page.size()) + " of page " + std::to_string(i) +
+                " \x83\x5C\x95\x5C</P>\r\n";
+    return page + "</BODY></HTML>\r\n";
+}
+
+pid_t startApply(const std::string& library, const std::string& topPage) {
+    std::vector<std::string> args{SOLVINA_CLI_PATH, "apply", "--library", library,
+                                  "--style",        "Std",   "--rule",    topPage};
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? child : -1;
+}
+
+int waitFor(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+class ApplyKillTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.write("lib/Std/Std.sty",
+                  TempDir::readFile(SOLVINA_TEST_DATA_DIR "/styles/Std/Std.sty"));
+        for (int i = 0; i < kPages; ++i) {
+            old.push_back(pageBytes(i));
+            dir.write("old/" + pageName(i), old.back());
+        }
+    }
+
+    std::string freshSite(const std::string& name) const {
+        fs::copy(dir / "old", dir / name, fs::copy_options::recursive);
+        return dir / (name + "/index.htm");
+    }
+
+    TempDir dir;
+    std::vector<std::string> old;
+};
+
+TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
+    // The finished run gives each page its new bytes, and tells how long a run takes.
+    const auto started = std::chrono::steady_clock::now();
+    pid_t finished = startApply(dir / "lib", freshSite("done"));
+    ASSERT_GT(finished, 0);
+    int status = waitFor(finished);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const auto runTime = std::chrono::steady_clock::now() - started;
+    std::vector<std::string> fresh;
+    for (int i = 0; i < kPages; ++i) {
+        fresh.push_back(dir.read("done/" + pageName(i)));
+        ASSERT_NE(fresh.back(), old[i]) << pageName(i);
+    }
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long long> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(runTime).count());
+    int killedMidway = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        const std::string name = "run" + std::to_string(kill);
+        const std::string top = freshSite(name);
+        pid_t child = startApply(dir / "lib", top);
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(child, SIGKILL);
+        status = waitFor(child);
+        killedMidway += WIFSIGNALED(status);
+
+        int oldPages = 0;
+        for (int i = 0; i < kPages; ++i) {
+            const std::string path = dir / (name + "/" + pageName(i));
+            ASSERT_TRUE(fs::exists(path)) << pageName(i) << " is missing";
+            const std::string bytes = TempDir::readFile(path);
+            EXPECT_TRUE(bytes == old[i] || bytes == fresh[i])
+                << pageName(i) << " is neither old nor new (" << bytes.size() << " bytes)";
+            oldPages += bytes == old[i];
+        }
+        // Temporary files stand only beside whole pages (checked above); a later run makes
+        // every page new and leaves none.
+        pid_t again = startApply(dir / "lib", top);
+        ASSERT_GT(again, 0);
+        status = waitFor(again);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        for (int i = 0; i < kPages; ++i)
+            EXPECT_EQ(dir.read(name + "/" + pageName(i)), fresh[i]) << pageName(i);
+        for (const auto& entry : fs::recursive_directory_iterator(dir / name))
+            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+        fs::remove_all(dir / name);
+        std::cout << "killed after " << (kPages - oldPages) << " of " << kPages << " pages\n";
+    }
+    EXPECT_GT(killedMidway, 0) << "every run finished before it could be killed";
+}
+
+} // namespace
+} // namespace solvina::testing

@@ -1,0 +1,110 @@
+// The memory a run takes, measured on the real solvina-cli: a page of many lines costs a line,
+// not the page; one line of 50 MiB costs a few times that line, never more.
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace solvina::testing {
+namespace {
+
+constexpr long kMiB = 1024 * 1024;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+struct RunResult {
+    int exitCode = -1;
+    long peakKiB = 0;
+};
+
+RunResult runCli(std::vector<std::string> args) {
+    args.insert(args.begin(), SOLVINA_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    RunResult result;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        struct rusage usage {};
+        while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
+        }
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.peakKiB = usage.ru_maxrss;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return result;
+}
+
+class ApplyMemoryTest : public ::testing::Test {
+protected:
+    ApplyMemoryTest() {
+        dir.write("lib/Std/Std.sty",
+                  TempDir::readFile(SOLVINA_TEST_DATA_DIR "/styles/Std/Std.sty"));
+    }
+    // The page is written piece by piece: a process started from this one counts this one's
+    // peak as its own, so this one stays small.
+    RunResult apply(const std::string& head, const std::string& piece, long repeat,
+                    const std::string& tail) {
+        {
+            std::ofstream page(dir / "site/index.htm", std::ios::binary | std::ios::trunc);
+            page << head;
+            for (long i = 0; i < repeat; ++i)
+                page << piece;
+            page << tail;
+        }
+        return runCli({"apply", "--library", dir / "lib", "--style", "Std", "--bottom",
+                       dir / "site/index.htm"});
+    }
+    TempDir dir;
+};
+
+TEST_F(ApplyMemoryTest, PeakMemoryFollowsTheLongestLineNotThePage) {
+    dir.write("site/.keep", "");
+    // The same program on a small page: what the process costs before any page.
+    const RunResult small = apply("<body>\n", "", 0, "</body>\n");
+    ASSERT_EQ(small.exitCode, 0);
+
+    const std::string shortLine =
+        "<p>a short line, <A HREF=\"none.htm\">a link</A>, \x83\x5C</p>\n";
+    const RunResult manyLines =
+        apply("<body>\n", shortLine, 64 * kMiB / shortLine.size(), "</body>\n");
+    ASSERT_EQ(manyLines.exitCode, 0);
+    if (kSanitized)
+        GTEST_SKIP() << "AddressSanitizer keeps freed memory aside: peaks say nothing here";
+    EXPECT_LT(manyLines.peakKiB - small.peakKiB, 16 * 1024)
+        << "a 64 MiB page of short lines took " << manyLines.peakKiB << " KiB";
+
+    const long lineSize = 50 * kMiB;
+    const std::string piece = "<A HREF=\"x.gif\">\x83\x5C</A><a href=\"y.htm#\">z</a>";
+    const RunResult oneLine = apply("<body>\n<p>", piece, lineSize / piece.size(), "</body>\n");
+    ASSERT_EQ(oneLine.exitCode, 0);
+    EXPECT_LT(oneLine.peakKiB - small.peakKiB, 8 * lineSize / 1024)
+        << "a 50 MiB line took " << oneLine.peakKiB << " KiB";
+    std::cout << "peak KiB: small page " << small.peakKiB << ", 64 MiB of short lines "
+              << manyLines.peakKiB << ", one 50 MiB line " << oneLine.peakKiB << "\n";
+}
+
+} // namespace
+} // namespace solvina::testing
