@@ -135,7 +135,7 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
         auto identity = m_env.fs.identity(linkPath);
         if (!identity || visited(*realPath, *identity))
             continue;
-        QuiBREL(linkPath, level + 1);
+        treatPage(linkPath, level + 1, *realPath, *identity);
     }
 }
 
@@ -167,19 +167,24 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
     auto identity = m_env.fs.identity(OPT);
     if (!realPath || !identity)
         return;
+    treatPage(OPT, KAISO, *realPath, *identity);
+}
+
+void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
+                              const FileIdentity& identity) {
     if (m_state.visitedPages.size() >= static_cast<std::size_t>(kMaxPages)) {
         pageFailed(withPath("ページが多すぎます。1001ページまでしか適応できません。", OPT));
         return;
     }
     m_state.visitedPages.push_back(OPT);
     m_enteredPaths.insert(OPT);
-    recordVisit(*realPath, *identity);
+    recordVisit(realPath, identity);
     ++m_summary.pagesEntered;
     m_env.reporter.pageEntered(OPT);
 
     EncodingInfo encoding;
     std::string head;
-    auto input = openPage(*realPath, encoding, head);
+    auto input = openPage(realPath, encoding, head);
     if (!input)
         return; // a page that cannot be opened is passed over silently
     const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
@@ -188,7 +193,7 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
             withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT));
         return;
     }
-    const std::string tempPath = *realPath + ".tmp";
+    const std::string tempPath = realPath + ".tmp";
     auto output = m_env.fs.createFile(tempPath);
     if (!output)
         return; // no temporary file: passed over silently
@@ -221,7 +226,7 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
     if (auto status = (*output)->close(); !status)
         return abandon(status.error());
     output->reset();
-    if (auto status = m_env.fs.replaceFile(tempPath, *realPath); !status) {
+    if (auto status = m_env.fs.replaceFile(tempPath, realPath); !status) {
         (void)m_env.fs.removeFile(tempPath);
         pageFailed(status.error());
     }

@@ -25,6 +25,9 @@ public:
     void QuiBREL(const std::string& OPT, int KAISO);
 
 private:
+    // QuiBREL once the page's file is known to be there, with its real path and identity.
+    void treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
+                   const FileIdentity& identity);
     void followLinks(const std::string& pageFolder, int level, const std::string& line,
                      const std::string& upperLine);
     bool insideSite(const std::string& linkPath, const std::string& realPath) const;
