@@ -4,15 +4,17 @@
 #include "style/breadcrumb_style.h"
 #include "style/style_file.h"
 #include "style/style_library.h"
+#include "support/faulty_file_system.h"
 #include "support/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -133,58 +135,25 @@ protected:
     ScriptedDialogs m_dialogs;
 };
 
-// Passes everything to the native file system but the calls a test wants to fail or bend.
-class BendableFileSystem : public FileSystem {
+// The native file system with a failing copy into one destination and folder lists that
+// hold entries the system would never give.
+class BendableFileSystem : public testing::FaultyFileSystem {
 public:
-    FileSystem& real = nativeFileSystem();
+    BendableFileSystem() : FaultyFileSystem(nativeFileSystem()) {}
     std::vector<std::string> extraEntries; // added to every folder list
     std::string failCopyInto;              // copyFile to this destination fails
 
     Status copyFile(const std::string& source, const std::string& destination) override {
         if (!failCopyInto.empty() && destination == failCopyInto)
             return fail("ディスクがいっぱいです。");
-        return real.copyFile(source, destination);
+        return FaultyFileSystem::copyFile(source, destination);
     }
-    Status copyFolder(const std::string& s, const std::string& d) override {
-        return real.copyFolder(s, d);
-    }
-    Status deleteFile(const std::string& p, bool force) override {
-        return real.deleteFile(p, force);
-    }
-    Status deleteFolder(const std::string& p, bool force) override {
-        return real.deleteFolder(p, force);
-    }
-    bool isRegularFile(const std::string& p) override { return real.isRegularFile(p); }
-    bool isDirectory(const std::string& p) override { return real.isDirectory(p); }
-    bool exists(const std::string& p) override { return real.exists(p); }
-    Status makeFolder(const std::string& p) override { return real.makeFolder(p); }
     Result<std::vector<std::string>> listSubfolders(const std::string& folder) override {
-        auto entries = real.listSubfolders(folder);
+        auto entries = FaultyFileSystem::listSubfolders(folder);
         if (entries)
             entries->insert(entries->end(), extraEntries.begin(), extraEntries.end());
         return entries;
     }
-    Status setNormalAttributes(const std::string& p) override {
-        return real.setNormalAttributes(p);
-    }
-    Result<std::string> readWholeFile(const std::string& p) override {
-        return real.readWholeFile(p);
-    }
-    Status writeWholeFile(const std::string& p, std::string_view bytes) override {
-        return real.writeWholeFile(p, bytes);
-    }
-    Result<std::unique_ptr<InputFile>> openForReading(const std::string& p) override {
-        return real.openForReading(p);
-    }
-    Result<std::unique_ptr<OutputFile>> createFile(const std::string& p) override {
-        return real.createFile(p);
-    }
-    Status replaceFile(const std::string& r, const std::string& t) override {
-        return real.replaceFile(r, t);
-    }
-    Status removeFile(const std::string& p) override { return real.removeFile(p); }
-    Result<std::string> realPath(const std::string& p) override { return real.realPath(p); }
-    Result<FileIdentity> identity(const std::string& p) override { return real.identity(p); }
 };
 
 // --- listing ---
@@ -239,46 +208,47 @@ TEST_F(StyleLibraryTest, CreateWritesDefaultStyleThatLoadsUnmodified) {
     EXPECT_FALSE(style.isModified());
 }
 
-TEST_F(StyleLibraryTest, CreateEndsSilentlyOnCancelOrEmptyName) {
-    for (std::optional<std::string> answer : {std::optional<std::string>{}, {""}}) {
-        m_dialogs.shown.clear();
-        m_dialogs.inputs.push_back(answer);
-        EXPECT_EQ(library().create(), std::nullopt);
-        ASSERT_EQ(m_dialogs.shown.size(), 1u);
-        EXPECT_EQ(m_dialogs.shown[0].kind, "input");
-    }
-    EXPECT_TRUE(stdfs::is_empty(m_library));
-}
-
-TEST_F(StyleLibraryTest, CreateRefusesAUsedName) {
+// Cancel and an empty name end silently; a used name (folder or file) and names that would
+// make a folder outside the library are refused. Nothing is made either way.
+TEST_F(StyleLibraryTest, CreateRefusesWithoutMakingAnything) {
     stdfs::create_directory(m_library / "folder");
     writeBytes(m_library / "file", "not a style");
-    for (const char* name : {"folder", "file"}) {
-        SCOPED_TRACE(name);
+    const std::string usedName = "同じ名前のクイブレルスタイルがすでに存在しています。\r\n"
+                                 "新規作成に失敗しました。";
+    const struct {
+        const char* name;
+        std::optional<std::string> answer;
+        std::string text; // the message after the input box; empty: none
+        const char* title;
+    } cases[] = {
+        {"cancel", std::nullopt, "", ""},
+        {"empty", "", "", ""},
+        {"used by a folder", "folder", usedName, "エラー"},
+        {"used by a file", "file", usedName, "エラー"},
+        {"parent", "../outside", kFailurePrefix, "エラー発生"},
+        {"slash", "a/b", kFailurePrefix, "エラー発生"},
+        {"backslash", "a\\b", kFailurePrefix, "エラー発生"},
+        {"dot", ".", kFailurePrefix, "エラー発生"},
+        {"dot dot", "..", kFailurePrefix, "エラー発生"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         m_dialogs.shown.clear();
-        m_dialogs.inputs.push_back(name);
+        m_dialogs.inputs.push_back(c.answer);
         EXPECT_EQ(library().create(), std::nullopt);
-        ASSERT_EQ(m_dialogs.shown.size(), 2u);
-        EXPECT_EQ(m_dialogs.shown[1].text,
-                  "同じ名前のクイブレルスタイルがすでに存在しています。\r\n"
-                  "新規作成に失敗しました。");
-        EXPECT_EQ(m_dialogs.shown[1].title, "エラー");
+        ASSERT_EQ(m_dialogs.shown.size(), c.text.empty() ? 1u : 2u);
+        EXPECT_EQ(m_dialogs.shown[0].kind, "input");
+        if (c.text.empty())
+            continue;
+        EXPECT_EQ(m_dialogs.shown[1].title, c.title);
+        if (c.text == kFailurePrefix)
+            EXPECT_EQ(m_dialogs.shown[1].text.rfind(kFailurePrefix, 0), 0u);
+        else
+            EXPECT_EQ(m_dialogs.shown[1].text, c.text);
     }
-    EXPECT_FALSE(stdfs::exists(m_library / "folder" / "folder.sty"));
+    EXPECT_EQ(library().Quibrel_Load(), std::vector<std::string>{"folder"});
+    EXPECT_TRUE(stdfs::is_empty(m_library / "folder"));
     EXPECT_EQ(readBytes(m_library / "file"), "not a style");
-}
-
-TEST_F(StyleLibraryTest, CreateRefusesNamesThatLeaveTheLibrary) {
-    for (const char* name : {"../outside", "a/b", "a\\b", ".", ".."}) {
-        SCOPED_TRACE(name);
-        m_dialogs.shown.clear();
-        m_dialogs.inputs.push_back(name);
-        EXPECT_EQ(library().create(), std::nullopt);
-        ASSERT_EQ(m_dialogs.shown.size(), 2u);
-        EXPECT_EQ(m_dialogs.shown[1].title, "エラー発生");
-        EXPECT_EQ(m_dialogs.shown[1].text.rfind(kFailurePrefix, 0), 0u);
-    }
-    EXPECT_TRUE(stdfs::is_empty(m_library));
     EXPECT_FALSE(stdfs::exists(m_root / "outside"));
 }
 
@@ -295,36 +265,38 @@ TEST_F(StyleLibraryTest, DeleteWithNothingSelectedAsksForASelection) {
     expectShown(m_dialogs, {message("削除するクイブレルスタイルを選択してください。", "エラー")});
 }
 
-TEST_F(StyleLibraryTest, DeleteAnsweredNoKeepsTheStyle) {
-    createdAndLoaded("残す");
-    m_dialogs.answers.push_back(Answer::No);
-    EXPECT_FALSE(library().remove("残す"));
-    expectShown(m_dialogs, {message("クイブレルスタイル【残す】を本当に削除しますか？", "確認",
-                                    MessageButtons::YesNo),
-                            done("削除を中止しました。")});
-    EXPECT_TRUE(stdfs::is_regular_file(folderOf("残す") / "残す.sty"));
-}
-
-TEST_F(StyleLibraryTest, DeleteRemovesTheFolderWithReadOnlyContent) {
-    createdAndLoaded("消す");
-    writeBytes(folderOf("消す") / "sub" / "locked.gif", "gif");
-    stdfs::permissions(folderOf("消す") / "sub" / "locked.gif", stdfs::perms::owner_read);
-    stdfs::permissions(folderOf("消す") / "消す.sty", stdfs::perms::owner_read);
-    m_dialogs.answers.push_back(Answer::Yes);
-    EXPECT_TRUE(library().remove("消す"));
-    expectShown(m_dialogs, {message("クイブレルスタイル【消す】を本当に削除しますか？", "確認",
-                                    MessageButtons::YesNo),
-                            done("クイブレルスタイル【消す】を削除しました。")});
-    EXPECT_FALSE(stdfs::exists(folderOf("消す")));
-    EXPECT_TRUE(library().Quibrel_Load().empty());
-}
-
-TEST_F(StyleLibraryTest, DeleteOfAFolderRemovedByHandStillReportsDone) {
-    m_dialogs.answers.push_back(Answer::Yes);
-    EXPECT_TRUE(library().remove("gone"));
-    expectShown(m_dialogs, {message("クイブレルスタイル【gone】を本当に削除しますか？", "確認",
-                                    MessageButtons::YesNo),
-                            done("クイブレルスタイル【gone】を削除しました。")});
+TEST_F(StyleLibraryTest, DeleteAsksThenRemovesOrKeeps) {
+    const struct {
+        const char* name;
+        bool made; // false: a folder removed by hand
+        Answer answer;
+        bool removed;
+    } cases[] = {
+        {"残す", true, Answer::No, false},
+        {"消す", true, Answer::Yes, true},
+        {"gone", false, Answer::Yes, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.made) {
+            createdAndLoaded(c.name);
+            // Read-only files do not stop the removal.
+            writeBytes(folderOf(c.name) / "sub" / "locked.gif", "gif");
+            stdfs::permissions(folderOf(c.name) / "sub" / "locked.gif", stdfs::perms::owner_read);
+            stdfs::permissions(folderOf(c.name) / (std::string(c.name) + ".sty"),
+                               stdfs::perms::owner_read);
+        }
+        m_dialogs.shown.clear();
+        m_dialogs.answers.push_back(c.answer);
+        EXPECT_EQ(library().remove(c.name), c.removed);
+        const std::string name = c.name;
+        expectShown(m_dialogs,
+                    {message("クイブレルスタイル【" + name + "】を本当に削除しますか？", "確認",
+                             MessageButtons::YesNo),
+                     done(c.removed ? "クイブレルスタイル【" + name + "】を削除しました。"
+                                    : "削除を中止しました。")});
+        EXPECT_EQ(stdfs::exists(folderOf(c.name)), !c.removed);
+    }
 }
 
 // --- load ---
@@ -444,7 +416,9 @@ TEST_F(StyleLibraryTest, FailedSaveLeavesTheFolderAndTheStyleAsTheyWere) {
     EXPECT_EQ(style.rows[1].imageFile, picked);
     EXPECT_TRUE(style.isModified());
 
-    // The next save clears the work folder left behind.
+    // The next save clears the work folder left behind, read-only files included.
+    writeBytes(folderOf("miss") / "tmp" / "leftover.gif", "OLD");
+    stdfs::permissions(folderOf("miss") / "tmp" / "leftover.gif", stdfs::perms::owner_read);
     style.rows[2].imageFile.clear();
     m_dialogs.shown.clear();
     EXPECT_TRUE(library().save(style));
@@ -453,36 +427,33 @@ TEST_F(StyleLibraryTest, FailedSaveLeavesTheFolderAndTheStyleAsTheyWere) {
     EXPECT_FALSE(stdfs::exists(folderOf("miss") / "tmp"));
 }
 
-TEST_F(StyleLibraryTest, SaveRemovesAWorkFolderLeftWithFilesInIt) {
-    BreadcrumbStyle style = createdAndLoaded("stale");
-    writeBytes(folderOf("stale") / "tmp" / "leftover.gif", "OLD");
-    stdfs::permissions(folderOf("stale") / "tmp" / "leftover.gif", stdfs::perms::owner_read);
-    EXPECT_TRUE(library().save(style));
-    EXPECT_EQ(filesIn(folderOf("stale")), std::set<std::string>{"stale.sty"});
-    EXPECT_FALSE(stdfs::exists(folderOf("stale") / "tmp"));
-}
-
-TEST_F(StyleLibraryTest, SaveOfACharacterTheStyleFileCannotHoldTouchesNothing) {
-    BreadcrumbStyle style = createdAndLoaded("d9");
-    const std::string styleFile = readBytes(folderOf("d9") / "d9.sty");
-    style.borderWidth = "😀";
-    EXPECT_FALSE(library().save(style));
-    expectOneFailure(m_dialogs);
-    EXPECT_EQ(readBytes(folderOf("d9") / "d9.sty"), styleFile);
-    EXPECT_TRUE(style.isModified());
-}
-
-TEST_F(StyleLibraryTest, SaveIntoAReadOnlyStyleFolderFailsAndLeavesItAlone) {
-    if (!permissionsEnforced(m_root))
-        GTEST_SKIP() << "permissions are not enforced for this user";
-    BreadcrumbStyle style = createdAndLoaded("locked");
-    const std::string styleFile = readBytes(folderOf("locked") / "locked.sty");
-    style.height = "40";
-    stdfs::permissions(folderOf("locked"), stdfs::perms::owner_read | stdfs::perms::owner_exec);
-    EXPECT_FALSE(library().save(style));
-    expectOneFailure(m_dialogs);
-    EXPECT_EQ(readBytes(folderOf("locked") / "locked.sty"), styleFile);
-    EXPECT_TRUE(style.isModified());
+TEST_F(StyleLibraryTest, SaveThatCannotWriteTouchesNothing) {
+    const bool enforced = permissionsEnforced(m_root);
+    const struct {
+        const char* name;
+        std::function<void(BreadcrumbStyle&, const stdfs::path& folder)> breakIt;
+    } cases[] = {
+        // A character the style file cannot hold in a non-text field fails before any step.
+        {"d9", [](BreadcrumbStyle& s, const stdfs::path&) { s.borderWidth = "😀"; }},
+        {"locked",
+         [](BreadcrumbStyle& s, const stdfs::path& folder) {
+             s.height = "40";
+             stdfs::permissions(folder, stdfs::perms::owner_read | stdfs::perms::owner_exec);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (std::string(c.name) == "locked" && !enforced)
+            continue; // permissions are not enforced for a privileged user
+        BreadcrumbStyle style = createdAndLoaded(c.name);
+        const stdfs::path file = folderOf(c.name) / (std::string(c.name) + ".sty");
+        const std::string before = readBytes(file);
+        c.breakIt(style, folderOf(c.name));
+        EXPECT_FALSE(library().save(style));
+        expectOneFailure(m_dialogs);
+        EXPECT_EQ(readBytes(file), before);
+        EXPECT_TRUE(style.isModified());
+    }
 }
 
 TEST_F(StyleLibraryTest, SaveFailingWhileCopyingBackKeepsTheNewSetInTheWorkFolder) {
