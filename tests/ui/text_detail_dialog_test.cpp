@@ -30,13 +30,11 @@ private slots:
     void defaultRowOpensAsStandardBlack();
     void sizeBoxStoresItsTextUnchanged_data();
     void sizeBoxStoresItsTextUnchanged();
-    void ticksStoreOnesAndZeros();
     void storedCheckValuesShowAndSurvive_data();
     void storedCheckValuesShowAndSurvive();
     void chosenColorShowsAndStores();
-    void cancelledColorChoiceChangesNothing();
     void cancelAndCloseBoxWriteNothing();
-    void pageTitleRowIsEdited();
+    void ticksOnThePageTitleRowStoreOnesAndZeros();
 
 private:
     void open() {
@@ -122,17 +120,6 @@ void TextDetailDialogTest::sizeBoxStoresItsTextUnchanged() {
     QCOMPARE(QString::fromStdString(m_style.rows[3].fontSize), expected);
 }
 
-void TextDetailDialogTest::ticksStoreOnesAndZeros() {
-    open();
-    click("Check1");
-    click("Check3");
-    click("Command4");
-    const StyleRow& row = m_style.rows[3];
-    QCOMPARE(row.bold, 1.0);
-    QCOMPARE(row.italic, 0.0);
-    QCOMPARE(row.underline, std::int16_t(1));
-}
-
 void TextDetailDialogTest::storedCheckValuesShowAndSurvive_data() {
     QTest::addColumn<double>("stored");
     QTest::addColumn<int>("shown");
@@ -163,11 +150,18 @@ void TextDetailDialogTest::storedCheckValuesShowAndSurvive() {
 }
 
 void TextDetailDialogTest::chosenColorShowsAndStores() {
+    m_style.rows[3].color = "0000FF";
     open();
+    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::red));
+    m_dialogs.colors.push_back(std::nullopt); // the chooser cancelled changes nothing
+    click("Picture1");
+    QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("0000FF"));
+    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::red));
+
     m_dialogs.colors.push_back(0xFF0000u);
     click("Picture1");
-    QCOMPARE(m_dialogs.shown.size(), std::size_t(1));
-    QCOMPARE(m_dialogs.shown.at(0).kind, std::string("color"));
+    QCOMPARE(m_dialogs.shown.size(), std::size_t(2));
+    QCOMPARE(m_dialogs.shown.at(1).kind, std::string("color"));
     QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("FF0000"));
     QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::blue));
     m_dialogs.colors.push_back(0x00000FF0u);
@@ -175,17 +169,6 @@ void TextDetailDialogTest::chosenColorShowsAndStores() {
     QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("000FF0"));
     click("Command4");
     QCOMPARE(m_style.rows[3].color, std::string("000FF0"));
-}
-
-void TextDetailDialogTest::cancelledColorChoiceChangesNothing() {
-    m_style.rows[3].color = "0000FF";
-    open();
-    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::red));
-    m_dialogs.colors.push_back(std::nullopt);
-    click("Picture1");
-    QVERIFY(m_dialogs.messageTexts().empty());
-    QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("0000FF"));
-    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::red));
 }
 
 void TextDetailDialogTest::cancelAndCloseBoxWriteNothing() {
@@ -209,14 +192,18 @@ void TextDetailDialogTest::cancelAndCloseBoxWriteNothing() {
     }
 }
 
-void TextDetailDialogTest::pageTitleRowIsEdited() {
+void TextDetailDialogTest::ticksOnThePageTitleRowStoreOnesAndZeros() {
     m_style.currentRow = 7;
     m_style.rows[7].fontSize = "-1";
     open();
     QCOMPARE(sizeBox()->currentText(), QStringLiteral("-1"));
     click("Check1");
+    click("Check3");
     click("Command4");
-    QCOMPARE(m_style.rows[7].bold, 1.0);
+    const StyleRow& row = m_style.rows[7];
+    QCOMPARE(row.bold, 1.0);
+    QCOMPARE(row.italic, 0.0);
+    QCOMPARE(row.underline, std::int16_t(1));
     QCOMPARE(m_style.rows[3].bold, 0.0);
 }
 
