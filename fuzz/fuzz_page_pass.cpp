@@ -1,0 +1,78 @@
+// Fuzz target: an apply run over pages made of random bytes, in memory. Byte 0 chooses the
+// options, byte 1 how many bytes one read hands out; the rest is split at "\n#PAGE#\n" into the
+// top page index.htm and the pages a.htm, sub/b.htm and sub/deep/c.html that it may link to.
+// Whatever the pages hold, the run ends, leaves no temporary file, and every page is still there.
+#include "apply/apply_run.h"
+#include "memory_site.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+class QuietReporter : public solvina::ApplyReporter {
+public:
+    void pageEntered(const std::string&) override {}
+    void pageFailed(const std::string&) override {}
+};
+
+solvina::ApplyOptions optionsFrom(std::uint8_t bits) {
+    solvina::ApplyOptions options;
+    options.topPagePath = "/site/index.htm";
+    options.insertAtTop = bits & 1;
+    options.insertAtBottom = bits & 2;
+    options.addRule = bits & 4;
+    options.linkTitles = bits & 8;
+    options.skipTopPage = bits & 16;
+    options.useTopPageTitle = bits & 32;
+    options.topPageTitle = "トップ<ページ>\\";
+    options.eraseAll = bits & 64;
+    options.linkHeader = options.linkFooter = bits & 128;
+    options.headerLink = "..\\top.htm";
+    options.footerLink = "http://example.com/";
+    return options;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace solvina;
+    if (size < 2)
+        return 0;
+    static const char* const kPages[] = {"/site/index.htm", "/site/a.htm", "/site/sub/b.htm",
+                                         "/site/sub/deep/c.html"};
+    fuzzing::MemorySite fs;
+    fs.readChunk = data[1] == 0 ? 64 * 1024 : data[1];
+    fs.files["/lib/Std/Std.sty"] = "<quibrel v1.0>\r\n";
+    fs.files["/lib/Std/arrow.gif"] = "GIF89a";
+
+    std::string_view rest(reinterpret_cast<const char*>(data) + 2, size - 2);
+    constexpr std::string_view kSeparator = "\n#PAGE#\n";
+    for (const char* page : kPages) {
+        std::size_t cut = rest.find(kSeparator);
+        fs.files[page] = std::string(rest.substr(0, cut));
+        if (cut == std::string_view::npos)
+            break;
+        rest.remove_prefix(cut + kSeparator.size());
+    }
+
+    BreadcrumbStyle style = programStartStyle();
+    style.styleName = "Std";
+    style.rows[0].text = "[Navi:";
+    style.rows[3].imageFile = "arrow.gif";
+    style.rows[3].imageWidth = 8;
+    style.rows[3].imageHeight = 8;
+    QuietReporter reporter;
+    ApplyEnvironment env{fs, style, "/lib/Std/", reporter};
+    ApplyOptions options = optionsFrom(data[0]);
+    ApplyRunState state;
+    state.reset();
+    (void)runApply(options, state, env);
+
+    for (const auto& [path, bytes] : fs.files)
+        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".tmp") == 0)
+            std::abort(); // a temporary file was left behind
+    return 0;
+}
