@@ -36,6 +36,30 @@ Status readAtLeast(InputFile& file, std::string& buffer, std::size_t size) {
     return {};
 }
 
+// The images go into the site only: no folder the copy of source writes into (destination and
+// its sub-folders that already stand) may be a link leading out of the top folder.
+Status foldersStayInside(FileSystem& fs, const std::string& source, const std::string& destination,
+                         const std::string& topFolderReal, int depth) {
+    constexpr int kMaxFolderDepth = 64; // folder links can make the tree endless
+    if (depth > kMaxFolderDepth || !fs.exists(destination))
+        return {};
+    auto real = fs.realPath(destination);
+    if (!real || !startsWith(withTrailingSlash(*real), topFolderReal))
+        return fail(
+            withPath("サイトのフォルダの外を指しているため、書き込めません。", destination));
+    auto subfolders = fs.listSubfolders(source);
+    if (!subfolders)
+        return {}; // the copy itself reports it
+    for (const std::string& subfolder : *subfolders) {
+        const std::string name = subfolder.substr(subfolder.rfind('/') + 1);
+        if (auto inside = foldersStayInside(fs, subfolder, destination + "/" + name, topFolderReal,
+                                            depth + 1);
+            !inside)
+            return inside;
+    }
+    return {};
+}
+
 } // namespace
 
 SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
@@ -144,13 +168,8 @@ Status SiteTraversal::copyStyleImages() {
     if (!source.empty() && source.back() == '/')
         source.pop_back();
     std::string quibrel = m_topFolder + "quibrel";
-    // The images go into the site only: a quibrel entry leading out of it is not written through.
-    if (m_env.fs.exists(quibrel)) {
-        auto real = m_env.fs.realPath(quibrel);
-        if (!real || !startsWith(withTrailingSlash(*real), m_topFolderReal))
-            return fail(
-                withPath("サイトのフォルダの外を指しているため、書き込めません。", quibrel));
-    }
+    if (auto inside = foldersStayInside(m_env.fs, source, quibrel, m_topFolderReal, 0); !inside)
+        return inside;
     if (auto status = m_env.fs.copyFolder(source, quibrel); !status)
         return status;
     std::string copiedStyleFile = quibrel + "/" + m_env.style.styleName + ".sty";

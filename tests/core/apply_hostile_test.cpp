@@ -183,8 +183,20 @@ TEST_F(ApplyHostileTest, AQuibrelLinkOutOfTheSiteIsRefused) {
     EXPECT_EQ(readPage("a.htm"), "<body>\n");
     EXPECT_TRUE(leftoverTemporaryFiles().empty());
 
-    // A link to a folder inside the site is a folder of the site like any other.
+    // A sub-folder of quibrel leading out of the site is refused the same way.
     fs::remove(site("quibrel"));
+    dir.write("lib/Std/sub/deep.gif", "GIF89a");
+    fs::create_directories(site("quibrel"));
+    fs::create_symlink(dir / "elsewhere", site("quibrel/sub"));
+    reporter.failures.clear();
+    apply();
+    ASSERT_EQ(reporter.failures.size(), 1u);
+    EXPECT_NE(reporter.failures[0].find(site("quibrel/sub")), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "elsewhere/deep.gif"));
+    EXPECT_EQ(readPage("index.htm"), top);
+
+    // A link to a folder inside the site is a folder of the site like any other.
+    fs::remove_all(site("quibrel"));
     fs::create_directories(site("images"));
     fs::create_symlink("images", site("quibrel"));
     reporter.failures.clear();
