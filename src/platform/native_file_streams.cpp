@@ -163,7 +163,8 @@ Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path) {
 
 Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
     // O_NONBLOCK keeps a FIFO without reader from hanging the program (it fails with ENXIO).
-    int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK;
+    // The file is emptied only once it is known to be a regular file of this name alone.
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK;
     if (links != LinkHandling::Follow)
         flags |= O_NOFOLLOW;
     int descriptor = ::open(path.c_str(), flags, 0666);
@@ -180,6 +181,25 @@ Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
         return fileFailure(errno, path);
     if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
         return std::move(regular).takeError();
+    // A file with other names (a hard link planted, or made by the owner) is not emptied: the
+    // other names, perhaps outside the site, would lose their bytes too. This name gets a new
+    // file of its own.
+    struct stat info;
+    if (::fstat(descriptor, &info) == 0 && info.st_nlink > 1) {
+        ::close(descriptor);
+        if (::unlink(path.c_str()) != 0)
+            return fileFailure(errno, path);
+        descriptor = ::open(path.c_str(), flags | O_EXCL | O_NOFOLLOW, 0666);
+        if (descriptor < 0)
+            return fileFailure(errno, path);
+        if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
+            return std::move(regular).takeError();
+    }
+    if (::ftruncate(descriptor, 0) != 0) {
+        int error = errno;
+        ::close(descriptor);
+        return fileFailure(error, path);
+    }
     return descriptor;
 }
 

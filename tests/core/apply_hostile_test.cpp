@@ -165,6 +165,27 @@ TEST_F(ApplyHostileTest, APlantedTemporaryFileLinkIsNeverWrittenThrough) {
     EXPECT_NE(pageText("index.htm").find(kEndMarker), std::string::npos);
 }
 
+// A temporary file or an image of the quibrel folder that shares its bytes with a file outside
+// the site (a hard link) gets a file of its own; the file outside keeps its bytes.
+TEST_F(ApplyHostileTest, HardLinksOutOfTheSiteAreNotWrittenThrough) {
+    const std::string victim = "precious\n";
+    dir.write("victim.txt", victim);
+    dir.write("other.gif", "other");
+    dir.write("lib/Std/arrow.gif", "GIF89a");
+    writePage("index.htm", "<body>\n<A HREF=\"a.htm\">a</A>\n");
+    writePage("a.htm", "<body>\n<p>a</p>\n");
+    fs::create_directories(site("quibrel"));
+    fs::create_hard_link(dir / "victim.txt", site("a.htm.tmp"));
+    fs::create_hard_link(dir / "other.gif", site("quibrel/arrow.gif"));
+    apply();
+    EXPECT_TRUE(reporter.failures.empty());
+    EXPECT_EQ(dir.read("victim.txt"), victim);
+    EXPECT_EQ(dir.read("other.gif"), "other");
+    EXPECT_EQ(readPage("quibrel/arrow.gif"), "GIF89a");
+    EXPECT_NE(pageText("a.htm").find(kEndMarker), std::string::npos);
+    EXPECT_TRUE(leftoverTemporaryFiles().empty());
+}
+
 // A quibrel folder that is a link out of the site refuses the run before anything is written.
 TEST_F(ApplyHostileTest, AQuibrelLinkOutOfTheSiteIsRefused) {
     dir.write("lib/Std/arrow.gif", "GIF89a");
