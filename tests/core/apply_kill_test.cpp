@@ -1,5 +1,6 @@
 // solvina-cli apply killed at random moments on a large site: every page is whole afterwards,
 // either its old bytes or the bytes a finished run gives it, and a later run finishes the job.
+#include "support/cli_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +8,9 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <random>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace solvina::testing {
 namespace {
@@ -45,32 +40,8 @@ std::string pageBytes(int i) {
     return page + "</BODY></HTML>\r\n";
 }
 
-// Starts the run; with progress, its standard output comes through that pipe's read end.
 pid_t startApply(const std::string& library, const std::string& topPage, int* progress = nullptr) {
-    std::vector<std::string> args{SOLVINA_CLI_PATH, "apply", "--library", library,
-                                  "--style",        "Std",   "--rule",    topPage};
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int pipeEnds[2] = {-1, -1};
-    if (progress != nullptr && ::pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (progress != nullptr)
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    else
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t child = -1;
-    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (progress != nullptr) {
-        ::close(pipeEnds[1]);
-        *progress = pipeEnds[0];
-    }
-    return spawned == 0 ? child : -1;
+    return startCli({"apply", "--library", library, "--style", "Std", "--rule", topPage}, progress);
 }
 
 // Reads progress lines until count have come or the output ends.
@@ -85,13 +56,6 @@ void awaitProgressLines(int progress, int count) {
             return;
         lines += static_cast<int>(std::count(buffer, buffer + got, '\n'));
     }
-}
-
-int waitFor(pid_t child) {
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
 }
 
 class ApplyKillTest : public ::testing::Test {
@@ -118,7 +82,7 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
     // The finished run gives each page its new bytes.
     pid_t finished = startApply(dir / "lib", freshSite("done"));
     ASSERT_GT(finished, 0);
-    int status = waitFor(finished);
+    int status = waitForCli(finished);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     std::vector<std::string> fresh;
     for (int i = 0; i < kPages; ++i) {
@@ -143,7 +107,7 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
         awaitProgressLines(progress, pagesEntered(random));
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(child, SIGKILL);
-        status = waitFor(child);
+        status = waitForCli(child);
         ::close(progress);
         killedMidway += WIFSIGNALED(status);
 
@@ -160,7 +124,7 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
         // every page new and leaves none.
         pid_t again = startApply(dir / "lib", top);
         ASSERT_GT(again, 0);
-        status = waitFor(again);
+        status = waitForCli(again);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         for (int i = 0; i < kPages; ++i)
             EXPECT_EQ(dir.read(name + "/" + pageName(i)), fresh[i]) << pageName(i);

@@ -1,16 +1,11 @@
 // The memory a run takes, measured on the real solvina-cli: a page of many lines costs a line,
 // not the page; one line of 50 MiB costs a few times that line, never more.
+#include "support/cli_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace solvina::testing {
 namespace {
@@ -35,25 +30,14 @@ struct RunResult {
 };
 
 RunResult runCli(std::vector<std::string> args) {
-    args.insert(args.begin(), SOLVINA_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t child = -1;
     RunResult result;
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        struct rusage usage {};
-        while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
-        }
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.peakKiB = usage.ru_maxrss;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t child = startCli(std::move(args));
+    if (child < 0)
+        return result;
+    struct rusage usage {};
+    int status = waitForCli(child, &usage);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakKiB = usage.ru_maxrss;
     return result;
 }
 
