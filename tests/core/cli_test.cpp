@@ -21,9 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(CliOptions, ParsesOptionsFlagsAndPositionalsInAnyOrder) {
-    const OptionSpec spec{{"--library", "--style"}, {"--erase"}};
+    const AcceptedOptions accepted{{"--library", "--style"}, {"--erase"}};
     auto parsed =
-        parseOptions({"top.html", "--style", "Std", "--erase", "--library", "/l", "x"}, spec);
+        parseOptions({"top.html", "--style", "Std", "--erase", "--library", "/l", "x"}, accepted);
     ASSERT_TRUE(parsed.ok()) << parsed.error();
     EXPECT_EQ(parsed->value("--style"), "Std");
     EXPECT_EQ(parsed->value("--library"), "/l");
@@ -31,17 +31,17 @@ TEST(CliOptions, ParsesOptionsFlagsAndPositionalsInAnyOrder) {
     EXPECT_TRUE(parsed->has("--erase"));
     EXPECT_EQ(parsed->positional, (std::vector<std::string>{"top.html", "x"}));
 
-    auto afterEnd = parseOptions({"--", "--style", "-"}, spec);
+    auto afterEnd = parseOptions({"--", "--style", "-"}, accepted);
     ASSERT_TRUE(afterEnd.ok());
     EXPECT_EQ(afterEnd->positional, (std::vector<std::string>{"--style", "-"}));
     // A value may itself look like an option.
-    auto dashedValue = parseOptions({"--style", "--erase"}, spec);
+    auto dashedValue = parseOptions({"--style", "--erase"}, accepted);
     ASSERT_TRUE(dashedValue.ok());
     EXPECT_EQ(dashedValue->value("--style"), "--erase");
 }
 
 TEST(CliOptions, UsageErrors) {
-    const OptionSpec spec{{"--style"}, {"--erase"}};
+    const AcceptedOptions accepted{{"--style"}, {"--erase"}};
     const struct {
         std::vector<std::string> arguments;
         const char* error;
@@ -53,7 +53,7 @@ TEST(CliOptions, UsageErrors) {
         {{"--erase", "--erase"}, "オプション --erase が二度指定されています。"},
     };
     for (const auto& c : cases) {
-        auto parsed = parseOptions(c.arguments, spec);
+        auto parsed = parseOptions(c.arguments, accepted);
         ASSERT_FALSE(parsed.ok()) << c.error;
         EXPECT_EQ(parsed.error(), c.error);
     }

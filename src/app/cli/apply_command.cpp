@@ -17,9 +17,7 @@ namespace {
 class PrintingReporter : public ApplyReporter {
 public:
     PrintingReporter(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
-    void pageEntered(const std::string& path) override {
-        m_out << kProgressPrefix << path << '\n';
-    }
+    void pageEntered(const std::string& path) override { m_out << kProgressPrefix << path << '\n'; }
     void pageFailed(const std::string& description) override { writeFailure(m_err, description); }
 
 private:
@@ -27,7 +25,7 @@ private:
     std::ostream& m_err;
 };
 
-const OptionSpec kApplySpec{
+const AcceptedOptions kAcceptedApplyOptions{
     {"--library", "--style", "--top-title", "--header-link", "--footer-link"},
     {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page"}};
 
@@ -74,7 +72,7 @@ std::string withLineFeeds(std::string text) {
 
 int runApplyOrErase(const std::vector<std::string>& arguments, bool eraseAll, std::ostream& out,
                     std::ostream& err) {
-    Result<ParsedOptions> parsed = parseOptions(arguments, kApplySpec);
+    Result<ParsedOptions> parsed = parseOptions(arguments, kAcceptedApplyOptions);
     if (!parsed)
         return usageError(err, parsed.error());
     if (parsed->positional.size() > 1)

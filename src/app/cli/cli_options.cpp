@@ -11,7 +11,7 @@ std::optional<std::string> ParsedOptions::value(const std::string& name) const {
 }
 
 Result<ParsedOptions> parseOptions(const std::vector<std::string>& arguments,
-                                   const OptionSpec& spec) {
+                                   const AcceptedOptions& accepted) {
     ParsedOptions parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -25,12 +25,12 @@ Result<ParsedOptions> parseOptions(const std::vector<std::string>& arguments,
             optionsEnded = true;
             continue;
         }
-        if (spec.flags.count(argument)) {
+        if (accepted.flags.count(argument)) {
             if (!parsed.flags.insert(argument).second)
                 return fail("オプション " + argument + " が二度指定されています。");
             continue;
         }
-        if (!spec.valued.count(argument))
+        if (!accepted.valued.count(argument))
             return fail("不明なオプションです: " + argument);
         if (i + 1 >= arguments.size())
             return fail("オプション " + argument + " に値がありません。");

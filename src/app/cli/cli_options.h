@@ -13,7 +13,7 @@
 namespace solvina {
 
 // What one command accepts.
-struct OptionSpec {
+struct AcceptedOptions {
     std::set<std::string> valued; // "--library", "--style", ...
     std::set<std::string> flags;  // "--erase", ...
 };
@@ -30,6 +30,6 @@ struct ParsedOptions {
 // Fails with the usage error to show: an unknown option, an option without its value, or an
 // option given twice. "--" ends the options; everything after it is positional.
 Result<ParsedOptions> parseOptions(const std::vector<std::string>& arguments,
-                                   const OptionSpec& spec);
+                                   const AcceptedOptions& accepted);
 
 } // namespace solvina
