@@ -132,6 +132,15 @@ public:
             return std::move(real).takeError();
         return FileIdentity{1, std::hash<std::string>{}(*real)};
     }
+    Result<EntryStatus> entryStatus(const std::string& path) override {
+        const EntryKind kind = isRegularFile(path) ? EntryKind::RegularFile
+                               : isDirectory(path) ? EntryKind::Directory
+                                                   : EntryKind::Other;
+        auto found = identity(path);
+        if (!found)
+            return std::move(found).takeError();
+        return EntryStatus{kind, *found};
+    }
 
     // "." and ".." segments and repeated "/" of an absolute path resolved.
     static std::string normalized(const std::string& path) {

@@ -150,17 +150,50 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
         std::string linkPath = normalizePath(pageFolder + target);
         // Most links lead back to pages entered under the same name (the top page, the parent):
         // known without asking the file system again.
-        if (linkPath.empty() || m_enteredPaths.count(linkPath) > 0 ||
-            !m_env.fs.isRegularFile(linkPath))
+        if (linkPath.empty() || m_enteredPaths.count(linkPath) > 0)
             continue;
-        auto realPath = m_env.fs.realPath(linkPath);
-        if (!realPath || !insideSite(linkPath, *realPath))
+        auto page = findPage(linkPath);
+        if (!page || !insideSite(linkPath, page->realPath) ||
+            visited(page->realPath, page->identity))
             continue;
-        auto identity = m_env.fs.identity(linkPath);
-        if (!identity || visited(*realPath, *identity))
-            continue;
-        treatPage(linkPath, level + 1, *realPath, *identity);
+        treatPage(linkPath, level + 1, page->realPath, page->identity);
     }
+}
+
+const std::string* SiteTraversal::realFolder(const std::string& folder) {
+    auto known = m_realFolders.find(folder);
+    if (known == m_realFolders.end()) {
+        auto real = m_env.fs.realPath(folder);
+        known = m_realFolders
+                    .emplace(folder, real ? std::optional(withTrailingSlash(*real)) : std::nullopt)
+                    .first;
+    }
+    return known->second ? &*known->second : nullptr;
+}
+
+std::optional<SiteTraversal::FoundPage> SiteTraversal::findPage(const std::string& linkPath) {
+    // Most links name a plain file in a folder seen before (or, like links to other sites, a
+    // folder that is not there): one lstat, or none, instead of resolving the whole path.
+    const std::string folder = folderPart(linkPath);
+    if (!folder.empty() && folder.size() < linkPath.size()) {
+        const std::string* folderReal = realFolder(folder);
+        if (folderReal == nullptr)
+            return std::nullopt;
+        auto entry = m_env.fs.entryStatus(linkPath);
+        if (!entry)
+            return std::nullopt;
+        if (entry->kind == EntryKind::RegularFile)
+            return FoundPage{*folderReal + linkPath.substr(folder.size()), entry->identity};
+        if (entry->kind != EntryKind::SymbolicLink)
+            return std::nullopt;
+    }
+    if (!m_env.fs.isRegularFile(linkPath))
+        return std::nullopt;
+    auto realPath = m_env.fs.realPath(linkPath);
+    auto identity = m_env.fs.identity(linkPath);
+    if (!realPath || !identity)
+        return std::nullopt;
+    return FoundPage{std::move(*realPath), *identity};
 }
 
 Status SiteTraversal::copyStyleImages() {

@@ -7,8 +7,10 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace solvina {
@@ -30,6 +32,15 @@ private:
                    const FileIdentity& identity);
     void followLinks(const std::string& pageFolder, int level, const std::string& line,
                      const std::string& upperLine);
+    struct FoundPage {
+        std::string realPath;
+        FileIdentity identity;
+    };
+    // The page a link leads to, when it is a regular file (after following links).
+    std::optional<FoundPage> findPage(const std::string& linkPath);
+    // The real path of a folder, ending in "/"; nullptr when there is no such folder. Asked of
+    // the file system once per run: the run makes no folder after the image folder.
+    const std::string* realFolder(const std::string& folder);
     bool insideSite(const std::string& linkPath, const std::string& realPath) const;
     // A page is the same page under another name when its real path or its device and inode
     // are those of a page entered; the inode alone does not do, as replacing a page renews it.
@@ -50,6 +61,7 @@ private:
     std::set<std::pair<std::uint64_t, std::uint64_t>> m_visitedIdentities;
     std::set<std::string> m_visitedRealPaths;
     std::unordered_set<std::string> m_enteredPaths; // visitedPages, for lookup
+    std::unordered_map<std::string, std::optional<std::string>> m_realFolders;
     std::map<std::string, std::unique_ptr<PageCodec>> m_codecs;
     ApplyRunSummary m_summary;
 };

@@ -34,6 +34,13 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+enum class EntryKind { RegularFile, Directory, SymbolicLink, Other };
+
+struct EntryStatus {
+    EntryKind kind = EntryKind::Other;
+    FileIdentity identity;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -78,6 +85,8 @@ public:
     // The real path (symbolic links, "." and ".." resolved) of an existing file or folder.
     virtual Result<std::string> realPath(const std::string& path) = 0;
     virtual Result<FileIdentity> identity(const std::string& path) = 0;
+    // What the name itself is (symbolic links not followed); fails when there is nothing.
+    virtual Result<EntryStatus> entryStatus(const std::string& path) = 0;
 };
 
 // The native implementation (POSIX and std::filesystem).

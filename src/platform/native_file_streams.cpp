@@ -106,8 +106,8 @@ private:
     std::string m_failure;
 };
 
-// Closes the descriptor and fails unless it is a regular file; otherwise makes it blocking
-// again, as a regular file's reads and writes should be.
+// Closes the descriptor and fails unless it is a regular file. O_NONBLOCK may stay: it has no
+// effect on a regular file's reads and writes.
 Status keepOnlyRegular(int descriptor, const std::string& path, const char* notRegularText) {
     struct stat info;
     if (::fstat(descriptor, &info) != 0) {
@@ -118,12 +118,6 @@ Status keepOnlyRegular(int descriptor, const std::string& path, const char* notR
     if (!S_ISREG(info.st_mode)) {
         ::close(descriptor);
         return fail(describeWithPath(notRegularText, path));
-    }
-    int flags = ::fcntl(descriptor, F_GETFL);
-    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        int error = errno;
-        ::close(descriptor);
-        return fileFailure(error, path);
     }
     return {};
 }
@@ -167,7 +161,12 @@ Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK;
     if (links != LinkHandling::Follow)
         flags |= O_NOFOLLOW;
-    int descriptor = ::open(path.c_str(), flags, 0666);
+    // Usually nothing has the name yet: a file made here is regular, empty and of this name
+    // alone, so it needs none of the checks below.
+    int descriptor = ::open(path.c_str(), flags | O_EXCL, 0666);
+    if (descriptor >= 0)
+        return descriptor;
+    descriptor = ::open(path.c_str(), flags, 0666);
     if (descriptor < 0 && errno == ELOOP && links == LinkHandling::Replace) {
         // The link itself is replaced by the new file; what it points to stays untouched.
         struct stat info;

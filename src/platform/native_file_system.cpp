@@ -153,6 +153,22 @@ public:
         struct stat info;
         if (::stat(path.c_str(), &info) != 0)
             return fileFailure(errno, path);
+        return identityOf(info);
+    }
+
+    Result<EntryStatus> entryStatus(const std::string& path) override {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0)
+            return fileFailure(errno, path);
+        EntryKind kind = S_ISREG(info.st_mode)   ? EntryKind::RegularFile
+                         : S_ISDIR(info.st_mode) ? EntryKind::Directory
+                         : S_ISLNK(info.st_mode) ? EntryKind::SymbolicLink
+                                                 : EntryKind::Other;
+        return EntryStatus{kind, identityOf(info)};
+    }
+
+private:
+    static FileIdentity identityOf(const struct stat& info) {
         return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                             static_cast<std::uint64_t>(info.st_ino)};
     }

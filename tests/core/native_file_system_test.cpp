@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -254,23 +255,32 @@ TEST_F(NativeFileSystemTest, FileTestsFollowLinksAndRefuseOddFiles) {
     ASSERT_EQ(::mkfifo(path("fifo.htm").c_str(), 0600), 0);
     ASSERT_EQ(::symlink(path("page.htm").c_str(), path("link.htm").c_str()), 0);
     ASSERT_EQ(::symlink(path("gone.htm").c_str(), path("dangling.htm").c_str()), 0);
+    using enum EntryKind;
     struct Case {
         const char* name;
         bool regular;
         bool directory;
         bool exists;
+        std::optional<EntryKind> entry; // what the name itself is; none when nothing is there
     };
     const Case cases[] = {
-        {"page.htm", true, false, true},      {"x.htm", false, true, true},
-        {"fifo.htm", false, false, true},     {"link.htm", true, false, true},
-        {"dangling.htm", false, false, true}, {"none.htm", false, false, false},
-        {"page.htm/x", false, false, false},
+        {"page.htm", true, false, true, RegularFile},
+        {"x.htm", false, true, true, Directory},
+        {"fifo.htm", false, false, true, Other},
+        {"link.htm", true, false, true, SymbolicLink},
+        {"dangling.htm", false, false, true, SymbolicLink},
+        {"none.htm", false, false, false, std::nullopt},
+        {"page.htm/x", false, false, false, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fs.isRegularFile(path(c.name)), c.regular) << c.name;
         EXPECT_EQ(fs.isDirectory(path(c.name)), c.directory) << c.name;
         EXPECT_EQ(fs.exists(path(c.name)), c.exists) << c.name;
+        auto entry = fs.entryStatus(path(c.name));
+        EXPECT_EQ(entry ? std::optional(entry->kind) : std::nullopt, c.entry) << c.name;
     }
+    // The identity of the name itself, as the file tests see it when no link is in the way.
+    EXPECT_EQ(fs.entryStatus(path("page.htm"))->identity, *fs.identity(path("link.htm")));
     EXPECT_FALSE(fs.isRegularFile(""));
 }
 

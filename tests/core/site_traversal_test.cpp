@@ -95,12 +95,20 @@ TEST_F(SiteTraversalTest, LinkExclusionMarkers) {
 
 TEST_F(SiteTraversalTest, OneFileUnderSeveralNamesIsOnePage) {
     writePage("index.htm", page("0", "<A HREF=\"./a.htm\">1</A><A HREF=\"sub/../a.htm\">2</A>"
-                                     "<A HREF=\"sub//b.htm\">3</A><A HREF=\"link.htm\">4</A>"));
+                                     "<A HREF=\"sub//b.htm\">3</A><A HREF=\"link.htm\">4</A>"
+                                     "<A HREF=\"alias/b.htm\">5</A><A HREF=\"alias/c.htm\">6</A>"));
     writePage("a.htm", page("A", ""));
     writePage("sub/b.htm", page("B", "<A HREF=\"../index.htm\">top</A>"));
+    writePage("sub/c.htm", page("C", ""));
     fs::create_symlink("a.htm", site("link.htm"));
+    fs::create_symlink("sub", site("alias"));
     apply();
-    EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "a.htm", "sub/b.htm"}));
+    // A page found through a folder link is read and replaced in the real folder.
+    EXPECT_EQ(enteredRelative(),
+              (std::vector<std::string>{"index.htm", "a.htm", "sub/b.htm", "alias/c.htm"}));
+    EXPECT_TRUE(fs::is_symlink(site("alias")));
+    EXPECT_EQ(pageText("sub/c.htm"), applied("C", "", {{"M0", "../index.htm"}, {"MC", ""}}));
+    EXPECT_FALSE(fs::exists(site("sub/c.htm.tmp")));
     EXPECT_EQ(pageText("a.htm"), applied("A", "", {{"M0", "index.htm"}, {"MA", ""}}));
     EXPECT_NE(pageText("sub/b.htm").find("<A HREF=\"../index.htm\">"), std::string::npos);
 }

@@ -100,6 +100,9 @@ public:
     Result<FileIdentity> identity(const std::string& path) override {
         return m_inner.identity(path);
     }
+    Result<EntryStatus> entryStatus(const std::string& path) override {
+        return m_inner.entryStatus(path);
+    }
 
 private:
     // Lets writeBudget bytes through (the part that fits goes to the file), then fails.

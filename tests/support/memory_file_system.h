@@ -48,6 +48,7 @@ public:
     Status removeFile(const std::string&) override { return refused(); }
     Result<std::string> realPath(const std::string&) override { return refused(); }
     Result<FileIdentity> identity(const std::string&) override { return refused(); }
+    Result<EntryStatus> entryStatus(const std::string&) override { return refused(); }
 
 private:
     static Error refused() { return fail("not available in memory"); }
