@@ -4,8 +4,7 @@
 #include "platform/file_system.h"
 #include "style/breadcrumb_style.h"
 #include "style/style_file.h"
-
-#include <QTemporaryDir>
+#include "support/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,12 +12,11 @@
 
 namespace solvina::testing {
 
-class AppFolderFixture {
+class AppFolderFixture : public TempDir {
 public:
     AppFolderFixture() { std::filesystem::create_directories(libraryFolder()); }
 
-    std::string folder() const { return m_dir.path().toStdString() + "/"; }
-    std::string libraryFolder() const { return folder() + "styledata/"; }
+    std::string libraryFolder() const { return path() + "styledata/"; }
 
     // A style as the create command makes it.
     void addDefaultStyle(const std::string& name) {
@@ -35,21 +33,9 @@ public:
     // A style whose file does not begin with the header.
     void addDamagedStyle(const std::string& name) {
         std::filesystem::create_directories(libraryFolder() + name);
-        writeFile(styleFilePath(libraryFolder(), name), "<QUIBREL v1.0>\r\n");
+        std::ofstream(styleFilePath(libraryFolder(), name), std::ios::binary)
+            << "<QUIBREL v1.0>\r\n";
     }
-
-    static void writeFile(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
-    }
-
-    static std::string readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 } // namespace solvina::testing

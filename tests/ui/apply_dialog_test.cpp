@@ -5,6 +5,7 @@
 #include "style/style_file.h"
 #include "support/app_folder_fixture.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_driver.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -44,30 +45,20 @@ struct Harness {
         folder.addDefaultStyle("s");
         style.styleName = "s";
         (void)readStyleFile(nativeFileSystem(), styleFilePath(folder.libraryFolder(), "s"), style);
-        site = folder.folder() + "site/";
-        std::filesystem::create_directories(site + "sub");
-        AppFolderFixture::writeFile(site + "index.html",
-                                    "<HTML><HEAD><TITLE>Top</TITLE></HEAD>\r\n<BODY>\r\n"
-                                    "<A HREF=\"sub/a.html\">a</A>\r\n</BODY></HTML>\r\n");
-        AppFolderFixture::writeFile(site + "sub/a.html",
-                                    "<HTML><HEAD><TITLE>A</TITLE></HEAD>\r\n<BODY>\r\n"
-                                    "<P>a</P>\r\n</BODY></HTML>\r\n");
+        site = folder.path() + "site/";
+        folder.write("site/index.html", "<HTML><HEAD><TITLE>Top</TITLE></HEAD>\r\n<BODY>\r\n"
+                                        "<A HREF=\"sub/a.html\">a</A>\r\n</BODY></HTML>\r\n");
+        folder.write("site/sub/a.html", "<HTML><HEAD><TITLE>A</TITLE></HEAD>\r\n<BODY>\r\n"
+                                        "<P>a</P>\r\n</BODY></HTML>\r\n");
         dialog = std::make_unique<ApplyDialog>(style, styleFolder(folder.libraryFolder(), "s"),
                                                dialogs, nativeFileSystem());
         dialog->show();
     }
-    template <typename T> T* find(const char* name) {
-        T* found = dialog->findChild<T*>(QString::fromUtf8(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T> T* find(const char* name) { return control<T>(dialog.get(), name); }
     QCheckBox* check(const char* name) { return find<QCheckBox>(name); }
     QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
-    void click(const char* name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
-    std::string page(const std::string& relative) {
-        return AppFolderFixture::readFile(site + relative);
-    }
+    void click(const char* name) { testing::click(dialog.get(), name); }
+    std::string page(const std::string& relative) { return folder.read("site/" + relative); }
 };
 
 // The ASCII tail of the start marker: the same bytes whatever encoding the page uses.
@@ -79,73 +70,43 @@ class ApplyDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void opensWithTheInitialStates() {
+    void controlsStartAsTheyShouldAndTheOptionsFollowThem() {
         Harness h;
         QCOMPARE(h.dialog->windowTitle(), QStringLiteral("ページに適応"));
-        QCOMPARE(h.dialog->size(), QSize(321, 535));
-        struct Expected {
-            const char* name;
-            bool checked;
-        };
-        for (Expected e : {Expected{"Check1", true},
-                           {"Check2", false},
-                           {"Check3", false},
-                           {"Check4", true},
-                           {"Check5", false},
-                           {"Check6", false},
-                           {"Check8", false},
-                           {"Check9", false},
-                           {"Check7", false}})
-            QVERIFY2(h.check(e.name)->isChecked() == e.checked, e.name);
+        QCOMPARE(h.find<QPushButton>("Command4")->text(), QStringLiteral("適応開始！"));
+        QString ticks;
+        for (const char* name : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6",
+                                 "Check8", "Check9", "Check7"})
+            ticks += h.check(name)->isChecked() ? '1' : '0';
+        QCOMPARE(ticks, QStringLiteral("100100000"));
         QVERIFY(!h.check("Check7")->isVisible());
         QCOMPARE(h.edit("Text1")->text(), QString());
         QCOMPARE(h.edit("Text2")->text(), QStringLiteral("トップページ"));
-        for (const char* name : {"Text2", "Text3", "Text4"})
-            QVERIFY2(!h.edit(name)->isEnabled(), name);
-        QCOMPARE(h.find<QLabel>("Label3")->text(), QString());
-        QCOMPARE(h.find<QPushButton>("Command4")->text(), QStringLiteral("適応開始！"));
-    }
 
-    void checkBoxesEnableTheirTextBoxesAndKeepTheText_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("field");
-        QTest::newRow("top page title") << "Check6"
-                                        << "Text2";
-        QTest::newRow("header link") << "Check8"
-                                     << "Text3";
-        QTest::newRow("footer link") << "Check9"
-                                     << "Text4";
-    }
-    void checkBoxesEnableTheirTextBoxesAndKeepTheText() {
-        QFETCH(QString, box);
-        QFETCH(QString, field);
-        Harness h;
-        auto* check = h.check(box.toUtf8().constData());
-        auto* edit = h.edit(field.toUtf8().constData());
-        QTest::mouseClick(check, Qt::LeftButton);
-        QVERIFY(edit->isEnabled());
-        edit->setText(QStringLiteral("index.html"));
-        QTest::mouseClick(check, Qt::LeftButton);
-        QVERIFY(!edit->isEnabled());
-        QCOMPARE(edit->text(), QStringLiteral("index.html"));
-        QTest::mouseClick(check, Qt::LeftButton);
-        QVERIFY(edit->isEnabled());
-        QCOMPARE(edit->text(), QStringLiteral("index.html"));
-    }
+        // Each box enables its text and keeps the text while it is off.
+        for (auto [box, field] : {std::pair{"Check6", "Text2"}, std::pair{"Check8", "Text3"},
+                                  std::pair{"Check9", "Text4"}}) {
+            QVERIFY2(!h.edit(field)->isEnabled(), field);
+            h.click(box);
+            QVERIFY2(h.edit(field)->isEnabled(), field);
+            h.edit(field)->setText(QStringLiteral("index.html"));
+            h.click(box);
+            QVERIFY2(!h.edit(field)->isEnabled(), field);
+            QCOMPARE(h.edit(field)->text(), QStringLiteral("index.html"));
+        }
 
-    void optionsFollowTheControls() {
-        Harness h;
         h.edit("Text1")->setText(QStringLiteral("/site/index.html"));
-        QTest::mouseClick(h.check("Check2"), Qt::LeftButton);
-        QTest::mouseClick(h.check("Check4"), Qt::LeftButton);
-        QTest::mouseClick(h.check("Check9"), Qt::LeftButton);
+        h.click("Check2");
+        h.click("Check4");
+        h.click("Check9");
         h.edit("Text4")->setText(QStringLiteral("map.html"));
         const ApplyOptions options = h.dialog->optionsFromControls();
         QCOMPARE(options.topPagePath, std::string("/site/index.html"));
         QVERIFY(options.insertAtTop && options.insertAtBottom && !options.linkTitles);
         QVERIFY(options.linkFooter && !options.linkHeader && !options.eraseAll);
         QCOMPARE(options.footerLink, std::string("map.html"));
-        QCOMPARE(options.topPageTitle, std::string("トップページ"));
+        QVERIFY(!options.useTopPageTitle);
+        QCOMPARE(options.topPageTitle, std::string("index.html")); // kept while its box is off
     }
 
     void browseFillsTheTopPageOrChangesNothing() {
@@ -163,12 +124,6 @@ private slots:
         h.click("Command1");
         QCOMPARE(h.dialogs.messageTexts(),
                  std::vector<std::string>{"エラーが発生しました。\r\n読めません"});
-    }
-
-    void startWithoutTopPageAsksForOne() {
-        Harness h;
-        h.click("Command4");
-        QCOMPARE(h.dialogs.messageTexts(), std::vector<std::string>{kNoTopPageMessage});
     }
 
     void aRunWritesEveryPageWithTheControlsLockedAndEndsIdle() {
@@ -189,7 +144,8 @@ private slots:
         h.click("Command4");
 
         QCOMPARE(h.dialogs.messageTexts(),
-                 (std::vector<std::string>{kConfirmStartMessage, kApplyDoneMessage}));
+                 (std::vector<std::string>{"適応を開始します。よろしいですか？",
+                                           "適応が終了しました。"}));
         QVERIFY(lockedAtTheEnd);
         QVERIFY(stayedOpen);
         QVERIFY(h.page("index.html").find(kStartMarker) != std::string::npos);
@@ -197,15 +153,27 @@ private slots:
         QVERIFY(std::filesystem::is_directory(h.site + "quibrel"));
         QCOMPARE(h.find<QLabel>("Label3")->text(), QString());
         QVERIFY(h.find<QPushButton>("Command4")->isEnabled());
-        QVERIFY(h.find<QPushButton>("Command5")->isEnabled());
+        // The settings panel comes back, but a text whose box is off stays off.
         QVERIFY(!h.edit("Text2")->isEnabled());
+        h.click("Command5");
+        QVERIFY(!h.dialog->isVisible());
     }
 
-    void eraseAllRemovesTheBlocksAndUnchecksItsBox() {
+    void eraseAllAsksFirstThenRemovesTheBlocksAndUnchecksItsBox() {
         Harness h;
         h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
         h.click("Command4");
-        QVERIFY(h.page("sub/a.html").find(kStartMarker) != std::string::npos);
+        const std::string applied = h.page("index.html");
+        QVERIFY(applied.find(kStartMarker) != std::string::npos);
+
+        h.dialogs.answers = {Answer::No};
+        h.click("Command2");
+        QCOMPARE(h.dialogs.messageTexts().size(), size_t(3));
+        QCOMPARE(h.dialogs.messageTexts().back(),
+                 std::string("この機能を実行すると、ホームページ内の全てのクイブレルリストを消去し"
+                             "ます。\r\nクイブレルリストを消したいときに利用してください。\r\n\r\n"
+                             "クイブレルリストを消去してよろしいですか？"));
+        QCOMPARE(h.page("index.html"), applied);
 
         bool checkedDuringRun = false;
         h.dialogs.onMessage = [&](const std::string& text) {
@@ -213,28 +181,10 @@ private slots:
                 checkedDuringRun = h.check("Check7")->isChecked();
         };
         h.click("Command2");
-        QCOMPARE(h.dialogs.messageTexts().at(2), std::string(kEraseConfirmMessage));
         QVERIFY(checkedDuringRun);
         QVERIFY(!h.check("Check7")->isChecked());
         QVERIFY(h.page("index.html").find(kStartMarker) == std::string::npos);
         QVERIFY(h.page("sub/a.html").find(kStartMarker) == std::string::npos);
-    }
-
-    void answeringNoToTheEraseWarningChangesNothing() {
-        Harness h;
-        h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
-        const std::string before = h.page("index.html");
-        h.dialogs.answers = {Answer::No};
-        h.click("Command2");
-        QCOMPARE(h.dialogs.messageTexts().size(), size_t(1));
-        QVERIFY(!h.check("Check7")->isChecked());
-        QCOMPARE(h.page("index.html"), before);
-    }
-
-    void closeButtonClosesTheDialog() {
-        Harness h;
-        h.click("Command5");
-        QVERIFY(!h.dialog->isVisible());
     }
 };
 

@@ -4,8 +4,8 @@
 #include "main_window.h"
 #include "support/app_folder_fixture.h"
 #include "support/fake_browser.h"
-#include "support/modal_closer.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_driver.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -36,20 +36,21 @@ struct Harness {
     std::unique_ptr<MainWindow> window;
 
     void open() {
-        window =
-            std::make_unique<MainWindow>(dialogs, browser, nativeFileSystem(), folder.folder());
+        window = std::make_unique<MainWindow>(dialogs, browser, nativeFileSystem(), folder.path());
         window->show();
     }
-    template <typename T> T* find(const char* name) {
-        T* found = window->findChild<T*>(QString::fromUtf8(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T> T* find(const char* name) { return control<T>(window.get(), name); }
     QAction* action(const char* name) { return find<QAction>(name); }
+    void click(const char* name) { testing::click(window.get(), name); }
     QPushButton* button(const char* name) { return find<QPushButton>(name); }
     QString text(const char* name) { return find<QLineEdit>(name)->text(); }
 
+    // A window over a library of one default style, that style loaded.
+    void openWithStyle() {
+        folder.addDefaultStyle("s");
+        open();
+        select(QStringLiteral("s"));
+    }
     void select(const QString& styleName) {
         auto* combo = find<QComboBox>("Combo1");
         const int index = combo->findText(styleName);
@@ -85,29 +86,18 @@ private:
 private slots:
     void cleanup() { QVERIFY(!QApplication::activeModalWidget()); }
 
-    void startsWithEmptyListAndHiddenEditor() {
-        Harness h;
-        h.open();
-        QCOMPARE(h.find<QComboBox>("Combo1")->count(), 0);
-        QCOMPARE(h.find<QComboBox>("Combo1")->currentIndex(), -1);
-        verifyStyleState(h, false);
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("ソルビナ"));
-        QCOMPARE(h.find<QWidget>("centralwidget")->size(), QSize(584, 570));
-        QCOMPARE(h.action("Menu_Help_Open")->shortcut(), QKeySequence(Qt::Key_F1));
-        QCOMPARE(h.find<QMenu>("Menu_Style_Main")->title(),
-                 QStringLiteral("クイブレルメニュー（&M）"));
-        QVERIFY(h.dialogs.shown.empty());
-    }
-
     void listsStylesWithoutSelectingOne() {
         Harness h;
         h.folder.addDefaultStyle("b");
         h.folder.addDefaultStyle("a");
         h.open();
-        auto* combo = h.find<QComboBox>("Combo1");
-        QCOMPARE(combo->count(), 2);
-        QCOMPARE(combo->currentIndex(), -1);
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("ソルビナ"));
+        QCOMPARE(h.find<QMenu>("Menu_Style_Main")->title(),
+                 QStringLiteral("クイブレルメニュー（&M）"));
+        QCOMPARE(h.find<QComboBox>("Combo1")->count(), 2);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentIndex(), -1);
         verifyStyleState(h, false);
+        QVERIFY(h.dialogs.shown.empty());
     }
 
     void loadingShowsTheStyleAndADamagedOneHidesItAgain() {
@@ -135,9 +125,7 @@ private slots:
 
     void typingAndChoosingChangeTheBoundFields() {
         Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
+        h.openWithStyle();
 
         QTest::keyClicks(h.find<QLineEdit>("Text1_3"), QStringLiteral("+"));
         QCOMPARE(h.window->style().rows[3].text, std::string(">+"));
@@ -147,8 +135,8 @@ private slots:
         QTest::keyClicks(h.find<QLineEdit>("Text3"), QStringLiteral("30"));
         QCOMPARE(h.window->style().height, std::string("30"));
 
-        QTest::mouseClick(h.find<QRadioButton>("Option2_2"), Qt::LeftButton);
-        QTest::mouseClick(h.find<QRadioButton>("Option2_5"), Qt::LeftButton);
+        h.click("Option2_2");
+        h.click("Option2_5");
         QCOMPARE(h.window->style().tableAlign, 2);
         QCOMPARE(h.window->style().cellVAlign, 5);
         // The two groups are exclusive each on its own.
@@ -157,105 +145,84 @@ private slots:
         QVERIFY(!h.find<QRadioButton>("Option2_4")->isChecked());
     }
 
-    void swatchTakesTheChosenColourAndTransparentClearsIt_data() {
-        QTest::addColumn<bool>("chosen");
-        QTest::addColumn<uint>("value");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QColor>("shown");
-        QTest::newRow("black keeps six digits")
-            << true << 0x000000u << "000000" << QColor(Qt::black);
-        QTest::newRow("pure red") << true << 0x0000FFu << "0000FF" << QColor(Qt::red);
-        QTest::newRow("mixed") << true << 0x563412u << "563412" << QColor(0x12, 0x34, 0x56);
-        QTest::newRow("cancel changes nothing") << false << 0u << "" << QColor(Qt::white);
-    }
+    // The chooser gives blue-green-red; the swatch shows it as such.
     void swatchTakesTheChosenColourAndTransparentClearsIt() {
-        QFETCH(bool, chosen);
-        QFETCH(uint, value);
-        QFETCH(QString, text);
-        QFETCH(QColor, shown);
         Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
+        h.openWithStyle();
         auto* swatch = h.find<ColorSwatch>("Picture1");
-        h.dialogs.colors.push_back(chosen ? std::optional<std::uint32_t>(value) : std::nullopt);
-
+        auto* label = h.find<QLabel>("Label6");
+        h.dialogs.colors = {0x563412u, std::nullopt};
         QTest::mouseClick(swatch, Qt::LeftButton);
-        QCOMPARE(h.find<QLabel>("Label6")->text(), text);
-        QCOMPARE(QString::fromStdString(h.window->style().backgroundColor), text);
-        QCOMPARE(swatch->shownColor(), shown);
+        QTest::mouseClick(swatch, Qt::LeftButton); // cancelled: nothing changes
+        QCOMPARE(label->text(), QStringLiteral("563412"));
+        QCOMPARE(h.window->style().backgroundColor, std::string("563412"));
+        QCOMPARE(swatch->shownColor(), QColor(0x12, 0x34, 0x56));
 
-        QTest::mouseClick(h.button("Command6"), Qt::LeftButton);
-        QCOMPARE(h.find<QLabel>("Label6")->text(), QString());
+        h.click("Command6");
+        QCOMPARE(label->text(), QString());
         QVERIFY(h.window->style().backgroundColor.empty());
         QCOMPARE(swatch->shownColor(), QColor(Qt::white));
     }
 
-    void rowButtonsOpenTheDetailDialogsForTheirRow_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<int>("row");
-        QTest::newRow("text of row 2") << "Command4_2"
-                                       << "solvina::TextDetailDialog" << 2;
-        QTest::newRow("image of row 5") << "Command3_5"
-                                        << "solvina::ImageDetailDialog" << 5;
-        QTest::newRow("page-title text") << "Command4_7"
-                                         << "solvina::TextDetailDialog" << 7;
-        QTest::newRow("background image") << "Command3_7"
-                                          << "solvina::ImageDetailDialog" << 7;
-    }
     void rowButtonsOpenTheDetailDialogsForTheirRow() {
-        QFETCH(QString, button);
-        QFETCH(QString, dialog);
-        QFETCH(int, row);
+        const struct {
+            const char* button;
+            const char* dialog;
+            int row;
+        } cases[] = {{"Command4_2", "solvina::TextDetailDialog", 2},
+                     {"Command3_5", "solvina::ImageDetailDialog", 5},
+                     {"Command4_7", "solvina::TextDetailDialog", 7},   // the page-title row
+                     {"Command3_7", "solvina::ImageDetailDialog", 7}}; // the background image
         Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
-        QString opened;
-        whenModalOpens([&](QWidget* modal) { opened = modal->metaObject()->className(); });
-        QTest::mouseClick(h.find<QPushButton>(button.toUtf8().constData()), Qt::LeftButton);
-        QCOMPARE(opened, dialog);
-        QCOMPARE(int(h.window->style().currentRow), row);
+        h.openWithStyle();
+        for (const auto& c : cases) {
+            QString opened;
+            whenModalOpens([&](QWidget* modal) { opened = modal->metaObject()->className(); });
+            h.click(c.button);
+            QCOMPARE(opened, QString::fromLatin1(c.dialog));
+            QCOMPARE(int(h.window->style().currentRow), c.row);
+        }
     }
 
-    void exitPromptCancelKeepsTheWindowAndNoCloses() {
-        Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
-        QTest::keyClicks(h.find<QLineEdit>("Text1_0"), QStringLiteral("x"));
-
-        h.dialogs.answers = {Answer::Cancel};
-        QTest::mouseClick(h.button("Command8"), Qt::LeftButton);
-        QVERIFY(h.window->isVisible());
-        QCOMPARE(h.window->style().rows[0].text, std::string("[Navi:x"));
-        QCOMPARE(h.dialogs.shown.back().title, std::string("確認"));
-        QCOMPARE(h.dialogs.shown.back().buttons, MessageButtons::YesNoCancel);
-
-        h.dialogs.answers = {Answer::No};
-        h.action("Menu_Style_End")->trigger();
-        QVERIFY(!h.window->isVisible());
+    void exitPromptOnEveryWayOfClosing() {
+        for (const char* way : {"Command8", "Menu_Style_End", "close box"}) {
+            Harness h;
+            h.openWithStyle();
+            QTest::keyClicks(h.find<QLineEdit>("Text1_0"), QStringLiteral("x"));
+            auto close = [&] {
+                if (way == std::string("Command8"))
+                    h.click("Command8");
+                else if (way == std::string("Menu_Style_End"))
+                    h.action("Menu_Style_End")->trigger();
+                else
+                    h.window->close();
+            };
+            h.dialogs.answers = {Answer::Cancel, Answer::No};
+            close();
+            QVERIFY2(h.window->isVisible(), way);
+            QCOMPARE(h.dialogs.shown.size(), std::size_t(1));
+            QCOMPARE(h.dialogs.shown.back().title, std::string("確認"));
+            QCOMPARE(h.dialogs.shown.back().buttons, MessageButtons::YesNoCancel);
+            QCOMPARE(h.window->style().rows[0].text, std::string("[Navi:x"));
+            close();
+            QVERIFY2(!h.window->isVisible(), way);
+        }
     }
 
-    void unmodifiedStyleClosesWithoutAQuestion() {
-        Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
-        QVERIFY(h.window->close());
-        QVERIFY(h.dialogs.shown.empty());
-    }
-
-    void createSelectsTheNewStyleAndDeleteHidesTheEditor() {
+    void createSelectsTheNewStyleSaveWritesItAndDeleteHidesTheEditor() {
         Harness h;
         h.open();
         h.dialogs.inputs = {std::string("新しい")};
-        QTest::mouseClick(h.button("Command1"), Qt::LeftButton);
+        h.click("Command1");
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("新しい"));
         verifyStyleState(h, true);
         QCOMPARE(h.text("Text1_0"), QStringLiteral("[Navi:"));
         QCOMPARE(h.text("Text1_6"), QStringLiteral("]"));
+        QTest::keyClicks(h.find<QLineEdit>("Text1_6"), QStringLiteral("!"));
+        h.action("Menu_Style_Save")->trigger();
+        QCOMPARE(h.dialogs.messageTexts().back(),
+                 std::string("クイブレルスタイル【新しい】を保存しました。"));
+        QVERIFY(!h.window->style().isModified());
 
         h.dialogs.answers = {Answer::Yes};
         h.action("Menu_Style_Delete")->trigger();
@@ -264,40 +231,28 @@ private slots:
         QVERIFY(!std::filesystem::exists(h.folder.libraryFolder() + "新しい"));
     }
 
-    void saveWritesTheEditedStyle() {
-        Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
-        QTest::keyClicks(h.find<QLineEdit>("Text1_6"), QStringLiteral("!"));
-        h.action("Menu_Style_Save")->trigger();
-        QCOMPARE(h.dialogs.messageTexts().back(),
-                 std::string("クイブレルスタイル【s】を保存しました。"));
-        QVERIFY(!h.window->style().isModified());
-        QVERIFY(h.window->close());
-    }
-
     void applyButtonRefusesAnUnsavedImage() {
         Harness h;
         BreadcrumbStyle style = programStartStyle();
-        style.rows[7].imageFile = h.folder.folder() + "picked/back.gif";
+        style.rows[7].imageFile = h.folder.path() + "picked/back.gif";
         h.folder.addStyle("s", style);
         h.open();
         h.select(QStringLiteral("s"));
         bool dialogOpened = false;
         whenModalOpens([&](QWidget*) { dialogOpened = true; }, 0);
-        QTest::mouseClick(h.button("Command7"), Qt::LeftButton);
+        h.click("Command7");
         QTest::qWait(50); // the watcher is done before the next test opens dialogs
         QVERIFY(!dialogOpened);
-        QCOMPARE(h.dialogs.messageTexts().back(), std::string(kUnsavedImageMessage));
+        QCOMPARE(h.dialogs.messageTexts().back(),
+                 std::string("画像を変更した場合には、いったん保存しないとこの機能は使えません。"
+                             "\r\n「クイブレルスタイルを上書保存」ボタンを押して保存してから、"
+                             "再度この機能を使ってください。"));
         QCOMPARE(h.dialogs.shown.back().title, std::string("メッセージ"));
     }
 
     void applyDialogIsFreshAtEveryOpening() {
         Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
+        h.openWithStyle();
         for (int opening = 0; opening < 2; ++opening) {
             bool check2 = true;
             QString text1 = QStringLiteral("?");
@@ -316,15 +271,13 @@ private slots:
 
     void previewWritesThePageAndWatchesTheNewestBrowser() {
         Harness h;
-        h.folder.addDefaultStyle("s");
-        h.open();
-        h.select(QStringLiteral("s"));
-        QTest::mouseClick(h.button("Command9"), Qt::LeftButton);
+        h.openWithStyle();
+        h.click("Command9");
         h.action("Menu_Style_Pre")->trigger();
 
-        const std::string page = h.folder.folder() + "pre.html";
+        const std::string page = h.folder.path() + "pre.html";
         QVERIFY(std::filesystem::exists(page));
-        QVERIFY(AppFolderFixture::readFile(page).find("</BODY></HTML>\r\n") != std::string::npos);
+        QVERIFY(TempDir::readFile(page).find("</BODY></HTML>\r\n") != std::string::npos);
         QCOMPARE(h.browser.opened, (std::vector<std::string>{page, page}));
         QCOMPARE(h.window->mIE(), std::optional<int>(2));
 
@@ -334,11 +287,11 @@ private slots:
         QCOMPARE(h.window->mIE(), std::optional<int>());
     }
 
-    void helpOpensTheHelpPageAndABrowserFailureIsReported() {
+    void helpOpensTheHelpPageOrReportsTheBrowserFailureAndVersionOpensItsDialog() {
         Harness h;
         h.open();
         h.action("Menu_Help_Open")->trigger();
-        QCOMPARE(h.browser.opened, std::vector<std::string>{h.folder.folder() + "help.html"});
+        QCOMPARE(h.browser.opened, std::vector<std::string>{h.folder.path() + "help.html"});
         QCOMPARE(h.window->mIE(), std::optional<int>(1));
 
         h.browser.failure = "起動できません";
@@ -347,11 +300,7 @@ private slots:
                  std::string("エラーが発生しました。\r\n起動できません"));
         QCOMPARE(h.dialogs.shown.back().title, std::string("エラー発生"));
         QCOMPARE(h.window->mIE(), std::optional<int>(1));
-    }
 
-    void versionCommandOpensTheVersionDialog() {
-        Harness h;
-        h.open();
         QString opened;
         whenModalOpens([&](QWidget* modal) { opened = modal->objectName(); });
         h.action("Menu_Help_Ver")->trigger();

@@ -31,79 +31,65 @@ class QtPlatformTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void filtersBecomeQtNameFilters_data() {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("pages") << "HTMLファイル（*.htm *.html）|*.htm;*.html"
-                               << "HTMLファイル（*.htm *.html） (*.htm *.html)";
-        QTest::newRow("images") << "画像ファイル（*.gif *.jpeg *.jpg）|*.gif;*.jpeg;*.jpg"
-                                << "画像ファイル（*.gif *.jpeg *.jpg） (*.gif *.jpeg *.jpg)";
-        QTest::newRow("two entries") << "A|*.a|B|*.b;*.c"
-                                     << "A (*.a);;B (*.b *.c)";
-    }
     void filtersBecomeQtNameFilters() {
-        QFETCH(QString, filter);
-        QFETCH(QString, expected);
-        QCOMPARE(qtNameFilter(filter.toStdString()), expected);
+        const std::pair<const char*, const char*> cases[] = {
+            {"HTMLファイル（*.htm *.html）|*.htm;*.html",
+             "HTMLファイル（*.htm *.html） (*.htm *.html)"},
+            {"画像ファイル（*.gif *.jpeg *.jpg）|*.gif;*.jpeg;*.jpg",
+             "画像ファイル（*.gif *.jpeg *.jpg） (*.gif *.jpeg *.jpg)"},
+            {"A|*.a|B|*.b;*.c", "A (*.a);;B (*.b *.c)"}};
+        for (auto [filter, expected] : cases)
+            QCOMPARE(qtNameFilter(filter), QString::fromUtf8(expected));
     }
 
     void messageBoxShowsTheTextAndReportsTheButton_data() {
         QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("pressed");
+        QTest::addColumn<int>("buttonCount");
+        QTest::addColumn<int>("pressed"); // -1: Escape
         QTest::addColumn<int>("answer");
-        QTest::newRow("ok") << int(MessageButtons::Ok) << int(QMessageBox::Ok) << int(Answer::Ok);
-        QTest::newRow("yes") << int(MessageButtons::YesNo) << int(QMessageBox::Yes)
-                             << int(Answer::Yes);
-        QTest::newRow("no") << int(MessageButtons::YesNo) << int(QMessageBox::No)
-                            << int(Answer::No);
-        QTest::newRow("cancel") << int(MessageButtons::YesNoCancel) << int(QMessageBox::Cancel)
+        const int ok = int(MessageButtons::Ok), yesNo = int(MessageButtons::YesNo),
+                  yesNoCancel = int(MessageButtons::YesNoCancel);
+        QTest::newRow("ok") << ok << 1 << int(QMessageBox::Ok) << int(Answer::Ok);
+        QTest::newRow("yes") << yesNo << 2 << int(QMessageBox::Yes) << int(Answer::Yes);
+        QTest::newRow("no") << yesNo << 2 << int(QMessageBox::No) << int(Answer::No);
+        QTest::newRow("cancel") << yesNoCancel << 3 << int(QMessageBox::Cancel)
                                 << int(Answer::Cancel);
-        QTest::newRow("escape on yes/no is no")
-            << int(MessageButtons::YesNo) << -1 << int(Answer::No);
+        QTest::newRow("escape on yes/no is no") << yesNo << 2 << -1 << int(Answer::No);
         QTest::newRow("escape on yes/no/cancel is cancel")
-            << int(MessageButtons::YesNoCancel) << -1 << int(Answer::Cancel);
+            << yesNoCancel << 3 << -1 << int(Answer::Cancel);
     }
     void messageBoxShowsTheTextAndReportsTheButton() {
         QFETCH(int, buttons);
+        QFETCH(int, buttonCount);
         QFETCH(int, pressed);
         QFETCH(int, answer);
-        QString shownText;
-        QString shownTitle;
-        int buttonCount = 0;
+        QString shown; // text, title and button count, compared once the box is closed
         onNextModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            shownText = box->text();
-            shownTitle = box->windowTitle();
-            buttonCount = int(box->buttons().size());
+            shown = box->text() + "|" + box->windowTitle() + "|" +
+                    QString::number(box->buttons().size());
             if (pressed < 0)
                 QTest::keyClick(box, Qt::Key_Escape);
             else
                 box->button(QMessageBox::StandardButton(pressed))->click();
         });
         QtDialogs dialogs;
-        const Answer got = dialogs.messageBox("一行目\r\n二行目", "確認", MessageButtons(buttons));
-        QCOMPARE(int(got), answer);
-        QCOMPARE(shownText, QStringLiteral("一行目\n二行目"));
-        QCOMPARE(shownTitle, QStringLiteral("確認"));
-        QCOMPARE(buttonCount, buttons == int(MessageButtons::Ok)      ? 1
-                              : buttons == int(MessageButtons::YesNo) ? 2
-                                                                      : 3);
+        QCOMPARE(int(dialogs.messageBox("一行目\r\n二行目", "確認", MessageButtons(buttons))),
+                 answer);
+        QCOMPARE(shown, QStringLiteral("一行目\n二行目|確認|") + QString::number(buttonCount));
     }
 
     void inputBoxStartsEmptyAndCancelIsNothing() {
         QtDialogs dialogs;
-        QString initial = QStringLiteral("?");
+        QString shown = QStringLiteral("?"); // the initial text and the title
         onNextModal([&](QWidget* modal) {
             auto* input = qobject_cast<QInputDialog*>(modal);
-            QVERIFY(input);
-            initial = input->textValue();
-            QCOMPARE(input->windowTitle(), QStringLiteral("ソルビナ"));
+            shown = input->textValue() + "|" + input->windowTitle();
             input->setTextValue(QStringLiteral("新しい"));
             input->accept();
         });
         QCOMPARE(dialogs.inputBox("名前", "ソルビナ"), std::optional<std::string>("新しい"));
-        QCOMPARE(initial, QString());
+        QCOMPARE(shown, QStringLiteral("|ソルビナ"));
         onNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
         QCOMPARE(dialogs.inputBox("名前", "ソルビナ"), std::optional<std::string>());
     }
@@ -120,20 +106,16 @@ private slots:
         QCOMPARE(browserCommands(QString(), "x").front().program, QStringLiteral("xdg-open"));
     }
 
-    void theEndOfTheBrowserProcessIsItsQuit() {
+    void theEndOfTheBrowserProcessIsItsQuitAndNoBrowserIsAFailure() {
         qputenv("BROWSER", "true");
         QtBrowser browser;
         bool quit = false;
-        Result<int> started = browser.open("/nowhere/pre.html", [&] { quit = true; });
-        QVERIFY(started.ok());
+        QVERIFY(browser.open("/nowhere/pre.html", [&] { quit = true; }).ok());
         QTRY_VERIFY(quit);
-    }
 
-    void noBrowserAtAllIsAFailureWithADescription() {
         qputenv("BROWSER", "");
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent-folder");
-        QtBrowser browser;
         Result<int> started = browser.open("/nowhere/pre.html", {});
         qputenv("PATH", path);
         QVERIFY(!started.ok());

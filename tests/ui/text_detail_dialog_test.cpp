@@ -4,12 +4,12 @@
 #include "color_swatch.h"
 #include "style/breadcrumb_style.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_driver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -18,194 +18,134 @@ using solvina::BreadcrumbStyle;
 using solvina::ColorSwatch;
 using solvina::StyleRow;
 using solvina::TextDetailDialog;
+using solvina::testing::control;
+using solvina::testing::retype;
 using solvina::testing::ScriptedDialogs;
 
 class TextDetailDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        m_style = BreadcrumbStyle{};
+        m_style.currentRow = 3;
+        m_dialogs = ScriptedDialogs{};
+    }
+    void cleanup() { m_dialog.reset(); }
 
-    void defaultRowOpensAsStandardBlack();
-    void sizeBoxStoresItsTextUnchanged_data();
-    void sizeBoxStoresItsTextUnchanged();
-    void storedCheckValuesShowAndSurvive_data();
-    void storedCheckValuesShowAndSurvive();
-    void chosenColorShowsAndStores();
-    void cancelAndCloseBoxWriteNothing();
-    void ticksOnThePageTitleRowStoreOnesAndZeros();
+    void sizeBoxStoresItsTextUnchanged() {
+        const struct {
+            const char* stored;
+            int item;          // the list item chosen, or -1
+            const char* typed; // replaces the box's text unless null
+            const char* expected;
+        } cases[] = {{"標準", 3, nullptr, "+2"},
+                     {"+1", -1, "", ""},
+                     {"標準", -1, " big ", " big "},
+                     {"12pt", -1, nullptr, "12pt"}}; // a text outside the list, left alone
+        for (const auto& c : cases) {
+            m_style.rows[3].fontSize = c.stored;
+            open();
+            QCOMPARE(sizeBox()->currentText(), QString::fromUtf8(c.stored));
+            if (c.item >= 0)
+                sizeBox()->setCurrentIndex(c.item);
+            if (c.typed)
+                retype(sizeBox()->lineEdit(), QString::fromUtf8(c.typed));
+            click("Command4");
+            QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+            QCOMPARE(m_style.rows[3].fontSize, std::string(c.expected));
+        }
+    }
+
+    void storedCheckValuesShowAndSurvive() {
+        const struct {
+            double stored;
+            Qt::CheckState shown;
+            double afterOk;
+            double afterClick; // a greyed box clicked once is ticked, never grey again
+        } cases[] = {{0, Qt::Unchecked, 0, 1},
+                     {1, Qt::Checked, 1, 0},
+                     {2, Qt::PartiallyChecked, 2, 1},
+                     {0.5, Qt::Unchecked, 0, 1}}; // a half is not bold
+        for (const auto& c : cases) {
+            for (bool clicked : {false, true}) {
+                m_style.rows[3].bold = c.stored;
+                open();
+                QCOMPARE(child<QCheckBox>("Check1")->checkState(), c.shown);
+                if (clicked)
+                    click("Check1");
+                click("Command4");
+                QCOMPARE(m_style.rows[3].bold, clicked ? c.afterClick : c.afterOk);
+            }
+        }
+    }
+
+    // The colour text is blue-green-red, as the chooser gives it; the swatch shows it as such.
+    void ticksAndColourOfThePageTitleRowAreStoredOnOk() {
+        m_style.currentRow = 7;
+        m_style.rows[7].color = "0000FF";
+        open();
+        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("文字の詳細設定"));
+        QCOMPARE(swatch(), QColor(Qt::red));
+        m_dialogs.colors.push_back(std::nullopt); // the chooser cancelled changes nothing
+        click("Picture1");
+        QCOMPARE(colourText(), QStringLiteral("0000FF"));
+        QCOMPARE(swatch(), QColor(Qt::red));
+
+        m_dialogs.colors.push_back(0xFF0000u);
+        click("Picture1");
+        QCOMPARE(colourText(), QStringLiteral("FF0000"));
+        QCOMPARE(swatch(), QColor(Qt::blue));
+        m_dialogs.colors.push_back(0x00000FF0u);
+        click("Picture1");
+        QCOMPARE(colourText(), QStringLiteral("000FF0"));
+
+        click("Check1");
+        click("Check3");
+        click("Command4");
+        const StyleRow& row = m_style.rows[7];
+        QCOMPARE(row.color, std::string("000FF0"));
+        QCOMPARE(row.bold, 1.0);
+        QCOMPARE(row.italic, 0.0);
+        QCOMPARE(row.underline, std::int16_t(1));
+        QCOMPARE(m_style.rows[3].bold, 0.0);
+    }
+
+    void cancelAndCloseBoxWriteNothing() {
+        for (bool byButton : {true, false}) {
+            open();
+            sizeBox()->setCurrentIndex(0);
+            click("Check2");
+            m_dialogs.colors.push_back(0x123456u);
+            click("Picture1");
+            if (byButton)
+                click("Command5");
+            else
+                m_dialog->close();
+            QVERIFY(!m_dialog->isVisible());
+            QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+            const StyleRow& row = m_style.rows[3];
+            QCOMPARE(row.fontSize, std::string("標準"));
+            QCOMPARE(row.italic, 0.0);
+            QCOMPARE(row.color, std::string("000000"));
+        }
+    }
 
 private:
     void open() {
         m_dialog = std::make_unique<TextDetailDialog>(m_style, m_dialogs);
         m_dialog->show();
     }
-    template <typename T> T* child(const char* name) {
-        T* widget = m_dialog->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
-    void click(const char* name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
+    template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
+    void click(const char* name) { solvina::testing::click(m_dialog.get(), name); }
     QComboBox* sizeBox() { return child<QComboBox>("Combo1"); }
+    QString colourText() { return child<QLabel>("Label4")->text(); }
+    QColor swatch() { return child<ColorSwatch>("Picture1")->shownColor(); }
 
     BreadcrumbStyle m_style;
     ScriptedDialogs m_dialogs;
     std::unique_ptr<TextDetailDialog> m_dialog;
 };
-
-void TextDetailDialogTest::init() {
-    m_style = BreadcrumbStyle{};
-    m_style.currentRow = 3;
-    m_dialogs = ScriptedDialogs{};
-}
-
-void TextDetailDialogTest::cleanup() {
-    m_dialog.reset();
-}
-
-void TextDetailDialogTest::defaultRowOpensAsStandardBlack() {
-    open();
-    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("文字の詳細設定"));
-    QCOMPARE(m_dialog->size(), QSize(243, 166));
-    QStringList items;
-    for (int i = 0; i < sizeBox()->count(); ++i)
-        items << sizeBox()->itemText(i);
-    QCOMPARE(items,
-             QStringList({"+5", "+4", "+3", "+2", "+1", "標準", "-1", "-2", "-3", "-4", "-5"}));
-    QVERIFY(sizeBox()->isEditable());
-    QCOMPARE(sizeBox()->currentText(), QStringLiteral("標準"));
-    for (const char* box : {"Check1", "Check2", "Check3"})
-        QCOMPARE(child<QCheckBox>(box)->checkState(), Qt::Unchecked);
-    QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("000000"));
-    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::black));
-}
-
-void TextDetailDialogTest::sizeBoxStoresItsTextUnchanged_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("chooseItem"); // -1: type instead
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("item from the list") << "標準" << 3 << ""
-                                        << "+2";
-    QTest::newRow("typed number") << "標準" << -1 << "7"
-                                  << "7";
-    QTest::newRow("emptied box") << "+1" << -1 << ""
-                                 << "";
-    QTest::newRow("typed text kept as typed") << "標準" << -1 << " big "
-                                              << " big ";
-    QTest::newRow("untouched text outside the list") << "12pt" << -2 << ""
-                                                     << "12pt";
-}
-
-void TextDetailDialogTest::sizeBoxStoresItsTextUnchanged() {
-    QFETCH(QString, stored);
-    QFETCH(int, chooseItem);
-    QFETCH(QString, typed);
-    QFETCH(QString, expected);
-    m_style.rows[3].fontSize = stored.toStdString();
-    open();
-    QCOMPARE(sizeBox()->currentText(), stored);
-    if (chooseItem >= 0) {
-        sizeBox()->setCurrentIndex(chooseItem);
-    } else if (chooseItem == -1) {
-        QLineEdit* edit = sizeBox()->lineEdit();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, typed);
-    }
-    click("Command4");
-    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(QString::fromStdString(m_style.rows[3].fontSize), expected);
-}
-
-void TextDetailDialogTest::storedCheckValuesShowAndSurvive_data() {
-    QTest::addColumn<double>("stored");
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<double>("afterOk");
-    QTest::addColumn<double>("afterClick");
-    QTest::newRow("clear") << 0.0 << int(Qt::Unchecked) << 0.0 << 1.0;
-    QTest::newRow("ticked") << 1.0 << int(Qt::Checked) << 1.0 << 0.0;
-    QTest::newRow("greyed") << 2.0 << int(Qt::PartiallyChecked) << 2.0 << 1.0;
-    QTest::newRow("half, not bold") << 0.5 << int(Qt::Unchecked) << 0.0 << 1.0;
-}
-
-void TextDetailDialogTest::storedCheckValuesShowAndSurvive() {
-    QFETCH(double, stored);
-    QFETCH(int, shown);
-    QFETCH(double, afterOk);
-    QFETCH(double, afterClick);
-    m_style.rows[3].bold = stored;
-    open();
-    QCOMPARE(int(child<QCheckBox>("Check1")->checkState()), shown);
-    click("Command4");
-    QCOMPARE(m_style.rows[3].bold, afterOk);
-
-    m_style.rows[3].bold = stored;
-    open();
-    click("Check1");
-    click("Command4");
-    QCOMPARE(m_style.rows[3].bold, afterClick);
-}
-
-void TextDetailDialogTest::chosenColorShowsAndStores() {
-    m_style.rows[3].color = "0000FF";
-    open();
-    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::red));
-    m_dialogs.colors.push_back(std::nullopt); // the chooser cancelled changes nothing
-    click("Picture1");
-    QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("0000FF"));
-    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::red));
-
-    m_dialogs.colors.push_back(0xFF0000u);
-    click("Picture1");
-    QCOMPARE(m_dialogs.shown.size(), std::size_t(2));
-    QCOMPARE(m_dialogs.shown.at(1).kind, std::string("color"));
-    QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("FF0000"));
-    QCOMPARE(child<ColorSwatch>("Picture1")->shownColor(), QColor(Qt::blue));
-    m_dialogs.colors.push_back(0x00000FF0u);
-    click("Picture1");
-    QCOMPARE(child<QLabel>("Label4")->text(), QStringLiteral("000FF0"));
-    click("Command4");
-    QCOMPARE(m_style.rows[3].color, std::string("000FF0"));
-}
-
-void TextDetailDialogTest::cancelAndCloseBoxWriteNothing() {
-    for (bool byButton : {true, false}) {
-        m_style.rows[3] = StyleRow{};
-        open();
-        sizeBox()->setCurrentIndex(0);
-        click("Check2");
-        m_dialogs.colors.push_back(0x123456u);
-        click("Picture1");
-        if (byButton)
-            click("Command5");
-        else
-            m_dialog->close();
-        QVERIFY(!m_dialog->isVisible());
-        QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
-        const StyleRow& row = m_style.rows[3];
-        QCOMPARE(row.fontSize, std::string("標準"));
-        QCOMPARE(row.italic, 0.0);
-        QCOMPARE(row.color, std::string("000000"));
-    }
-}
-
-void TextDetailDialogTest::ticksOnThePageTitleRowStoreOnesAndZeros() {
-    m_style.currentRow = 7;
-    m_style.rows[7].fontSize = "-1";
-    open();
-    QCOMPARE(sizeBox()->currentText(), QStringLiteral("-1"));
-    click("Check1");
-    click("Check3");
-    click("Command4");
-    const StyleRow& row = m_style.rows[7];
-    QCOMPARE(row.bold, 1.0);
-    QCOMPARE(row.italic, 0.0);
-    QCOMPARE(row.underline, std::int16_t(1));
-    QCOMPARE(m_style.rows[3].bold, 0.0);
-}
 
 QTEST_MAIN(TextDetailDialogTest)
 #include "text_detail_dialog_test.moc"
