@@ -33,8 +33,8 @@ inline void retype(QLineEdit* edit, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
-// Once a modal dialog is up, calls inspect with it and then rejects it. Gives up after a few
-// seconds of waiting, so a dialog that never opens leaves no timer behind.
+// Once a modal dialog is up, calls inspect with it and then rejects it unless inspect closed it.
+// Gives up after a few seconds of waiting, so a dialog that never opens leaves no timer behind.
 inline void whenModalOpens(std::function<void(QWidget*)> inspect, int attemptsLeft = 200) {
     QTimer::singleShot(10, [inspect = std::move(inspect), attemptsLeft] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -46,7 +46,7 @@ inline void whenModalOpens(std::function<void(QWidget*)> inspect, int attemptsLe
         QPointer<QWidget> guard(modal);
         if (inspect)
             inspect(modal);
-        if (guard) {
+        if (guard && guard->isVisible()) {
             if (auto* dialog = qobject_cast<QDialog*>(guard.data()))
                 dialog->reject();
             else

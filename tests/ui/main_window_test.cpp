@@ -109,7 +109,6 @@ private slots:
         h.select(QStringLiteral("サンプル"));
         verifyStyleState(h, true);
         QCOMPARE(h.text("Text1_0"), QStringLiteral("現在地："));
-        QCOMPARE(h.text("Text1_1"), QStringLiteral("＞"));
         QCOMPARE(h.find<QLabel>("Label6")->text(), QStringLiteral("C0FFFF"));
         QCOMPARE(h.find<ColorSwatch>("Picture1")->shownColor(), QColor(0xFF, 0xFF, 0xC0));
         QCOMPARE(h.text("Text3"), QStringLiteral("24"));

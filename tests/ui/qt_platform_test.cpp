@@ -1,31 +1,16 @@
 // The Qt platform pieces: file filters, browser candidates, and a watched browser process.
 #include "platform/qt/qt_browser.h"
 #include "platform/qt/qt_dialogs.h"
+#include "support/window_driver.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace solvina;
-
-namespace {
-
-// Runs act on the next modal dialog once it is up.
-void onNextModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(10, [act] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            act(modal);
-        else
-            onNextModal(act);
-    });
-}
-
-} // namespace
+using namespace solvina::testing;
 
 class QtPlatformTest : public QObject {
     Q_OBJECT
@@ -64,7 +49,7 @@ private slots:
         QFETCH(int, pressed);
         QFETCH(int, answer);
         QString shown; // text, title and button count, compared once the box is closed
-        onNextModal([&](QWidget* modal) {
+        whenModalOpens([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             shown = box->text() + "|" + box->windowTitle() + "|" +
                     QString::number(box->buttons().size());
@@ -82,7 +67,7 @@ private slots:
     void inputBoxStartsEmptyAndCancelIsNothing() {
         QtDialogs dialogs;
         QString shown = QStringLiteral("?"); // the initial text and the title
-        onNextModal([&](QWidget* modal) {
+        whenModalOpens([&](QWidget* modal) {
             auto* input = qobject_cast<QInputDialog*>(modal);
             shown = input->textValue() + "|" + input->windowTitle();
             input->setTextValue(QStringLiteral("新しい"));
@@ -90,7 +75,7 @@ private slots:
         });
         QCOMPARE(dialogs.inputBox("名前", "ソルビナ"), std::optional<std::string>("新しい"));
         QCOMPARE(shown, QStringLiteral("|ソルビナ"));
-        onNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+        whenModalOpens({}); // rejected
         QCOMPARE(dialogs.inputBox("名前", "ソルビナ"), std::optional<std::string>());
     }
 
