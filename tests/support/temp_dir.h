@@ -17,9 +17,14 @@ public:
         m_path = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
+        // Read-only folders a test left must not stop the clean-up.
         std::error_code error;
         std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, error);
+        for (auto& entry : std::filesystem::recursive_directory_iterator(m_path, error))
+            if (entry.is_directory(error) && !entry.is_symlink(error))
+                std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, error);
         std::filesystem::remove_all(m_path, error);
     }
     TempDir(const TempDir&) = delete;
