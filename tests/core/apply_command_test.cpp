@@ -40,9 +40,6 @@ TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
     } cases[] = {
         {"no style", {"--library", lib, dir / "site/index.htm"}, "--style"},
         {"unknown option", {"--style", "Std", "--bogus"}, "--bogus"},
-        {"option without value",
-         {"--style", "Std", "--library", lib, "--top-title"},
-         "--top-title"},
         {"unknown style",
          {"--library", lib, "--style", "None", dir / "site/index.htm"},
          "エラーが発生しました。\n"},
