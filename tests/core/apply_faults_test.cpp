@@ -22,18 +22,16 @@ const std::string kPageB = "<BODY>\r\n<P>b</P>\r\n";
 class ApplyFaultsTest : public ApplyFixture {
 protected:
     ApplyFaultsTest() : faulty(nativeFileSystem()) {
+        fileSystem = &faulty;
+        writeSite();
+    }
+    void writeSite() {
         writePage("index.htm", kTopPage);
         writePage("a.htm", kPageA);
         writePage("b.htm", kPageB);
+        reporter.failures.clear();
+        faulty.clearFaults();
     }
-
-    ApplyRunSummary applyThroughFaults() {
-        options.topPagePath = site("index.htm");
-        ApplyEnvironment env{faulty, style, styleFolder, reporter};
-        state.reset();
-        return runApply(options, state, env);
-    }
-
     bool rewritten(const std::string& page) const {
         return pageText(page).find(kEndMarker) != std::string::npos;
     }
@@ -41,101 +39,48 @@ protected:
     FaultyFileSystem faulty;
 };
 
-// Failures after the pass began: the message, the page as it was, no temporary file left;
-// the pages below it were treated meanwhile and the rest of the run goes on.
-TEST_F(ApplyFaultsTest, FailuresWhileWritingKeepThePageAndReportIt) {
-    const struct {
-        const char* name;
-        void (*inject)(FaultyFileSystem&);
-        std::string description;
-        bool linksFollowed = true; // the failure came after the line with the link
-    } cases[] = {
-        {"disk full while the temporary file is written",
-         [](FaultyFileSystem& f) {
-             f.writeFault = {"a.htm.tmp", ENOSPC};
-             f.writeBudget = 70000;
-         },
-         kDiskFullText},
-        {"disk full before the first byte",
-         [](FaultyFileSystem& f) {
-             f.writeFault = {"a.htm.tmp", ENOSPC};
-             f.writeBudget = 0;
-         },
-         kDiskFullText, false},
-        {"disk full reported when the temporary file is closed",
-         [](FaultyFileSystem& f) {
-             f.closeFault = {"a.htm.tmp", ENOSPC};
-         },
-         kDiskFullText},
-        {"input-output error on close",
-         [](FaultyFileSystem& f) {
-             f.closeFault = {"a.htm.tmp", EIO};
-         },
-         kInputOutputText},
-        {"replacement refused",
-         [](FaultyFileSystem& f) {
-             f.replaceFault = {"/a.htm", EACCES};
-         },
-         ""},
-        {"replacement over a page on a read-only disk",
-         [](FaultyFileSystem& f) {
-             f.replaceFault = {"/a.htm", EROFS};
-         },
-         ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        writePage("a.htm", kPageA);
-        writePage("b.htm", kPageB);
-        reporter.failures.clear();
-        faulty.clearFaults();
-        c.inject(faulty);
-        applyThroughFaults();
-        ASSERT_EQ(reporter.failures.size(), 1u);
-        EXPECT_NE(reporter.failures[0].find(c.description), std::string::npos)
-            << reporter.failures[0];
-        EXPECT_EQ(readPage("a.htm"), kPageA);
-        EXPECT_FALSE(fs::exists(site("a.htm.tmp")));
-        EXPECT_EQ(rewritten("b.htm"), c.linksFollowed);
-        EXPECT_TRUE(rewritten("index.htm"));
-    }
-}
+using F = FaultyFileSystem;
+const std::string kPage = "/a.htm";
+const std::string kTmp = "a.htm.tmp";
 
-// A page that cannot be opened, or whose temporary file cannot be made, is passed over without
-// a message; nothing of it is read, so the pages only it links to are not reached.
-TEST_F(ApplyFaultsTest, PagesThatCannotBeOpenedArePassedOverSilently) {
+// Whatever fails on page a.htm, it keeps its bytes and no temporary file is left; the rest of
+// the run goes on. A failure after the pass began is reported (the pages below the page were
+// treated meanwhile when the line with their link had been read); a page that cannot be opened,
+// or whose temporary file cannot be made, is passed over without a message and unread.
+TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
     const struct {
         const char* name;
-        void (*inject)(FaultyFileSystem&);
+        F::Fault F::*which;
+        F::Fault fault;
+        std::size_t writeBudget;
+        const char* description; // nullptr: passed over silently
+        bool linksFollowed;
     } cases[] = {
-        {"page not readable",
-         [](FaultyFileSystem& f) {
-             f.openFault = {"/a.htm", EACCES};
-         }},
-        {"page read fails with an input-output error",
-         [](FaultyFileSystem& f) {
-             f.openFault = {"/a.htm", EIO};
-         }},
-        {"folder takes no new file",
-         [](FaultyFileSystem& f) {
-             f.createFault = {"a.htm.tmp", EACCES};
-         }},
-        {"no room for a new file",
-         [](FaultyFileSystem& f) {
-             f.createFault = {"a.htm.tmp", ENOSPC};
-         }},
+        {"disk full mid-file", &F::writeFault, {kTmp, ENOSPC}, 70000, kDiskFullText, true},
+        {"disk full at once", &F::writeFault, {kTmp, ENOSPC}, 0, kDiskFullText, false},
+        {"disk full on close", &F::closeFault, {kTmp, ENOSPC}, 0, kDiskFullText, true},
+        {"input-output error on close", &F::closeFault, {kTmp, EIO}, 0, kInputOutputText, true},
+        {"replacement refused", &F::replaceFault, {kPage, EACCES}, 0, "", true},
+        {"replacement on a read-only disk", &F::replaceFault, {kPage, EROFS}, 0, "", true},
+        {"page not readable", &F::openFault, {kPage, EACCES}, 0, nullptr, false},
+        {"page read fails", &F::openFault, {kPage, EIO}, 0, nullptr, false},
+        {"folder takes no new file", &F::createFault, {kTmp, EACCES}, 0, nullptr, false},
+        {"no room for a new file", &F::createFault, {kTmp, ENOSPC}, 0, nullptr, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        writePage("index.htm", kTopPage);
-        reporter.failures.clear();
-        faulty.clearFaults();
-        c.inject(faulty);
-        applyThroughFaults();
-        EXPECT_TRUE(reporter.failures.empty());
+        writeSite();
+        faulty.*c.which = c.fault;
+        faulty.writeBudget = c.writeBudget;
+        apply();
+        ASSERT_EQ(reporter.failures.size(), c.description ? 1u : 0u);
+        if (c.description) {
+            EXPECT_NE(reporter.failures[0].find(c.description), std::string::npos)
+                << reporter.failures[0];
+        }
         EXPECT_EQ(readPage("a.htm"), kPageA);
-        EXPECT_EQ(readPage("b.htm"), kPageB);
-        EXPECT_FALSE(fs::exists(site("a.htm.tmp")));
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
+        EXPECT_EQ(rewritten("b.htm"), c.linksFollowed);
         EXPECT_TRUE(rewritten("index.htm"));
     }
 }
@@ -145,20 +90,17 @@ TEST_F(ApplyFaultsTest, PagesThatCannotBeOpenedArePassedOverSilently) {
 TEST_F(ApplyFaultsTest, APageThatVanishesBeforeItIsOpenedIsPassedOver) {
     for (int vanishAtOpening : {1, 2}) {
         SCOPED_TRACE(vanishAtOpening);
-        writePage("index.htm", kTopPage);
-        writePage("a.htm", kPageA);
-        reporter.failures.clear();
-        faulty.clearFaults();
+        writeSite();
         int openings = 0;
         const std::string page = site("a.htm");
         faulty.beforeOpen = [&](const std::string& path) {
             if (path == page && ++openings == vanishAtOpening)
                 fs::remove(page);
         };
-        applyThroughFaults();
+        apply();
         EXPECT_TRUE(reporter.failures.empty());
         EXPECT_FALSE(fs::exists(page));
-        EXPECT_FALSE(fs::exists(page + ".tmp"));
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
         EXPECT_TRUE(rewritten("index.htm"));
     }
 }
@@ -167,11 +109,11 @@ TEST_F(ApplyFaultsTest, APageThatVanishesBeforeItIsOpenedIsPassedOver) {
 // message and the page keeps its bytes and its permission bits (also for root).
 TEST_F(ApplyFaultsTest, AReadOnlyPageIsNotReplaced) {
     ASSERT_EQ(::chmod(site("a.htm").c_str(), 0444), 0);
-    applyThroughFaults();
+    apply();
     ASSERT_EQ(reporter.failures.size(), 1u);
     EXPECT_NE(reporter.failures[0].find(site("a.htm")), std::string::npos);
     EXPECT_EQ(readPage("a.htm"), kPageA);
-    EXPECT_FALSE(fs::exists(site("a.htm.tmp")));
+    EXPECT_TRUE(leftoverTemporaryFiles().empty());
     EXPECT_EQ(fs::status(site("a.htm")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_TRUE(rewritten("b.htm"));
@@ -181,12 +123,12 @@ TEST_F(ApplyFaultsTest, AReadOnlyPageIsNotReplaced) {
 // The quibrel folder cannot be filled: the top page fails and the run ends there.
 TEST_F(ApplyFaultsTest, AFailedStyleCopyEndsTheRunBeforeAnyPageChanges) {
     faulty.copyFolderFault = {"/quibrel", ENOSPC};
-    applyThroughFaults();
+    apply();
     ASSERT_EQ(reporter.failures.size(), 1u);
     EXPECT_NE(reporter.failures[0].find(kDiskFullText), std::string::npos);
     EXPECT_EQ(readPage("index.htm"), kTopPage);
     EXPECT_EQ(readPage("a.htm"), kPageA);
-    EXPECT_FALSE(fs::exists(site("index.htm.tmp")));
+    EXPECT_TRUE(leftoverTemporaryFiles().empty());
 }
 
 } // namespace

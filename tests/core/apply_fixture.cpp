@@ -5,6 +5,8 @@
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 
+#include <filesystem>
+
 namespace solvina::testing {
 
 ApplyFixture::ApplyFixture() : style(programStartStyle()) {
@@ -24,9 +26,17 @@ std::string ApplyFixture::pageText(const std::string& relative) const {
 
 ApplyRunSummary ApplyFixture::apply(const std::string& topPage) {
     options.topPagePath = site(topPage);
-    ApplyEnvironment env{nativeFileSystem(), style, styleFolder, reporter};
+    ApplyEnvironment env{*fileSystem, style, styleFolder, reporter};
     state.reset();
     return runApply(options, state, env);
+}
+
+std::vector<std::string> ApplyFixture::leftoverTemporaryFiles() const {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(site("")))
+        if (entry.path().extension() == ".tmp")
+            found.push_back(entry.path().string());
+    return found;
 }
 
 } // namespace solvina::testing

@@ -3,6 +3,7 @@
 
 #include "apply/apply_run.h"
 #include "apply/page_codec.h"
+#include "platform/file_system.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -70,8 +71,10 @@ class ApplyFixture : public ::testing::Test {
 protected:
     ApplyFixture();
 
-    // Runs on the site with top page site/<topPage>.
+    // Runs on the site with top page site/<topPage>, through fileSystem.
     ApplyRunSummary apply(const std::string& topPage = "index.htm");
+    // The temporary files (".tmp") anywhere in the site.
+    std::vector<std::string> leftoverTemporaryFiles() const;
     std::string site(const std::string& relative) const { return dir / ("site/" + relative); }
     std::string writePage(const std::string& relative, const std::string& bytes) const {
         return dir.write("site/" + relative, bytes);
@@ -82,6 +85,7 @@ protected:
     std::string pageText(const std::string& relative) const;
 
     TempDir dir;
+    FileSystem* fileSystem = &nativeFileSystem();
     BreadcrumbStyle style;
     std::string styleFolder;
     ApplyOptions options;
