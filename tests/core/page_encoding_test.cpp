@@ -52,7 +52,6 @@ TEST(EncodingTableTest, EverySupportedEncodingOpensInIconv) {
         std::optional<EncodingInfo> info = encodingForLabel(label);
         ASSERT_TRUE(info && info->supported()) << label;
         Result<TextCodec> codec = TextCodec::open(info->iconvName);
-        EXPECT_TRUE(codec.ok()) << info->iconvName;
         EXPECT_TRUE(codec.ok() && codec->isAsciiCompatible()) << info->iconvName;
     }
 }
