@@ -20,9 +20,9 @@ namespace solvina {
 namespace {
 
 using Outcome = StyleReadResult::Outcome;
-using Check = std::function<void(const BreadcrumbStyle&)>;
 
 constexpr std::size_t kTenMiB = 10 * 1024 * 1024;
+const char* const kOverflow = "オーバーフローしました。";
 const char* const kBadIndex = "インデックスが有効範囲にありません。";
 const std::string kFffd = "\xEF\xBF\xBD";
 
@@ -103,11 +103,6 @@ protected:
     }
 };
 
-TEST_F(StyleFileTest, PathIsTheStyleFolderAndName) {
-    EXPECT_EQ(styleFilePath("/opt/styledata", "Std"), "/opt/styledata/Std/Std.sty");
-    EXPECT_EQ(styleFilePath("/opt/styledata/", "標準"), "/opt/styledata/標準/標準.sty");
-}
-
 TEST_F(StyleFileTest, CreateWritesTheDefaultLines) {
     const std::vector<std::string> head = {
         "<quibrel v1.0>", "[Navi:", cp932Bytes("標準"), "0", "0", "0", "000000", "", "0", "0", ">"};
@@ -124,12 +119,8 @@ TEST_F(StyleFileTest, CreatedAndSavedFilesReadBackAlikeAndDifferOnlyInNumberLine
     EXPECT_FALSE(fromCreated.isModified());
     for (int i = 0; i < kRowCount; ++i)
         EXPECT_EQ(fromCreated.rows[i].text, kNewStyleRowTexts[i]);
-    EXPECT_EQ(fromCreated.tableAlign, 0);
-    EXPECT_EQ(fromCreated.cellVAlign, 4);
-    EXPECT_EQ(fromCreated.borderWidth, "0");
 
     ASSERT_TRUE(writeStyleFile(fs, savedPath, fromCreated).ok());
-    EXPECT_FALSE(fromCreated.isModified());
     BreadcrumbStyle fromSaved = oddStyle();
     ASSERT_TRUE(readStyleFile(fs, savedPath, fromSaved).ok());
     EXPECT_FALSE(fromSaved.isModified());
@@ -140,7 +131,6 @@ TEST_F(StyleFileTest, CreatedAndSavedFilesReadBackAlikeAndDifferOnlyInNumberLine
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (lines[i] != saved[i])
             EXPECT_EQ(" " + lines[i] + " ", saved[i]) << "line " << i + 1;
-    EXPECT_EQ(saved[75], " 0 ");
     EXPECT_EQ(saved[77], " 4 ");
 }
 
@@ -167,16 +157,10 @@ TEST_F(StyleFileTest, SaveWritesEveryValueAsItReadsBack) {
 
     std::vector<std::string> saved = linesOf(fs.files[savedPath]);
     ASSERT_EQ(saved.size(), 78u);
-    const std::pair<int, std::string> expected[] = {{1, cp932Bytes("現在地：ソ表")},
-                                                    {10, " > "},
-                                                    {30, " 0.5 "},
-                                                    {31, " 2 "},
-                                                    {35, "-3 "},
-                                                    {44, " 100.5 "},
-                                                    {45, "-32768 "},
-                                                    {53, " 0.1 "},
-                                                    {75, " 2 "},
-                                                    {77, " 5 "}};
+    const std::string kanji = cp932Bytes("現在地：ソ表");
+    const std::pair<int, std::string> expected[] = {
+        {1, kanji},      {10, " > "},     {30, " 0.5 "}, {31, " 2 "}, {35, "-3 "},
+        {44, " 100.5 "}, {45, "-32768 "}, {53, " 0.1 "}, {75, " 2 "}, {77, " 5 "}};
     for (const auto& [index, line] : expected)
         EXPECT_EQ(saved[index], line) << "line " << index + 1;
 
@@ -191,32 +175,29 @@ TEST_F(StyleFileTest, RowTextsTakeReferencesForCharactersCp932Lacks) {
     style.rows[0].text = "→😀";
     style.rows[7].text = "€";
     ASSERT_TRUE(writeStyleFile(fs, savedPath, style).ok());
-    EXPECT_FALSE(style.isModified());
     std::vector<std::string> saved = linesOf(fs.files[savedPath]);
     EXPECT_EQ(saved[1], cp932Bytes("→") + "&#128512;");
     EXPECT_EQ(saved[64], "&#8364;");
 }
 
-TEST_F(StyleFileTest, RefusedValuesFailBeforeAnythingIsWritten) {
+// A refused value fails before anything is written; the style stays modified either way.
+TEST_F(StyleFileTest, FailedSaveWritesNothing) {
     const struct {
         const char* name;
         std::function<void(BreadcrumbStyle&)> edit;
     } cases[] = {
-        {"font size", [](BreadcrumbStyle& s) { s.rows[1].fontSize = "😀"; }},
-        {"colour", [](BreadcrumbStyle& s) { s.rows[2].color = "€"; }},
-        {"image file", [](BreadcrumbStyle& s) { s.rows[7].imageFile = "😀.gif"; }},
-        {"background", [](BreadcrumbStyle& s) { s.backgroundColor = "😀"; }},
-        {"border", [](BreadcrumbStyle& s) { s.borderWidth = "😀"; }},
-        {"height", [](BreadcrumbStyle& s) { s.height = "😀"; }},
+        {"row field", [](BreadcrumbStyle& s) { s.rows[7].imageFile = "😀.gif"; }},
+        {"list option", [](BreadcrumbStyle& s) { s.height = "😀"; }},
         {"CR inside a row text", [](BreadcrumbStyle& s) { s.rows[0].text = "a\rb"; }},
         {"LF opening a text", [](BreadcrumbStyle& s) { s.height = "\n30"; }},
         {"infinite width",
          [](BreadcrumbStyle& s) { s.rows[3].imageWidth = numericValue("1e999"); }},
         {"infinite bold", [](BreadcrumbStyle& s) { s.rows[0].bold = -numericValue("1e999"); }},
-    };
+        {"full disk", [this](BreadcrumbStyle&) { fs.refuseWrites = true; }}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fs.files[savedPath] = "previous";
+        fs.refuseWrites = false;
         BreadcrumbStyle style = programStartStyle();
         c.edit(style);
         Status status = writeStyleFile(fs, savedPath, style);
@@ -227,41 +208,25 @@ TEST_F(StyleFileTest, RefusedValuesFailBeforeAnythingIsWritten) {
     }
 }
 
-TEST_F(StyleFileTest, FailedWriteLeavesTheStyleModified) {
-    BreadcrumbStyle style = programStartStyle();
-    fs.refuseWrites = true;
-    Status status = writeStyleFile(fs, savedPath, style);
-    ASSERT_FALSE(status.ok());
-    EXPECT_EQ(status.error(), "ディスクに空き領域がありません。");
-    EXPECT_TRUE(style.isModified());
-}
-
 TEST_F(StyleFileTest, ForeignHeadersAreRefusedAndChangeNothing) {
     const std::string body = created.substr(16);
-    const struct {
-        const char* name;
-        std::string bytes;
-    } cases[] = {
-        {"upper case", "<QUIBREL v1.0>\r\n" + body},
-        {"blank after", "<quibrel v1.0> \r\n" + body},
-        {"blank before", " <quibrel v1.0>\r\n" + body},
-        {"other version", "<quibrel v1.1>\r\n" + body},
-        {"empty first line", "\r\n" + body},
-        {"header ended by a lone LF", "<quibrel v1.0>\n" + body},
-        {"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
-        {"byte-order mark before the header", "\xEF\xBB\xBF" + created},
-        {"UTF-16 header", std::string("\xFF\xFE<\0q\0u\0", 8) + "\r\n"},
-        {"NUL inside the header", std::string("<quibrel\0v1.0>\r\n", 16) + body},
-        {"ten-megabyte header", std::string(kTenMiB, '<') + "\r\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::string cases[] = {"<QUIBREL v1.0>\r\n" + body,
+                                 "<quibrel v1.0> \r\n" + body,
+                                 "<quibrel v1.1>\r\n" + body,
+                                 "\r\n" + body,
+                                 "<quibrel v1.0>\n" + body, // a lone LF ends no line
+                                 std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+                                 "\xEF\xBB\xBF" + created, // byte-order mark
+                                 std::string("\xFF\xFE<\0q\0u\0", 8) + "\r\n",
+                                 std::string("<quibrel\0v1.0>\r\n", 16) + body,
+                                 std::string(kTenMiB, '<') + "\r\n"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         BreadcrumbStyle style = oddStyle();
         const BreadcrumbStyle before = style;
-        StyleReadResult result = read(c.bytes, style);
-        EXPECT_EQ(result.outcome, Outcome::WrongHeader);
-        EXPECT_EQ(result.description, kWrongHeaderMessage);
-        expectSameValues(style, before, c.name);
+        StyleReadResult result = read(cases[i], style);
+        EXPECT_EQ(result.outcome, Outcome::WrongHeader) << "case " << i;
+        EXPECT_EQ(result.description, "このクイブレルスタイルファイルは読み込めません。");
+        expectSameValues(style, before, "case " + std::to_string(i));
     }
 }
 
@@ -287,134 +252,86 @@ TEST_F(StyleFileTest, LinesEndAtCrLfOrLoneCr) {
     }
 }
 
-// One line of the created file replaced: the read either loads (then check runs) or stops at
-// that line with the description, keeping what the lines before it gave.
-TEST_F(StyleFileTest, ValueLinesLoadOrStopTheRead) {
+// One line of the created file replaced; the field that line fills takes the value (texts and
+// numbers the writer makes are read back by the round trips above; here what no writer makes).
+// A slot keeps the number as read, so a rounded number counts as modified.
+TEST_F(StyleFileTest, ValueLinesLoadIntoTheirFields) {
     const struct {
         const char* name;
         int line;
         std::string bytes;
-        const char* failure = nullptr;
-        Check check = nullptr;
+        SnapshotValue value;
         bool modified = false;
     } cases[] = {
-        // Texts are kept as they stand.
-        {"blanks kept in a text", 11, " > ", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[1].text, " > "); }},
-        {"lone LF in a text", 2, "a\nb", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].text, "a\nb"); }},
-        {"CP932 text", 2, cp932Bytes("現在地：ソ表"), nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].text, "現在地：ソ表"); }},
-        {"row 7 text kept", 65, cp932Bytes("見えない"), nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[7].text, "見えない"); }},
-        {"NUL inside a text", 2, std::string("a\0b", 3), nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].text, std::string("a\0b", 3)); }},
-        // Bytes that are no CP932 become replacement characters.
-        {"lead byte at the end of the line", 2, "[\x83", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].text, "[" + kFffd); }},
-        {"lead byte before a blank", 2, "\x82 x", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].text, kFffd + " x"); }},
-        {"bytes CP932 never uses", 11, "\xFD\xFE\xFF", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[1].text, kFffd + kFffd + kFffd); }},
-        {"valid text around a bad byte", 2, "\x83\x5C\xA0\x95\x5C", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].text, "ソ" + kFffd + "表"); }},
-        // Numbers: the field takes its type's value, the slot the number as read.
-        {"underline rounds, slot keeps 0.5", 6, "0.5", nullptr,
-         [](const auto& s) {
-             EXPECT_EQ(s.rows[0].underline, 0);
-             EXPECT_EQ(s.snapshot[4], SnapshotValue(0.5));
-         },
-         true},
-        {"underline -32768.5 rounds to even", 6, "-32768.5", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].underline, -32768); }, true},
-        {"image height 100.5", 10, "100.5", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].imageHeight, 100); }, true},
-        {"image height 101.5", 10, "101.5", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].imageHeight, 102); }, true},
-        {"image height at the limit", 19, "-32768", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[1].imageHeight, -32768); }},
-        {"image width unrounded", 9, " 100.5 ", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].imageWidth, 100.5); }},
-        {"width beyond 16 bits is kept unrounded", 9, "1e300", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].imageWidth, 1e300); }},
-        {"tiny width reads as zero", 9, "1e-400", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].imageWidth, 0); }},
-        {"bold as read", 4, "2", nullptr,
-         [](const auto& s) {
-             EXPECT_EQ(s.rows[0].bold, 2);
-             EXPECT_FALSE(s.rows[0].isBold());
-         }},
-        {"number with blanks", 13, " 1 ", nullptr,
-         [](const auto& s) { EXPECT_TRUE(s.rows[1].isBold()); }},
-        {"hexadecimal is no number", 6, "0x10", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].underline, 0); }},
-        {"nan is no number", 6, "nan", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].underline, 0); }},
-        // The alignment lines select one option button of either group.
-        {"table line selects the table group", 76, "2", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.tableAlign, 2); }},
-        {"table line rounds halves to even", 76, "2.5", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.tableAlign, 2); }, true},
-        {"table line holding 4 selects vertical middle", 76, "4", nullptr,
-         [](const auto& s) {
-             EXPECT_EQ(s.tableAlign, 1); // as it was before the read
-             EXPECT_EQ(s.cellVAlign, 4);
-             EXPECT_EQ(s.snapshot[74], SnapshotValue(4.0));
-         },
-         true},
-        {"vertical line holding 1 selects table centre", 78, "1", nullptr,
-         [](const auto& s) {
-             EXPECT_EQ(s.tableAlign, 1);
-             EXPECT_EQ(s.cellVAlign, 5); // as it was before the read
-         },
-         true},
-        {"vertical line rounds -0.5 to 0", 78, "-0.5", nullptr,
-         [](const auto& s) { EXPECT_EQ(s.tableAlign, 0); }, true},
-        // Lines of ten megabytes load or fail without hanging.
-        {"ten-megabyte row text", 2, std::string(kTenMiB, 'x')},
-        {"ten megabytes of CP932 lead bytes", 2, std::string(kTenMiB, '\x83')},
-        {"ten megabytes of blanks before a bold 1", 4, std::string(kTenMiB, ' ') + "1", nullptr,
-         [](const auto& s) { EXPECT_TRUE(s.rows[0].isBold()); }},
-        {"ten million zeros of height", 10, std::string(kTenMiB, '0'), nullptr,
-         [](const auto& s) { EXPECT_EQ(s.rows[0].imageHeight, 0); }},
-        {"alignment digits after a point", 76, "1." + std::string(kTenMiB, '4'), nullptr,
-         [](const auto& s) { EXPECT_EQ(s.tableAlign, 1); }, true},
-        // Failures.
-        {"underline beyond 16 bits", 42, "32768", kOverflowDescription},
-        {"underline rounding beyond 16 bits", 42, "32767.5", kOverflowDescription},
-        {"underline 65536", 6, "65536", kOverflowDescription},
-        {"image height below 16 bits", 46, "-32769", kOverflowDescription},
-        {"image height with digits past any double", 10, "9" + std::string(400, '9'),
-         kOverflowDescription},
-        {"bold 1e309", 4, "1e309", kOverflowDescription},
-        {"italic -1e309", 5, "-1e309", kOverflowDescription},
-        {"number too large for any field", 40, "1e999", kOverflowDescription},
-        {"width too large", 45, "-1e400", kOverflowDescription},
-        {"ten million digits of underline", 6, std::string(kTenMiB, '7'), kOverflowDescription},
-        {"exponent of ten million digits", 9, "1e" + std::string(kTenMiB, '9'),
-         kOverflowDescription},
-        {"option index 6", 76, "6", kBadIndex},
-        {"option index -1", 78, "-1", kBadIndex},
-        {"option index -0.6", 76, "-0.6", kBadIndex},
-        {"option index rounding to 6", 78, "5.5", kBadIndex},
-        {"option index beyond 16 bits", 76, "40000", kOverflowDescription},
-        {"option index 65541 wraps to nothing", 78, "65541", kOverflowDescription},
-        {"option index 1e10", 76, "1e10", kOverflowDescription},
+        {"NUL inside a text", 2, std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"lead byte at the end of the line", 2, "[\x83", "[" + kFffd},
+        {"valid text around a bad byte", 2, "\x83\x5C\xA0\x95\x5C", "ソ" + kFffd + "表"},
+        {"underline rounds", 6, "0.5", 0.0, true},
+        {"image height rounds", 10, "101.5", 102.0, true},
+        {"width beyond 16 bits is kept", 9, "1e300", 1e300},
+        // Lines of ten megabytes load without hanging.
+        {"ten-megabyte row text", 2, std::string(kTenMiB, 'x'), std::string(kTenMiB, 'x')},
+        {"ten megabytes of CP932 lead bytes", 2, std::string(kTenMiB, '\x83'),
+         cp932().decode(std::string(kTenMiB, '\x83'))},
+        {"ten megabytes of blanks before a bold 1", 4, std::string(kTenMiB, ' ') + "1", 1.0},
+        {"ten million zeros of height", 10, std::string(kTenMiB, '0'), 0.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         BreadcrumbStyle style = oddStyle();
         StyleReadResult result = read(createdWith(c.line, c.bytes), style);
-        if (!c.failure) {
-            ASSERT_TRUE(result.ok()) << result.description;
-            if (c.check)
-                c.check(style);
-            EXPECT_EQ(style.isModified(), c.modified);
-            continue;
-        }
+        ASSERT_TRUE(result.ok()) << result.description;
+        EXPECT_EQ(style.fieldValue(c.line - 2), c.value);
+        EXPECT_EQ(style.isModified(), c.modified);
+    }
+}
+
+// The two alignment lines each select one option button of either group: a number of the other
+// group leaves this group's field as it was before the read (table 1, vertical 5).
+TEST_F(StyleFileTest, AlignmentLinesSelectAnOptionOfEitherGroup) {
+    const struct {
+        int line;
+        std::string bytes;
+        int table;
+        int vertical;
+        bool modified;
+    } cases[] = {
+        {76, "2", 2, 4, false},   {76, "2.5", 2, 4, true}, // halves round to even
+        {76, "4", 1, 4, true},    {78, "1", 1, 5, true},
+        {78, "-0.5", 0, 5, true}, {76, "1." + std::string(kTenMiB, '4'), 1, 4, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("line " + std::to_string(c.line) + " " + c.bytes.substr(0, 8));
+        BreadcrumbStyle style = oddStyle();
+        ASSERT_TRUE(read(createdWith(c.line, c.bytes), style).ok());
+        EXPECT_EQ(style.tableAlign, c.table);
+        EXPECT_EQ(style.cellVAlign, c.vertical);
+        EXPECT_EQ(style.isModified(), c.modified);
+    }
+}
+
+// The read stops at the failing line with the description, keeping what the lines before it
+// gave and leaving that line's field and those after as they were. Numbers are checked after
+// rounding (32767.5) and before any 16-bit wrap (65541 would wrap to a valid index).
+TEST_F(StyleFileTest, ValueLinesOutOfRangeStopTheRead) {
+    const std::string digits400 = std::string(400, '9'), digitsTenMiB(kTenMiB, '7');
+    const std::string hugeExponent = "1e" + std::string(kTenMiB, '9');
+    const struct {
+        int line;
+        std::string bytes;
+        const char* failure;
+    } cases[] = {
+        {42, "32768", kOverflow},     {42, "32767.5", kOverflow},   {46, "-32769", kOverflow},
+        {10, digits400, kOverflow},   {4, "1e309", kOverflow},      {45, "-1e400", kOverflow},
+        {6, digitsTenMiB, kOverflow}, {9, hugeExponent, kOverflow}, {76, "6", kBadIndex},
+        {78, "-1", kBadIndex},        {76, "-0.6", kBadIndex},      {78, "5.5", kBadIndex},
+        {76, "40000", kOverflow},     {78, "65541", kOverflow},     {76, "1e10", kOverflow}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("line " + std::to_string(c.line) + " " + c.bytes.substr(0, 8));
+        BreadcrumbStyle style = oddStyle();
+        StyleReadResult result = read(createdWith(c.line, c.bytes), style);
         EXPECT_EQ(result.outcome, Outcome::Failed);
         EXPECT_EQ(result.description, c.failure);
-        // The lines before the failing one were read; the failing one and those after were not.
         EXPECT_EQ(style.rows[0].text, "[Navi:");
         EXPECT_EQ(style.snapshot[c.line - 2], SnapshotValue(std::string()));
         if (c.line < 74)
@@ -423,18 +340,8 @@ TEST_F(StyleFileTest, ValueLinesLoadOrStopTheRead) {
     }
 }
 
-TEST_F(StyleFileTest, FileOfSeventySevenLinesFailsAtTheMissingLine) {
-    BreadcrumbStyle style = oddStyle();
-    StyleReadResult result = read(joinLines(lines.begin(), lines.end() - 1), style);
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_EQ(result.description, "ファイルの終わりを越えて読み込もうとしました。");
-    EXPECT_EQ(style.height, "");
-    EXPECT_EQ(style.tableAlign, 0);
-    EXPECT_EQ(style.cellVAlign, 5);
-    EXPECT_EQ(style.snapshot[76], SnapshotValue(std::string()));
-}
-
-// Every cut of the file fails with a description, except cuts that lose only the last line end.
+// Every cut of the file fails with a description, except cuts that lose only the last line end;
+// a file of 77 whole lines fails at the missing line.
 TEST_F(StyleFileTest, EveryCutOffFileFailsCleanly) {
     for (std::size_t length = 0; length < created.size(); ++length) {
         SCOPED_TRACE("cut at " + std::to_string(length));
@@ -449,6 +356,8 @@ TEST_F(StyleFileTest, EveryCutOffFileFailsCleanly) {
             EXPECT_FALSE(result.description.empty());
             if (length <= 16)
                 EXPECT_EQ(style.rows[0].text, "old");
+            if (length == created.size() - 3)
+                EXPECT_EQ(result.description, "ファイルの終わりを越えて読み込もうとしました。");
         }
     }
 }
@@ -461,14 +370,9 @@ TEST_F(StyleFileTest, StoredStyleReadsAndSavesBackByteForByte) {
     ASSERT_TRUE(read(stored, style).ok());
     EXPECT_FALSE(style.isModified());
     EXPECT_EQ(style.rows[0].text, "現在地：");
-    EXPECT_TRUE(style.rows[0].isBold());
     EXPECT_EQ(style.rows[3].imageFile, "arrow.gif");
     EXPECT_EQ(style.rows[3].imageHeight, 12);
-    EXPECT_EQ(style.rows[7].fontSize, "-1");
-    EXPECT_TRUE(style.rows[7].isUnderlined());
     EXPECT_EQ(style.backgroundColor, "CCFFFF");
-    EXPECT_EQ(style.height, "24");
-    EXPECT_EQ(style.tableAlign, 1);
     EXPECT_EQ(style.cellVAlign, 4);
     ASSERT_TRUE(writeStyleFile(fs, savedPath, style).ok());
     EXPECT_EQ(fs.files[savedPath], stored);
