@@ -10,7 +10,8 @@
 namespace solvina {
 
 inline constexpr const char* kStyleFileHeader = "<quibrel v1.0>";
-inline constexpr const char* kWrongHeaderMessage = "このクイブレルスタイルファイルは読み込めません。";
+inline constexpr const char* kWrongHeaderMessage =
+    "このクイブレルスタイルファイルは読み込めません。";
 
 struct StyleReadResult {
     enum class Outcome { Loaded, WrongHeader, Failed } outcome = Outcome::Loaded;

@@ -129,8 +129,9 @@ TEST_F(StyleFileTest, CreatedAndSavedFilesReadBackAlikeAndDifferOnlyInNumberLine
     std::vector<std::string> saved = linesOf(fs.files[savedPath]);
     ASSERT_EQ(saved.size(), 78u);
     for (std::size_t i = 0; i < lines.size(); ++i)
-        if (lines[i] != saved[i])
+        if (lines[i] != saved[i]) {
             EXPECT_EQ(" " + lines[i] + " ", saved[i]) << "line " << i + 1;
+        }
     EXPECT_EQ(saved[77], " 4 ");
 }
 
@@ -334,8 +335,9 @@ TEST_F(StyleFileTest, ValueLinesOutOfRangeStopTheRead) {
         EXPECT_EQ(result.description, c.failure);
         EXPECT_EQ(style.rows[0].text, "[Navi:");
         EXPECT_EQ(style.snapshot[c.line - 2], SnapshotValue(std::string()));
-        if (c.line < 74)
+        if (c.line < 74) {
             EXPECT_EQ(style.rows[7].color, "111111");
+        }
         EXPECT_EQ(style.cellVAlign, 5);
     }
 }
@@ -354,10 +356,12 @@ TEST_F(StyleFileTest, EveryCutOffFileFailsCleanly) {
         } else {
             EXPECT_EQ(result.outcome, Outcome::Failed);
             EXPECT_FALSE(result.description.empty());
-            if (length <= 16)
+            if (length <= 16) {
                 EXPECT_EQ(style.rows[0].text, "old");
-            if (length == created.size() - 3)
+            }
+            if (length == created.size() - 3) {
                 EXPECT_EQ(result.description, "ファイルの終わりを越えて読み込もうとしました。");
+            }
         }
     }
 }

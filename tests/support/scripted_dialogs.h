@@ -13,7 +13,7 @@ namespace solvina::testing {
 
 struct ShownDialog {
     std::string kind; // "message", "input", "color", "file"
-    std::string text;  // message or prompt text; the filter for "file"
+    std::string text; // message or prompt text; the filter for "file"
     std::string title;
     MessageButtons buttons = MessageButtons::Ok;
 };
