@@ -212,14 +212,11 @@ Status SiteTraversal::copyStyleImages() {
 }
 
 void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
-    if (!m_env.fs.isRegularFile(OPT))
-        return;
     // A page reached through a symbolic link is read and replaced at its real path.
-    auto realPath = m_env.fs.realPath(OPT);
-    auto identity = m_env.fs.identity(OPT);
-    if (!realPath || !identity)
+    auto page = findPage(OPT);
+    if (!page)
         return;
-    treatPage(OPT, KAISO, *realPath, *identity);
+    treatPage(OPT, KAISO, page->realPath, page->identity);
 }
 
 void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
