@@ -4,10 +4,13 @@
 #include "platform/double_byte_decoder.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iconv.h>
 #include <mutex>
+#include <unordered_map>
+#include <vector>
 
 namespace solvina {
 
@@ -167,6 +170,23 @@ struct TextCodec::Handles {
     bool isUtf8 = false;
     bool asciiCompatible = false;
     std::unique_ptr<DoubleByteDecoder> table; // CP932: decoding without iconv's per-call cost
+    // The bytes of each character met so far, empty when no bytes read back as it: iconv
+    // writes some characters as bytes that stand for another one (CP932 gives 0x5C, a
+    // backslash, for "¥"). A flat table for the characters of the BMP (made when first needed)
+    // keeps the check off the run's time; the few others are looked up.
+    struct Known {
+        bool known = false;
+        std::uint8_t length = 0;
+        char bytes[4] = {};
+    };
+    std::vector<Known> bmpBytes;
+    std::unordered_map<char32_t, std::string> otherBytes;
+
+    // Decodes with the handles held.
+    std::string decode(std::string_view bytes);
+    // The bytes that read back as this one character, empty when there are none.
+    std::string_view bytesOf(std::string_view character);
+    std::string exactBytes(std::string_view character);
 
     ~Handles() {
         if (toUtf8 != kInvalidHandle)
@@ -219,16 +239,20 @@ std::string TextCodec::decode(std::string_view bytes) const {
         return sanitizedUtf8(bytes);
 
     std::lock_guard guard(m_handles->lock);
+    return m_handles->decode(bytes);
+}
+
+std::string TextCodec::Handles::decode(std::string_view bytes) {
     std::string text;
-    if (m_handles->table) {
-        if (m_handles->table->decode(bytes, text))
+    if (table) {
+        if (table->decode(bytes, text))
             return text;
         text.clear();
     }
     text.reserve(bytes.size() * 3 / 2 + 16);
     std::size_t pos = 0;
     while (pos != std::string_view::npos && pos < bytes.size()) {
-        pos = convertUntilRefused(m_handles->toUtf8, bytes, pos, text);
+        pos = convertUntilRefused(toUtf8, bytes, pos, text);
         if (pos != std::string_view::npos) {
             // An invalid or truncated sequence: its first byte alone is replaced.
             text += kReplacementCharacter;
@@ -236,6 +260,41 @@ std::string TextCodec::decode(std::string_view bytes) const {
         }
     }
     return text;
+}
+
+std::string TextCodec::Handles::exactBytes(std::string_view character) {
+    std::string bytes;
+    // U+FFFD stands for bytes that could not be read. Outside UTF-8 it is never written as the
+    // target's own character (GB18030 has one), so a reader sees it was a bad byte.
+    if (character == kReplacementCharacter ||
+        convertUntilRefused(fromUtf8, character, 0, bytes) != std::string_view::npos ||
+        decode(bytes) != character)
+        return {};
+    return bytes;
+}
+
+std::string_view TextCodec::Handles::bytesOf(std::string_view character) {
+    const char32_t codePoint = codePointOf(character);
+    if (codePoint < 0x10000) {
+        if (bmpBytes.empty())
+            bmpBytes.resize(0x10000);
+        Known& entry = bmpBytes[codePoint];
+        if (entry.known)
+            return std::string_view(entry.bytes, entry.length);
+        if (!otherBytes.contains(codePoint)) {
+            std::string bytes = exactBytes(character);
+            if (bytes.size() > sizeof entry.bytes)
+                return otherBytes.emplace(codePoint, std::move(bytes)).first->second;
+            entry.length = static_cast<std::uint8_t>(bytes.size());
+            bytes.copy(entry.bytes, bytes.size());
+            entry.known = true;
+            return std::string_view(entry.bytes, entry.length);
+        }
+    }
+    auto known = otherBytes.find(codePoint);
+    if (known == otherBytes.end())
+        known = otherBytes.emplace(codePoint, exactBytes(character)).first;
+    return known->second;
 }
 
 Result<std::string> TextCodec::encode(std::string_view utf8, Unencodable policy) const {
@@ -251,27 +310,27 @@ Result<std::string> TextCodec::encode(std::string_view utf8, Unencodable policy)
     bytes.reserve(text.size() + 16);
     std::size_t pos = 0;
     while (pos < all.size()) {
-        // U+FFFD stands for bytes that could not be read. Outside UTF-8 it is never written as
-        // the target's own character (GB18030 has one), so a reader sees it was a bad byte.
-        std::size_t stop = all.find(kReplacementCharacter, pos);
-        if (stop == std::string_view::npos)
-            stop = all.size();
-        std::size_t refused = stop;
-        if (stop > pos) {
-            refused = convertUntilRefused(m_handles->fromUtf8, all.substr(0, stop), pos, bytes);
-            if (refused == std::string_view::npos)
-                refused = stop;
+        if (m_handles->asciiCompatible && static_cast<unsigned char>(all[pos]) < 0x80) {
+            std::size_t end = pos + 1;
+            while (end < all.size() && static_cast<unsigned char>(all[end]) < 0x80)
+                ++end;
+            bytes.append(all.substr(pos, end - pos));
+            pos = end;
+            continue;
         }
-        if (refused >= all.size())
-            break;
-        std::size_t length = validSequenceLength(all, refused);
+        std::size_t length = validSequenceLength(all, pos);
         if (length == 0)
             length = 1; // cannot happen after sanitising; guards the loop's progress
-        const std::string_view character = all.substr(refused, length);
-        if (policy == Unencodable::Fail)
+        const std::string_view character = all.substr(pos, length);
+        // A character is written as bytes only when they read back as the same character.
+        if (const std::string_view exact = m_handles->bytesOf(character); !exact.empty())
+            bytes += exact;
+        else if (policy == Unencodable::Fail)
             return fail("文字「" + std::string(character) + "」はこの文字コードで書けません。");
-        bytes += "&#" + std::to_string(static_cast<unsigned long>(codePointOf(character))) + ";";
-        pos = refused + length;
+        else
+            bytes +=
+                "&#" + std::to_string(static_cast<unsigned long>(codePointOf(character))) + ";";
+        pos += length;
     }
     return bytes;
 }

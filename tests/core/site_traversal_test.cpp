@@ -161,6 +161,16 @@ TEST_F(SiteTraversalTest, TitlesTravelAsCharactersBetweenEncodings) {
     EXPECT_NE(once.find(">caf\xE9</FONT>"), std::string::npos);
     apply("w.htm");
     EXPECT_EQ(readPage("w.htm"), once);
+
+    // A character CP932 would write as another one's bytes goes into a Shift_JIS page as a
+    // reference.
+    writePage("v.htm", "<meta charset=\"utf-8\"><title>価格¥1000</title>\n<body>\n"
+                       "<A HREF=\"s.htm\">s</A>\n</body>\n");
+    writePage("s.htm", "<meta charset=\"shift_jis\">\n<body>\n</body>\n");
+    apply("v.htm");
+    EXPECT_NE(readPage("s.htm").find(">" + *sjis.encode("価格", Unencodable::Fail) +
+                                     "&#165;1000</FONT></A>"),
+              std::string::npos);
 }
 
 TEST_F(SiteTraversalTest, ARunRecordsAtMost1001Pages) {

@@ -173,12 +173,12 @@ TEST_F(StyleFileTest, SaveWritesEveryValueAsItReadsBack) {
 
 TEST_F(StyleFileTest, RowTextsTakeReferencesForCharactersCp932Lacks) {
     BreadcrumbStyle style = programStartStyle();
-    style.rows[0].text = "→😀";
-    style.rows[7].text = "€";
+    style.rows[0].text = "→😀¥100";
+    style.rows[7].text = "€—";
     ASSERT_TRUE(writeStyleFile(fs, savedPath, style).ok());
     std::vector<std::string> saved = linesOf(fs.files[savedPath]);
-    EXPECT_EQ(saved[1], cp932Bytes("→") + "&#128512;");
-    EXPECT_EQ(saved[64], "&#8364;");
+    EXPECT_EQ(saved[1], cp932Bytes("→") + "&#128512;&#165;100");
+    EXPECT_EQ(saved[64], "&#8364;&#8212;");
 }
 
 // A refused value fails before anything is written; the style stays modified either way.
@@ -188,6 +188,7 @@ TEST_F(StyleFileTest, FailedSaveWritesNothing) {
         std::function<void(BreadcrumbStyle&)> edit;
     } cases[] = {
         {"row field", [](BreadcrumbStyle& s) { s.rows[7].imageFile = "😀.gif"; }},
+        {"yen in an image name", [](BreadcrumbStyle& s) { s.rows[1].imageFile = "¥.gif"; }},
         {"list option", [](BreadcrumbStyle& s) { s.height = "😀"; }},
         {"CR inside a row text", [](BreadcrumbStyle& s) { s.rows[0].text = "a\rb"; }},
         {"LF opening a text", [](BreadcrumbStyle& s) { s.height = "\n30"; }},

@@ -51,6 +51,12 @@ TEST(TextCodecTest, WritesUnencodableCharactersAsReferences) {
         std::string expected;
     } cases[] = {
         {"cp932_round_trip", "CP932", "ソ表能\\~", "\x83\x5C\x95\x5C\x94\x5C\\~"},
+        // iconv writes these as bytes that read back as another character.
+        {"cp932_yen_and_overline", "CP932", "¥100‾", "&#165;100&#8254;"},
+        {"cp932_dashes_and_wave", "CP932", "—〜‖−", "&#8212;&#12316;&#8214;&#8722;"},
+        {"cp932_latin_signs", "CP932", "¢£¬¦", "&#162;&#163;&#172;&#166;"},
+        {"cp932_what_those_read_back_as", "CP932", "―～∥－￠￡￢￤",
+         "\x81\x5C\x81\x60\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\xFA\x55"},
         {"cp932_emoji", "CP932", "a😀b", "a&#128512;b"},
         {"cp932_replacement_character", "CP932", kFffd, "&#65533;"},
         {"cp932_invalid_input", "CP932", "x\xFFy", "x&#65533;y"},
@@ -71,9 +77,11 @@ TEST(TextCodecTest, WritesUnencodableCharactersAsReferences) {
 }
 
 TEST(TextCodecTest, FailPolicyNamesTheCharacter) {
-    Result<std::string> bytes = cp932().encode("abc😀", Unencodable::Fail);
-    ASSERT_FALSE(bytes.ok());
-    EXPECT_EQ(bytes.error(), "文字「😀」はこの文字コードで書けません。");
+    for (const std::string character : {"😀", "¥", "〜"}) {
+        Result<std::string> bytes = cp932().encode("abc" + character + ".gif", Unencodable::Fail);
+        ASSERT_FALSE(bytes.ok()) << character;
+        EXPECT_EQ(bytes.error(), "文字「" + character + "」はこの文字コードで書けません。");
+    }
 }
 
 TEST(TextCodecTest, UnknownEncodingFailsToOpen) {
