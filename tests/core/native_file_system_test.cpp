@@ -320,6 +320,12 @@ TEST_F(NativeFileSystemTest, WriteFailureSurfacesFromWriteOrClose) {
         failed = failed || !(*output)->close();
         EXPECT_TRUE(failed) << piece;
     }
+    // Bytes that wait in the buffer until close: only the last flush meets the limit.
+    auto output = fs.createFile(path("last.tmp"));
+    ASSERT_TRUE(output);
+    EXPECT_TRUE((*output)->write(std::string(60 * 1024, 'x')));
+    EXPECT_TRUE((*output)->write(std::string(60 * 1024, 'y')));
+    EXPECT_FALSE((*output)->close());
     ASSERT_TRUE(fs.createFile(path("small.tmp")));
     EXPECT_FALSE(fs.writeWholeFile(path("whole.tmp"), std::string(200 * 1024, 'x')));
 

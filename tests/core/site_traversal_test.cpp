@@ -3,6 +3,7 @@
 #include "apply_fixture.h"
 
 #include "platform/text_codec.h"
+#include "support/scripted_dialogs.h"
 
 #include <filesystem>
 
@@ -186,6 +187,16 @@ TEST_F(SiteTraversalTest, ARunRecordsAtMost1001Pages) {
     EXPECT_EQ(reporter.failures.size(), 2u); // the 1002nd and 1003rd page reached
     EXPECT_EQ(pageText("p1001.htm"), "<body>\n");
     EXPECT_NE(pageText("p1000.htm"), "<body>\n");
+
+    // A second run from the same dialog counts its own pages only.
+    ScriptedDialogs dialogs;
+    ApplyEnvironment env{*fileSystem, style, styleFolder, reporter};
+    reporter.failures.clear();
+    options.topPagePath = site("p1.htm");
+    auto again = startApply(dialogs, options, state, env);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->pagesEntered, 1);
+    EXPECT_TRUE(reporter.failures.empty());
 }
 
 TEST_F(SiteTraversalTest, APageAtLevel101FailsAndStaysAsItWas) {
