@@ -38,6 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort(); // targets must not overlap over and over
         (void)isPageTarget(target);
         checkNormalized("/site/sub/" + target);
+        // A link that may be followed is a normalised path from the root of the file system.
+        const std::string linked = linkedPath(target, "/site/sub/", "/site/");
+        if (!linked.empty() && (normalizePath(linked) != linked || !linked.starts_with("/")))
+            std::abort();
     }
     checkNormalized(line);
     (void)folderPart(line);

@@ -56,6 +56,33 @@ std::string normalizePath(std::string path) {
     return path;
 }
 
+namespace {
+
+// A scheme is an ASCII letter, then letters, digits, "+", "-" or ".", up to a ":".
+bool startsWithScheme(std::string_view target) {
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (target.empty() || !isLetter(target.front()))
+        return false;
+    for (char c : target.substr(1)) {
+        if (c == ':')
+            return true;
+        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string linkedPath(std::string_view target, const std::string& pageFolder,
+                       const std::string& topFolder) {
+    if (target.starts_with("//") || startsWithScheme(target))
+        return {};
+    if (target.starts_with('/'))
+        return normalizePath(topFolder + std::string(target.substr(1)));
+    return normalizePath(pageFolder + std::string(target));
+}
+
 std::string folderPart(const std::string& path) {
     std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

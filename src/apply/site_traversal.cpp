@@ -147,7 +147,7 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
     for (const std::string& target : linkTargets(line, upperLine)) {
         if (!isPageTarget(target))
             continue;
-        std::string linkPath = normalizePath(pageFolder + target);
+        std::string linkPath = linkedPath(target, pageFolder, m_topFolder);
         // Most links lead back to pages entered under the same name (the top page, the parent):
         // known without asking the file system again.
         if (linkPath.empty() || m_enteredPaths.count(linkPath) > 0)

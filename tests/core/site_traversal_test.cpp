@@ -77,6 +77,32 @@ TEST_F(SiteTraversalTest, OnlyPageTargetsThatExistAreFollowed) {
     EXPECT_EQ(enteredRelative(), (std::vector<std::string>{"index.htm", "C.HTML", "d.htm"}));
 }
 
+// A link from sub/p.htm: one leading "/" is the site's root, another host or a scheme is no page
+// of the site even where a file of that name stands below the linking page.
+TEST_F(SiteTraversalTest, RootRelativeAndForeignLinks) {
+    const struct {
+        const char* target;
+        const char* entered; // empty: not followed
+    } cases[] = {
+        {"/g.htm", "g.htm"},  {"/sub/../g.htm", "g.htm"}, {"g.htm", "sub/g.htm"},
+        {"//host/g.htm", ""}, {"http://host/g.htm", ""},  {"HTTP:g.htm", ""},
+        {"file:g.htm", ""},   {"mailto:g.htm", ""},       {"/../g.htm", ""},
+    };
+    writePage("index.htm", page("0", "<A HREF=\"sub/p.htm\">p</A>"));
+    for (const char* name : {"g.htm", "sub/g.htm", "sub/host/g.htm", "sub/http:/host/g.htm",
+                             "sub/HTTP:g.htm", "sub/file:g.htm", "sub/mailto:g.htm"})
+        writePage(name, page(name, ""));
+    for (const auto& c : cases) {
+        writePage("sub/p.htm", page("P", std::string("<A HREF=\"") + c.target + "\">x</A>"));
+        reporter.entered.clear();
+        apply();
+        std::vector<std::string> expected{"index.htm", "sub/p.htm"};
+        if (*c.entered)
+            expected.push_back(c.entered);
+        EXPECT_EQ(enteredRelative(), expected) << c.target;
+    }
+}
+
 TEST_F(SiteTraversalTest, LinkExclusionMarkers) {
     writePage("index.htm", page("0", "<A HREF=\"a.htm\">a</A><!--NOTBUBUNLINK-->\r\n"
                                      "<A HREF=\"b.htm\">b</A>\r\n<!--NotQuibrelLink-->\r\n"
