@@ -327,7 +327,11 @@ std::optional<EncodingInfo> xmlDeclaredEncoding(std::string_view head) {
     for (char c : label)
         if (static_cast<unsigned char>(c) <= 0x20)
             return std::nullopt;
-    return encodingForLabel(label);
+    std::optional<EncodingInfo> named = encodingForLabel(label);
+    // A declaration read as ASCII bytes cannot be UTF-16, whatever it says: browsers take UTF-8.
+    if (named && (named->name == "UTF-16BE" || named->name == "UTF-16LE"))
+        return tableEntry("utf-8");
+    return named;
 }
 
 } // namespace

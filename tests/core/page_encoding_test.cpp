@@ -127,7 +127,10 @@ TEST(PageEncodingTest, DecidesAsBrowsersDo) {
         {"utf16le_bom", {"\xFF\xFE<\0"}, "UTF-16LE"},
         {"xml_declaration", {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><p>ソ"}, "Shift_JIS"},
         {"xml_declaration_single_quotes", {"<?xml version='1.0' encoding = 'euc-jp'?>"}, "EUC-JP"},
-        {"xml_utf16_stays_utf16", {"<?xml version='1.0' encoding='utf-16'?>"}, "UTF-16LE"},
+        // Bytes that spell the declaration in ASCII are no UTF-16, whatever it names.
+        {"xml_utf16_becomes_utf8", {"<?xml version='1.0' encoding='UTF-16'?>"}, "UTF-8"},
+        {"xml_utf16le_becomes_utf8", {"<?xml version=\"1.0\" encoding=\"utf-16le\"?>"}, "UTF-8"},
+        {"xml_utf16be_becomes_utf8", {"<?xml version='1.0' encoding='Utf-16BE'?>ソ"}, "UTF-8"},
         {"xml_declaration_not_at_start", {" <?xml version='1.0' encoding='euc-jp'?>"}, "Shift_JIS"},
         {"meta_beats_xml_declaration",
          {"<?xml version='1.0' encoding='euc-jp'?><meta charset=utf-8>"},
