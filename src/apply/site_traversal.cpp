@@ -15,6 +15,7 @@ constexpr std::size_t kHeadSize = 1024;
 constexpr std::size_t kReadSize = 64 * 1024;
 constexpr int kMaxLevel = kLevelSlots - 1;
 constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
+constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
 
 std::string withPath(const std::string& sentence, const std::string& path) {
     return sentence + "（" + path + "）";
@@ -59,6 +60,13 @@ Status foldersStayInside(FileSystem& fs, const std::string& source, const std::s
     }
     return {};
 }
+
+// Where the pass of a page that is not rewritten writes: its links are followed all the same.
+class DiscardedOutput final : public OutputFile {
+public:
+    Status write(std::string_view) override { return {}; }
+    Status close() override { return {}; }
+};
 
 } // namespace
 
@@ -242,14 +250,19 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
             withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT));
         return;
     }
+    // A page with other names is not rewritten: the new file would take this name only and
+    // part it from the others.
+    const bool hasOtherNames = identity.linkCount > 1;
     const std::string tempPath = realPath + ".tmp";
-    auto output = m_env.fs.createFile(tempPath);
+    auto output = hasOtherNames ? std::unique_ptr<OutputFile>(std::make_unique<DiscardedOutput>())
+                                : m_env.fs.createFile(tempPath);
     if (!output)
         return; // no temporary file: passed over silently
     auto abandon = [&](const std::string& description) {
         input->reset();
         output->reset();
-        (void)m_env.fs.removeFile(tempPath);
+        if (!hasOtherNames)
+            (void)m_env.fs.removeFile(tempPath);
         pageFailed(description);
     };
 
@@ -271,6 +284,8 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
                   });
     if (auto status = pass.run(reader, **output); !status)
         return abandon(withPath(status.error(), OPT));
+    if (hasOtherNames)
+        return abandon(withPath(kOtherNamesDescription, OPT));
     input->reset();
     if (auto status = (*output)->close(); !status)
         return abandon(status.error());

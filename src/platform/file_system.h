@@ -31,7 +31,10 @@ public:
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
+    std::uint64_t linkCount = 1; // the file's names (hard links); not part of its identity
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
 };
 
 enum class EntryKind { RegularFile, Directory, SymbolicLink, Other };

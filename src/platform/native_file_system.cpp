@@ -170,7 +170,8 @@ public:
 private:
     static FileIdentity identityOf(const struct stat& info) {
         return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                            static_cast<std::uint64_t>(info.st_ino)};
+                            static_cast<std::uint64_t>(info.st_ino),
+                            static_cast<std::uint64_t>(info.st_nlink)};
     }
 };
 

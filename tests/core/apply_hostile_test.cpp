@@ -198,6 +198,40 @@ TEST_F(ApplyHostileTest, HardLinksOutOfTheSiteAreNotWrittenThrough) {
     EXPECT_TRUE(leftoverTemporaryFiles().empty());
 }
 
+// A page with several names is not rewritten (a new file would take one name only and part it
+// from the others) but its links are followed; the run reports it.
+TEST_F(ApplyHostileTest, APageWithSeveralNamesStaysOneFile) {
+    const struct {
+        const char* name;
+        const char* topPage;
+        std::string otherName;
+    } cases[] = {
+        {"second name in the site", "index.htm", site("b.htm")},
+        {"second name outside the site", "index.htm", dir / "outside.htm"},
+        {"top page with a second name", "a.htm", dir / "outside.htm"},
+    };
+    const std::string page = "<body>\n<A HREF=\"d.htm\">d</A>\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(site(""));
+        fs::remove(dir / "outside.htm");
+        writePage("index.htm", "<body>\n<A HREF=\"a.htm\">a</A><A HREF=\"b.htm\">b</A>\n");
+        writePage("a.htm", page);
+        writePage("d.htm", "<body>\n");
+        fs::create_hard_link(site("a.htm"), c.otherName);
+        reporter.failures.clear();
+        EXPECT_EQ(apply(c.topPage).failures, 1);
+        ASSERT_EQ(reporter.failures.size(), 1u);
+        EXPECT_EQ(reporter.failures[0],
+                  "このページには別の名前（ハードリンク）があります。（" + site("a.htm") + "）");
+        EXPECT_EQ(readPage("a.htm"), page);
+        EXPECT_EQ(fs::hard_link_count(site("a.htm")), 2u);
+        EXPECT_TRUE(fs::equivalent(site("a.htm"), c.otherName));
+        EXPECT_NE(pageText("d.htm").find(kEndMarker), std::string::npos);
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
+    }
+}
+
 // A quibrel folder that is a link out of the site refuses the run before anything is written.
 TEST_F(ApplyHostileTest, AQuibrelLinkOutOfTheSiteIsRefused) {
     dir.write("lib/Std/arrow.gif", "GIF89a");
