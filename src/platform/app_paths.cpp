@@ -20,6 +20,13 @@ std::string applicationDirectory() {
     return withTrailingSlash(exe.parent_path().string());
 }
 
+std::string absolutePath(const std::string& typed) {
+    if (typed.empty() || typed.front() == '/')
+        return typed;
+    std::error_code error;
+    return withTrailingSlash(std::filesystem::current_path(error).string()) + typed;
+}
+
 std::string defaultLibraryFolder() {
     return applicationDirectory() + "styledata/";
 }

@@ -22,7 +22,9 @@ bool parentFolderExists(const std::string& path) {
     return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string sentenceFor(int errorNumber, const std::string& path) {
+enum class Access { Read, Write };
+
+std::string sentenceFor(int errorNumber, const std::string& path, Access access) {
     switch (errorNumber) {
     case ENOENT:
         return parentFolderExists(path) ? kFileNotFoundText : kPathNotFoundText;
@@ -30,6 +32,7 @@ std::string sentenceFor(int errorNumber, const std::string& path) {
         return kPathNotFoundText;
     case EACCES:
     case EPERM:
+        return access == Access::Read ? kNotReadableText : kNotWritableText;
     case EROFS:
         return kNotWritableText;
     case ENOSPC:
@@ -49,7 +52,11 @@ std::string describeWithPath(const std::string& sentence, const std::string& pat
 }
 
 std::string fileFailureDescription(int errorNumber, const std::string& path) {
-    return describeWithPath(sentenceFor(errorNumber, path), path);
+    return describeWithPath(sentenceFor(errorNumber, path, Access::Write), path);
+}
+
+std::string readFailureDescription(int errorNumber, const std::string& path) {
+    return describeWithPath(sentenceFor(errorNumber, path, Access::Read), path);
 }
 
 } // namespace solvina

@@ -74,7 +74,7 @@ Result<std::vector<FolderEntry>> readFolder(const std::string& folder) {
     if (stream == nullptr) {
         if (errno == ENOENT || errno == ENOTDIR)
             return fail(describeWithPath(kPathNotFoundText, folder));
-        return fileFailure(errno, folder);
+        return readFailure(errno, folder);
     }
     std::vector<FolderEntry> entries;
     errno = 0;
@@ -87,7 +87,7 @@ Result<std::vector<FolderEntry>> readFolder(const std::string& folder) {
     int error = errno;
     ::closedir(stream);
     if (error != 0)
-        return fileFailure(error, folder);
+        return readFailure(error, folder);
     return entries;
 }
 

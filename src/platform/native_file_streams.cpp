@@ -27,7 +27,7 @@ public:
             if (count >= 0)
                 return static_cast<std::size_t>(count);
             if (errno != EINTR)
-                return fileFailure(errno, m_path);
+                return readFailure(errno, m_path);
         }
     }
 
@@ -149,7 +149,7 @@ Status closeDescriptor(int descriptor, const std::string& path) {
 Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path) {
     int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
-        return fileFailure(errno, path);
+        return readFailure(errno, path);
     if (Status regular = keepOnlyRegular(descriptor, path, kFileNotFoundText); !regular)
         return std::move(regular).takeError();
     return std::unique_ptr<InputFile>(std::make_unique<NativeInputFile>(descriptor, path));

@@ -53,7 +53,7 @@ public:
         if (stream == nullptr) {
             if (errno == ENOENT || errno == ENOTDIR)
                 return fail(describeWithPath(kPathNotFoundText, folder));
-            return fileFailure(errno, folder);
+            return readFailure(errno, folder);
         }
         std::vector<std::string> subfolders;
         errno = 0;
@@ -69,7 +69,7 @@ public:
         int error = errno;
         ::closedir(stream);
         if (error != 0)
-            return fileFailure(error, folder);
+            return readFailure(error, folder);
         return subfolders;
     }
 

@@ -160,6 +160,12 @@ TEST_F(Cli, RealExecutableWritesCp932WithCrLf) {
     EXPECT_EQ(bytes, *expected);
     // The title ソルビナプレビュー in CP932, right after <TITLE>.
     EXPECT_EQ(bytes.substr(19, 6), "\x83\x5C\x83\x8B\x83\x72");
+
+    // A library named relative to the current folder gives the same full image paths.
+    const std::string relative = std::string("cd '") + m_root.path() + "' && '" + SOLVINA_CLI_PATH +
+                                 "' preview --library styledata --style Std " + "--out pre.html";
+    ASSERT_EQ(std::system(relative.c_str()), 0);
+    EXPECT_EQ(testing::TempDir::readFile(m_root / "pre.html"), *expected);
 }
 
 } // namespace

@@ -299,6 +299,22 @@ TEST(FileFailureDescription, NamesTheCauseAndThePath) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(fileFailureDescription(c.error, c.path), c.description) << c.error;
+    // A refused read is told as one; other causes read as they do for a write.
+    EXPECT_EQ(readFailureDescription(EACCES, "/a"), "読み込みできません。（/a）");
+    EXPECT_EQ(readFailureDescription(EPERM, "/a"), "読み込みできません。（/a）");
+    EXPECT_EQ(readFailureDescription(ENOSPC, "/a"), fileFailureDescription(ENOSPC, "/a"));
+}
+
+TEST_F(NativeFileSystemTest, AReadRefusedByPermissionsIsToldAsARead) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    write("locked/page.htm", "x");
+    ASSERT_EQ(::chmod(path("locked/page.htm").c_str(), 0), 0);
+    EXPECT_EQ(fs.readWholeFile(path("locked/page.htm")).error(),
+              "読み込みできません。（" + path("locked/page.htm") + "）");
+    ASSERT_EQ(::chmod(path("locked").c_str(), 0300), 0);
+    EXPECT_EQ(fs.listSubfolders(path("locked")).error(),
+              "読み込みできません。（" + path("locked") + "）");
 }
 
 // A write that the system refuses half-way must reach the caller, never be lost in a buffer.

@@ -8,8 +8,6 @@
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
 
-#include <filesystem>
-
 namespace solvina {
 
 namespace {
@@ -53,14 +51,7 @@ ApplyOptions applyOptions(const ParsedOptions& parsed) {
 
 // The top page made absolute against the current folder, its path normalised.
 std::string absoluteTopPage(const std::string& typed) {
-    if (typed.empty())
-        return typed;
-    std::string path = typed;
-    if (path.front() != '/') {
-        std::error_code error;
-        path = withTrailingSlash(std::filesystem::current_path(error).string()) + path;
-    }
-    return normalizePath(path);
+    return typed.empty() ? typed : normalizePath(absolutePath(typed));
 }
 
 // Terminal lines end in LF alone.

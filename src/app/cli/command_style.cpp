@@ -19,7 +19,8 @@ std::optional<CommandStyle> readCommandStyle(const ParsedOptions& options, std::
         usageError(err, "スタイル名にフォルダーは指定できません: " + *name);
         return std::nullopt;
     }
-    CommandStyle loaded{options.value("--library").value_or(defaultLibraryFolder()),
+    // Absolute, as the window's: the preview page names its images by full path.
+    CommandStyle loaded{absolutePath(options.value("--library").value_or(defaultLibraryFolder())),
                         programStartStyle()};
     loaded.style.styleName = *name;
     const StyleReadResult read =
