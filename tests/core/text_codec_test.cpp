@@ -57,6 +57,7 @@ TEST(TextCodecTest, WritesUnencodableCharactersAsReferences) {
         {"cp932_latin_signs", "CP932", "¢£¬¦", "&#162;&#163;&#172;&#166;"},
         {"cp932_what_those_read_back_as", "CP932", "―～∥－￠￡￢￤",
          "\x81\x5C\x81\x60\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\xFA\x55"},
+        {"eucjp_yen_and_overline", "EUC-JP", "¥‾ソ", "&#165;&#8254;\xA5\xBD"},
         {"cp932_emoji", "CP932", "a😀b", "a&#128512;b"},
         {"cp932_replacement_character", "CP932", kFffd, "&#65533;"},
         {"cp932_invalid_input", "CP932", "x\xFFy", "x&#65533;y"},
