@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace solvina::testing {
@@ -80,6 +81,14 @@ TEST_F(ApplyCommandTest, AFailedPageGivesExitOne) {
     EXPECT_EQ(run({"--style", "Std", "--library", dir / "lib", dir / "site/index.htm"}), 1);
     EXPECT_EQ(err.str().rfind("エラーが発生しました。\n", 0), 0u) << err.str();
     EXPECT_NE(out.str().find("適応が終了しました。"), std::string::npos);
+
+    // A page with a second name is left whole, and the run says so.
+    dir.write("site/index.htm", "<body>\n");
+    std::filesystem::create_hard_link(dir / "site/index.htm", dir / "other.htm");
+    EXPECT_EQ(run({"--style", "Std", "--library", dir / "lib", dir / "site/index.htm"}), 1);
+    EXPECT_NE(err.str().find("このページには別の名前（ハードリンク）があります。"),
+              std::string::npos);
+    EXPECT_EQ(dir.read("other.htm"), "<body>\n");
 }
 
 TEST_F(ApplyCommandTest, AStyleWithAnUnsavedImageIsRefused) {
