@@ -2,11 +2,16 @@
 // options, byte 1 how many bytes one read hands out; the rest is split at "\n#PAGE#\n" into the
 // top page index.htm and the pages a.htm, sub/b.htm and sub/deep/c.html that it may link to.
 // Whatever the pages hold, the run ends, leaves no temporary file, and every page is still there.
+// An erase run afterwards gives every page back its bytes, apart from the line breaks a split
+// body-tag line gains, unless a page held something like a marker or its encoding changed.
 #include "apply/apply_run.h"
+#include "apply/page_encoding.h"
 #include "memory_site.h"
+#include "support/added_breaks.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -33,6 +38,25 @@ solvina::ApplyOptions optionsFrom(std::uint8_t bits) {
     options.headerLink = "..\\top.htm";
     options.footerLink = "http://example.com/";
     return options;
+}
+
+std::string encodingOf(std::string_view page) {
+    if (auto declared = solvina::declaredPageEncoding(page.substr(0, 1024)))
+        return declared->name;
+    solvina::Utf8Validator validator;
+    validator.feed(page);
+    return solvina::undeclaredPageEncoding(validator).name;
+}
+
+// A marker begins "<!--" and a non-ASCII character, in some encoding or as a reference.
+bool mayHoldMarker(std::string_view page) {
+    for (std::size_t at = page.find("<!--"); at != std::string_view::npos;
+         at = page.find("<!--", at + 1)) {
+        if (at + 4 < page.size() &&
+            (static_cast<unsigned char>(page[at + 4]) >= 0x80 || page[at + 4] == '&'))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -69,10 +93,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ApplyOptions options = optionsFrom(data[0]);
     ApplyRunState state;
     state.reset();
+    const std::map<std::string, std::string> original = fs.files;
     (void)runApply(options, state, env);
 
     for (const auto& [path, bytes] : fs.files)
         if (path.size() > 4 && path.compare(path.size() - 4, 4, ".tmp") == 0)
             std::abort(); // a temporary file was left behind
+
+    // A title image address can carry a marker into other pages' blocks: no page may hold one.
+    for (const char* page : kPages)
+        if (original.count(page) != 0 && mayHoldMarker(original.at(page)))
+            return 0;
+    std::map<std::string, bool> sameEncoding;
+    for (const char* page : kPages)
+        if (original.count(page) != 0)
+            sameEncoding[page] = encodingOf(original.at(page)) == encodingOf(fs.files[page]);
+    ApplyOptions erase = options;
+    erase.eraseAll = true;
+    state.reset();
+    (void)runApply(erase, state, env);
+    for (const char* page : kPages)
+        if (original.count(page) != 0 && sameEncoding[page] &&
+            !solvina::testing::sameApartFromAddedBreaks(original.at(page), fs.files[page]))
+            std::abort(); // apply and erase changed the page
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "apply/page_codec.h"
 #include "apply/text_search.h"
+#include "apply/title_image.h"
 #include "render/fragments.h"
 
 #include <algorithm>
@@ -38,7 +39,12 @@ std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
         std::string titleLink;
         if (k != level && options.linkTitles)
             titleLink = prefix + state.levelLinks[k];
-        lines.push_back(QUIBREL_DATA3(style, state.levelTitles[k], titleLink));
+        const std::string& entry = state.levelTitles[k];
+        if (!entry.empty() && entry.front() == 'I')
+            lines.push_back(
+                QUIBREL_DATA3(style, "I" + titleImageFromPage(entry.substr(1), prefix), titleLink));
+        else
+            lines.push_back(QUIBREL_DATA3(style, entry, titleLink));
     }
     // The footer connector is written exactly as the renderer returns it.
     std::string footerTarget =

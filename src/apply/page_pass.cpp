@@ -1,8 +1,10 @@
 // One page, line by line, written as it is read.
 #include "apply/page_pass.h"
 
+#include "apply/body_tags.h"
 #include "apply/breadcrumb_block.h"
 #include "apply/text_search.h"
+#include "apply/title_image.h"
 
 #include <algorithm>
 
@@ -38,6 +40,30 @@ std::string textBetween(const std::string& text, std::size_t start, char stop) {
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+// A page's title until a title line gives one: the file name as the link reached it, written as
+// text; the top page's title of the options when they ask for one.
+std::string firstTitleEntry(const ApplyOptions& options, const std::string& levelLink, int level) {
+    if (options.useTopPageTitle && level == 0)
+        return "M" + options.topPageTitle;
+    std::string entry = "M";
+    for (char c : std::string_view(levelLink).substr(levelLink.rfind('/') + 1)) {
+        switch (c) {
+        case '&':
+            entry += "&amp;";
+            break;
+        case '<':
+            entry += "&lt;";
+            break;
+        case '>':
+            entry += "&gt;";
+            break;
+        default:
+            entry += c;
+        }
+    }
+    return entry;
+}
+
 } // namespace
 
 PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const BreadcrumbStyle& style,
@@ -45,7 +71,9 @@ PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const Brea
                    LinkFollower followLinks)
     : m_options(options), m_state(state), m_style(style), m_styleFolder(styleFolder),
       m_codec(codec), m_level(level), m_followLinks(std::move(followLinks)),
-      m_pageExcluded(options.eraseAll) {}
+      m_pageExcluded(options.eraseAll) {
+    m_state.levelTitles[level] = firstTitleEntry(options, state.levelLinks[level], level);
+}
 
 Status PagePass::writeLine(OutputFile& out, std::string_view bytes, std::string_view end) {
     if (auto status = out.write(bytes); !status)
@@ -63,10 +91,17 @@ Status PagePass::run(LineReader& reader, OutputFile& out) {
             return {};
         if (m_firstLineEnd.empty())
             m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
+        if (auto status = treat(reader, line, out); !status)
+            return status;
+    }
+}
+
+Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
+    for (;;) {
         if (!mayHoldMarkup(line.raw.bytes)) {
-            if (auto status = writeLine(out, line.raw.bytes, line.raw.end); !status)
-                return status;
-            continue;
+            if (m_inComment)
+                skipComments(line.raw.bytes, m_inComment);
+            return writeLine(out, line.raw.bytes, line.raw.end);
         }
         line.text = m_codec.decode(line.raw.bytes);
         line.upper = asciiUpper(line.text);
@@ -76,17 +111,18 @@ Status PagePass::run(LineReader& reader, OutputFile& out) {
         if (!m_options.eraseAll && holds(line.upper, kNotQuibrelLink))
             m_linksExcluded = true;
         recordTitle(line);
-        if (holds(line.upper, m_codec.startMarkerPattern())) {
-            // The old block is dropped up to its end marker; the pass goes on with the line
-            // after it like with any other line.
-            if (auto status = dropOldBlock(reader, line); !status)
-                return status;
+        if (std::size_t start = line.upper.find(m_codec.startMarkerPattern());
+            start != std::string::npos) {
+            auto besideBlock = dropOldBlock(reader, line, start);
+            if (!besideBlock)
+                return std::move(besideBlock).takeError();
+            if (!*besideBlock)
+                return {}; // the pass goes on with the next line like with any other
             continue;
         }
         if (!m_linksExcluded)
             m_followLinks(line.text, line.upper);
-        if (auto status = place(line, out); !status)
-            return status;
+        return place(line, out);
     }
 }
 
@@ -97,7 +133,9 @@ void PagePass::recordTitle(const Line& line) {
     std::string& entry = m_state.levelTitles[m_level];
     std::size_t image = line.upper.find(kTitleImage);
     if (image != std::string::npos) {
-        entry = "I" + textBetween(line.text, image + kTitleImage.size(), '"');
+        entry =
+            "I" + titleImageFromTopFolder(textBetween(line.text, image + kTitleImage.size(), '"'),
+                                          m_state.levelLinks[m_level]);
         return;
     }
     entry = "M" + textBetween(line.text, title + kTitle.size(), '<');
@@ -105,38 +143,55 @@ void PagePass::recordTitle(const Line& line) {
         entry = "M" + m_options.topPageTitle;
 }
 
-Status PagePass::dropOldBlock(LineReader& reader, Line& line) {
+Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker) {
+    // The block runs from the start marker's "<" to the end marker's last ">"; what stands
+    // beside it on the two lines is the author's and stays.
     const std::string& endPattern = m_codec.endMarkerPattern();
-    if (holds(line.upper, endPattern))
-        return {};
+    auto before = std::count(line.upper.begin(), line.upper.begin() + startMarker, '<');
+    std::size_t rawStart = nthByte(line.raw.bytes, '<', before);
+    std::string kept(line.raw.bytes.substr(0, rawStart == std::string_view::npos ? 0 : rawStart));
+    std::size_t from = startMarker + m_codec.startMarkerPattern().size();
     for (;;) {
+        if (std::size_t end = line.upper.find(endPattern, from); end != std::string::npos) {
+            const std::size_t lastChar = end + endPattern.size() - 1;
+            auto closes = std::count(line.upper.begin(), line.upper.begin() + lastChar, '>');
+            std::size_t rawEnd = nthByte(line.raw.bytes, '>', closes);
+            if (rawEnd != std::string_view::npos)
+                kept += line.raw.bytes.substr(rawEnd + 1);
+            if (kept.empty())
+                return false;
+            std::string keptEnd(line.raw.end); // line.raw may point into m_joined
+            m_joined = std::move(kept);
+            m_joinedEnd = std::move(keptEnd);
+            line.raw.bytes = m_joined;
+            line.raw.end = m_joinedEnd;
+            return true;
+        }
         auto more = reader.next(line.raw);
         if (!more)
             return std::move(more).takeError();
         if (!*more)
             return fail("クイブレルリストの終わりの印「" + std::string(kEndMarker) +
                         "」が見つかりません。");
-        if (!mayHoldMarkup(line.raw.bytes))
+        from = 0;
+        if (!mayHoldMarkup(line.raw.bytes)) {
+            line.upper.clear();
             continue;
-        if (holds(asciiUpper(m_codec.decode(line.raw.bytes)), endPattern))
-            return {};
+        }
+        line.text = m_codec.decode(line.raw.bytes);
+        line.upper = asciiUpper(line.text);
     }
 }
 
 Status PagePass::place(const Line& line, OutputFile& out) {
     const std::string_view raw = line.raw.bytes;
     const bool skipThisPage = m_options.skipTopPage && m_level == 0;
-    std::size_t bodyStart = line.upper.find(kBodyStart);
-    if (bodyStart != std::string::npos && m_options.insertAtTop && !m_pageExcluded) {
-        std::size_t close = line.upper.find('>', bodyStart);
-        if (skipThisPage || close == std::string::npos)
+    const BodyTags tags = findBodyTags(raw, m_inComment);
+    if (tags.start != BodyTags::npos && m_options.insertAtTop && !m_pageExcluded) {
+        if (skipThisPage || tags.startEnd == BodyTags::npos)
             return writeLine(out, raw, line.raw.end);
-        auto before = std::count(line.upper.begin(), line.upper.begin() + close, '>');
-        std::size_t rawClose = nthByte(raw, '>', before);
-        if (rawClose == std::string_view::npos)
-            return writeLine(out, raw, line.raw.end);
-        std::string_view head = raw.substr(0, rawClose + 1);
-        std::string_view rest = raw.substr(rawClose + 1);
+        std::string_view head = raw.substr(0, tags.startEnd + 1);
+        std::string_view rest = raw.substr(tags.startEnd + 1);
         if (rest.empty()) {
             std::string_view end = line.raw.end.empty() ? m_firstLineEnd : line.raw.end;
             if (auto status = writeLine(out, head, end); !status)
@@ -149,21 +204,16 @@ Status PagePass::place(const Line& line, OutputFile& out) {
             return status;
         return writeLine(out, rest, line.raw.end);
     }
-    std::size_t bodyEnd = line.upper.find(kBodyEnd);
-    if (bodyEnd != std::string::npos && m_options.insertAtBottom && !m_pageExcluded) {
+    if (tags.end != BodyTags::npos && m_options.insertAtBottom && !m_pageExcluded) {
         if (skipThisPage)
             return writeLine(out, raw, line.raw.end);
-        auto before = std::count(line.upper.begin(), line.upper.begin() + bodyEnd, '<');
-        std::size_t rawBodyEnd = nthByte(raw, '<', before);
-        if (rawBodyEnd == std::string_view::npos)
-            return writeLine(out, raw, line.raw.end);
-        if (rawBodyEnd > 0) {
-            if (auto status = writeLine(out, raw.substr(0, rawBodyEnd), m_firstLineEnd); !status)
+        if (tags.end > 0) {
+            if (auto status = writeLine(out, raw.substr(0, tags.end), m_firstLineEnd); !status)
                 return status;
         }
         if (auto status = writeBlock(out); !status)
             return status;
-        return writeLine(out, raw.substr(rawBodyEnd), line.raw.end);
+        return writeLine(out, raw.substr(tags.end), line.raw.end);
     }
     return writeLine(out, raw, line.raw.end);
 }

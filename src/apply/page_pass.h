@@ -31,8 +31,13 @@ private:
         std::string upper; // upper-cased copy for searching
     };
 
+    // The steps from the page-exclusion test on; a line left where an old block was cut out
+    // goes through them again.
+    Status treat(LineReader& reader, Line& line, OutputFile& out);
     void recordTitle(const Line& line);
-    Status dropOldBlock(LineReader& reader, Line& line);
+    // Drops the old block whose start marker stands at startMarker in line.upper. True when
+    // text stood beside the markers: line then holds it as one line.
+    Result<bool> dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker);
     Status place(const Line& line, OutputFile& out);
     Status writeBlock(OutputFile& out);
     Status writeLine(OutputFile& out, std::string_view bytes, std::string_view end);
@@ -46,7 +51,10 @@ private:
     LinkFollower m_followLinks;
     bool m_pageExcluded = false;
     bool m_linksExcluded = false;
+    bool m_inComment = false; // the line being read starts inside an HTML comment
     std::string m_firstLineEnd;
+    std::string m_joined;    // the text beside an old block, joined into one line
+    std::string m_joinedEnd; // and its line end
 };
 
 } // namespace solvina

@@ -30,6 +30,7 @@ std::string expand(const PageCase& c, bool rule) {
 }
 
 const std::string kOldBlock = joinLines(plainBlock({{"Mold", ""}}), "\r\n");
+const std::string kOneLineBlock = joinLines(plainBlock({{"Mold", ""}}), "");
 auto none = [](ApplyOptions&) {};
 
 class PagePassTest : public ApplyFixture {};
@@ -112,7 +113,69 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
         {"the top page's own title replaced", "<TITLE>T</TITLE>\r\n<BODY>\r\n",
          [](ApplyOptions& o) { o.useTopPageTitle = true; }, "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}",
          "Mトップページ"},
-        {"no title line leaves the entry empty", "<BODY>\r\n", none, "<BODY>\r\n{BLOCK}", ""},
+        // A page's title entry starts as its file name; the top-page title also stands in for a
+        // missing title line; a title image still wins over it.
+        {"no title line: the file name", "<BODY>\r\n", none, "<BODY>\r\n{BLOCK}", "Mindex.htm"},
+        {"no title line, the top page's title", "<BODY>\r\n",
+         [](ApplyOptions& o) { o.useTopPageTitle = true; }, "<BODY>\r\n{BLOCK}", "Mトップページ"},
+        {"the title image beats the top page's title",
+         "<TITLE>T</TITLE><!--TITLEIMG=\"./img/t.gif\"-->\r\n<BODY>\r\n",
+         [](ApplyOptions& o) { o.useTopPageTitle = true; },
+         "<TITLE>T</TITLE><!--TITLEIMG=\"./img/t.gif\"-->\r\n<BODY>\r\n{BLOCK}", "Iimg/t.gif"},
+        // Text beside the markers of an old block stays, joined into one line that is treated
+        // again.
+        {"text beside the markers is joined",
+         std::string("<TITLE>T</TITLE>\r\na") + kStartMarker + "x\r\ny\n" + kEndMarker +
+             "b\r\n<BODY>\r\n",
+         none, "<TITLE>T</TITLE>\r\nab\r\n<BODY>\r\n{BLOCK}"},
+        {"a minified page keeps its text and gets a block",
+         "<html><title>T</title><body>" + kOneLineBlock + "<p>本文</p></body></html>", none,
+         "<html><title>T</title><body>\r\n{BLOCK}<p>本文</p></body></html>"},
+        {"erase keeps a minified page's text",
+         "<html><body>" + kOneLineBlock + "<p>本文</p></body></html>",
+         [](ApplyOptions& o) { o.eraseAll = true; }, "<html><body><p>本文</p></body></html>"},
+        {"a second old block on the joined line",
+         "<TITLE>T</TITLE>\r\nx" + kOneLineBlock + "y" + kStartMarker + "\r\n" + kEndMarker + "z\n",
+         none, "<TITLE>T</TITLE>\r\nxyz\n"},
+        {"an end marker before the start marker does not end the block",
+         "<TITLE>T</TITLE>\r\n" + std::string(kEndMarker) + "a" + kStartMarker + "\r\nold\r\n" +
+             kEndMarker + "\r\n<BODY>\r\n",
+         none, "<TITLE>T</TITLE>\r\n" + std::string(kEndMarker) + "a\r\n<BODY>\r\n{BLOCK}"},
+        // The body tag ends at the first ">" outside a quoted attribute value.
+        {"a \">\" inside double quotes", "<TITLE>T</TITLE>\r\n<body onload=\"if(a>b)go()\">x\r\n",
+         none, "<TITLE>T</TITLE>\r\n<body onload=\"if(a>b)go()\">\r\n{BLOCK}x\r\n"},
+        {"single quotes with spaces around =",
+         "<TITLE>T</TITLE>\r\n<BODY onload = 'a>b' class=x>y\r\n", none,
+         "<TITLE>T</TITLE>\r\n<BODY onload = 'a>b' class=x>\r\n{BLOCK}y\r\n"},
+        {"a quote not after = is no value", "<TITLE>T</TITLE>\r\n<BODY \"a>b\">\r\n", none,
+         "<TITLE>T</TITLE>\r\n<BODY \"a>\r\n{BLOCK}b\">\r\n"},
+        {"a quote open at the line's end: no block",
+         "<TITLE>T</TITLE>\r\n<BODY onload=\"a>b\r\n\">\r\n", none,
+         "<TITLE>T</TITLE>\r\n<BODY onload=\"a>b\r\n\">\r\n"},
+        // Body tags inside comments are no tags.
+        {"a commented-out body tag before the real one",
+         "<TITLE>T</TITLE>\r\n<!-- <BODY BGCOLOR=red>\r\nold -->\r\n<BODY>\r\n", none,
+         "<TITLE>T</TITLE>\r\n<!-- <BODY BGCOLOR=red>\r\nold -->\r\n<BODY>\r\n{BLOCK}"},
+        {"a comment across lines hides the body tag on its last line",
+         "<TITLE>T</TITLE>\r\n<!--\r\n\r\nx <body> -->\r\n<body>\r\n", none,
+         "<TITLE>T</TITLE>\r\n<!--\r\n\r\nx <body> -->\r\n<body>\r\n{BLOCK}"},
+        {"a comment and a body tag on one line", "<TITLE>T</TITLE>\r\n<!--<body>--><body>x\r\n",
+         none, "<TITLE>T</TITLE>\r\n<!--<body>--><body>\r\n{BLOCK}x\r\n"},
+        {"--!> ends a comment", "<TITLE>T</TITLE>\r\n<!-- a --!><BODY>\r\n", none,
+         "<TITLE>T</TITLE>\r\n<!-- a --!><BODY>\r\n{BLOCK}"},
+        {"<!--> and <!---> are whole comments", "<TITLE>T</TITLE>\r\n<!--><!---><BODY>\r\n", none,
+         "<TITLE>T</TITLE>\r\n<!--><!---><BODY>\r\n{BLOCK}"},
+        {"an unclosed comment hides the rest of the page",
+         "<TITLE>T</TITLE>\r\n<!-- <!-- -- >\r\n<BODY>x</BODY>\r\n",
+         [](ApplyOptions& o) { o.insertAtBottom = true; },
+         "<TITLE>T</TITLE>\r\n<!-- <!-- -- >\r\n<BODY>x</BODY>\r\n"},
+        {"a closing body tag inside a comment",
+         "<TITLE>T</TITLE>\r\n<BODY>x<!-- </BODY> -->\r\n</BODY>\r\n",
+         [](ApplyOptions& o) {
+             o.insertAtTop = false;
+             o.insertAtBottom = true;
+         },
+         "<TITLE>T</TITLE>\r\n<BODY>x<!-- </BODY> -->\r\n{BLOCK}</BODY>\r\n"},
         {"a rule under the table", "<TITLE>T</TITLE>\r\n<BODY>\r\n",
          [](ApplyOptions& o) { o.addRule = true; }, "<TITLE>T</TITLE>\r\n<BODY>\r\n{BLOCK}"},
     };

@@ -150,6 +150,46 @@ TEST_F(SiteTraversalTest, ASymbolicLinkInsideTheSiteStaysALink) {
     EXPECT_TRUE(leftoverTemporaryFiles().empty());
 }
 
+TEST_F(SiteTraversalTest, APageWithoutTitleLineShowsItsOwnNameNotASiblingsTitle) {
+    writePage("index.htm", page("0", "<A HREF=\"a.htm\">a</A><A HREF=\"sub/b&amp;c.htm\">b</A>"
+                                     "<A HREF=\"alias.htm\">c</A>"));
+    writePage("a.htm", page("A", ""));
+    writePage("sub/b&amp;c.htm", "<BODY>\r\n");
+    writePage("real/page.htm", "<BODY>\r\n");
+    fs::create_symlink("real/page.htm", site("alias.htm"));
+    apply();
+    EXPECT_EQ(
+        pageText("sub/b&amp;c.htm"),
+        "<BODY>\r\n" +
+            joinLines(plainBlock({{"M0", "../index.htm"}, {"Mb&amp;amp;c.htm", ""}}), "\r\n"));
+    EXPECT_EQ(pageText("real/page.htm"),
+              "<BODY>\r\n" +
+                  joinLines(plainBlock({{"M0", "index.htm"}, {"Malias.htm", ""}}), "\r\n"));
+}
+
+TEST_F(SiteTraversalTest, TitleImagesAreReadFromTheFolderOfThePageDeclaringThem) {
+    auto imagePage = [](const std::string& address, const std::string& link) {
+        return "<TITLE>t</TITLE><!--TITLEIMG=\"" + address + "\"-->\r\n<BODY>\r\n<A HREF=\"" +
+               link + "\">n</A>\r\n";
+    };
+    writePage("index.htm", imagePage("img/t.gif", "products/index.htm"));
+    writePage("products/index.htm", imagePage("../img/a.gif", "soft/x.htm"));
+    writePage("products/soft/x.htm", imagePage("./i/../x.gif", "y.htm"));
+    writePage("products/soft/y.htm", imagePage("data:image/gif;base64,R0lG", "z.htm"));
+    writePage("products/soft/z.htm", imagePage("/abs/z.gif", "w.htm"));
+    writePage("products/soft/w.htm", imagePage("http://e.example/w.gif", "none.htm"));
+    apply();
+    EXPECT_NE(pageText("index.htm").find("<IMG SRC=\"img/t.gif\""), std::string::npos);
+    EXPECT_NE(pageText("products/index.htm").find("<IMG SRC=\"../img/t.gif\""), std::string::npos);
+    EXPECT_NE(pageText("products/index.htm").find("<IMG SRC=\"../img/a.gif\""), std::string::npos);
+    const std::string deep = pageText("products/soft/w.htm");
+    for (const char* address :
+         {"../../img/t.gif", "../../img/a.gif", "../../products/soft/x.gif",
+          "data:image/gif;base64,R0lG", "/abs/z.gif", "http://e.example/w.gif"})
+        EXPECT_NE(deep.find("<IMG SRC=\"" + std::string(address) + "\""), std::string::npos)
+            << address;
+}
+
 TEST_F(SiteTraversalTest, TheStyleFolderIsCopiedWithoutItsStyleFile) {
     dir.write("lib/Std/arrow.gif", "GIF89a");
     dir.write("lib/Std/sub/deep.gif", "GIF89a");
