@@ -1,14 +1,12 @@
 // solvina-cli apply and erase: the options of a run, the checks before it, progress on stdout
 // and failures on stderr.
 #include "apply/apply_run.h"
-#include "apply/link_paths.h"
+#include "apply/top_page_path.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/command_style.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
-
-#include <filesystem>
 
 namespace solvina {
 
@@ -49,18 +47,6 @@ ApplyOptions applyOptions(const ParsedOptions& parsed) {
         options.footerLink = *footer;
     }
     return options;
-}
-
-// The top page made absolute against the current folder, its path normalised.
-std::string absoluteTopPage(const std::string& typed) {
-    if (typed.empty())
-        return typed;
-    std::string path = typed;
-    if (path.front() != '/') {
-        std::error_code error;
-        path = withTrailingSlash(std::filesystem::current_path(error).string()) + path;
-    }
-    return normalizePath(path);
 }
 
 // Terminal lines end in LF alone.
