@@ -37,6 +37,8 @@ ImageDetailDialog::ImageDetailDialog(BreadcrumbStyle& style, const std::string& 
     setFixedSize(291, 281);
     applyWindowLook(this);
     m_ui->Picture1->hide();
+    m_ui->Label1->setTextFormat(Qt::PlainText);
+    acceptOnEnter(this, m_ui->Command4);
     m_ui->Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_ui->Text2->setAttribute(Qt::WA_InputMethodEnabled, false);
 

@@ -117,14 +117,19 @@ private slots:
             const char* width;
             const char* height;
             const char* stored;
+            bool enter = false; // Enter in the height box instead of OK
         } cases[] = {{"13.5", "13.5", "arrow.gif|13.5|14"},
                      {"abc", "", "arrow.gif|0|0"},
-                     {" 1 5", "-32768", "arrow.gif|15|-32768"}};
+                     {" 1 5", "-32768", "arrow.gif|15|-32768"},
+                     {"80px", "9", "arrow.gif|80|9", true}};
         for (const auto& c : cases) {
             open();
             type("Text1", QString::fromUtf8(c.width));
             type("Text2", QString::fromUtf8(c.height));
-            click("Command4");
+            if (c.enter)
+                QTest::keyClick(child<QLineEdit>("Text2"), Qt::Key_Return);
+            else
+                click("Command4");
             QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
             QVERIFY(m_dialogs.shown.empty());
             QCOMPARE(stored(2), QString::fromUtf8(c.stored));
@@ -174,6 +179,14 @@ private slots:
             QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
             QCOMPARE(stored(2), QStringLiteral("arrow.gif|12.5|20"));
         }
+    }
+
+    void markupInAFileNameIsShownAsText() {
+        QVERIFY(solvina::testing::writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
+        m_style.rows[2].imageFile = "<b>bold.gif";
+        open();
+        QCOMPARE(child<QLabel>("Label1")->textFormat(), Qt::PlainText);
+        QCOMPARE(boxes(), QStringLiteral("<b>bold.gif|12.5|20|111"));
     }
 
     // A bare name is looked for in the style's folder.
