@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <memory>
 
@@ -181,12 +182,25 @@ private slots:
         }
     }
 
-    void markupInAFileNameIsShownAsText() {
+    // The path label shows a name as text, and the end of a long path; OK stores it whole.
+    void thePathLabelShowsNamesAsTextAndTheEndOfALongPath() {
         QVERIFY(solvina::testing::writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
+        const QString deep = QStringLiteral("a-folder-with-a-name-much-longer-than-the-label/");
+        QVERIFY(QDir().mkpath(m_dir->filePath(deep)));
+        QVERIFY(solvina::testing::writeGif(m_dir->filePath(deep + "deep.gif"), 8, 8));
         m_style.rows[2].imageFile = "<b>bold.gif";
         open();
-        QCOMPARE(child<QLabel>("Label1")->textFormat(), Qt::PlainText);
+        auto* label = child<QLabel>("Label1");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->text(), QStringLiteral("<b>bold.gif"));
         QCOMPARE(boxes(), QStringLiteral("<b>bold.gif|12.5|20|111"));
+
+        m_dialogs.files = {{FileChoice::Outcome::Chosen, path(deep + "deep.gif"), ""}};
+        click("Command1");
+        QVERIFY(label->text().startsWith(QChar(0x2026)));
+        QVERIFY(label->text().endsWith(QStringLiteral("/deep.gif")));
+        click("Command4");
+        QCOMPARE(stored(2), QString::fromStdString(path(deep + "deep.gif")) + "|8|8");
     }
 
     // A bare name is looked for in the style's folder.
@@ -232,14 +246,16 @@ private:
     template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
     void click(const char* name) { solvina::testing::click(m_dialog.get(), name); }
     void type(const char* box, const QString& text) { retype(child<QLineEdit>(box), text); }
-    // The file label, the width and height boxes, and which of the two boxes and the measure
-    // button are usable ("111": all three).
+    // The file label (whole, as its tooltip holds it), the width and height boxes, and which of
+    // the two boxes and the measure button are usable ("111": all three).
     QString boxes() {
         QString usable;
         for (const char* name : {"Text1", "Text2", "Command3"})
             usable += child<QWidget>(name)->isEnabled() ? '1' : '0';
-        return QStringList{child<QLabel>("Label1")->text(), child<QLineEdit>("Text1")->text(),
-                           child<QLineEdit>("Text2")->text(), usable}
+        const QString label = child<QLabel>("Label1")->toolTip();
+        return QStringList{QTextDocumentFragment::fromHtml(label).toPlainText(),
+                           child<QLineEdit>("Text1")->text(), child<QLineEdit>("Text2")->text(),
+                           usable}
             .join('|');
     }
     // A row's image file, width and height.
