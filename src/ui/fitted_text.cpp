@@ -22,46 +22,93 @@ int textWidth(const QLabel* label) {
     return label->contentsRect().width() - 2 * label->margin() - indent;
 }
 
-// The grapheme boundaries of text, so that no line ends inside a character.
-std::vector<qsizetype> breakPoints(const QString& text) {
-    std::vector<qsizetype> points;
+// One character as the eye sees it (a grapheme), with its width.
+struct Piece {
+    QString text;
+    qreal advance = 0;
+};
+
+std::vector<Piece> piecesOf(const QFontMetricsF& metrics, const QString& text) {
+    std::vector<Piece> pieces;
+    pieces.reserve(static_cast<std::size_t>(text.size()));
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
-        points.push_back(at);
-    return points;
+    qsizetype start = 0;
+    for (qsizetype end = finder.toNextBoundary(); end > 0; end = finder.toNextBoundary()) {
+        const QString piece = text.mid(start, end - start);
+        // A lone character is measured without shaping, many times faster: the label shows
+        // every page of a run.
+        pieces.push_back({piece, piece.size() == 1 ? metrics.horizontalAdvance(piece[0])
+                                                   : metrics.horizontalAdvance(piece)});
+        start = end;
+    }
+    return pieces;
 }
 
-// text broken into the given line widths, or nullopt when it needs more lines.
-std::optional<QStringList> brokenIntoLines(const QFontMetrics& metrics, const QString& text,
+// The pieces broken into the given line widths, or nullopt when they need more lines.
+std::optional<QStringList> brokenIntoLines(const std::vector<const Piece*>& pieces,
                                            const std::vector<int>& lineWidths) {
-    const std::vector<qsizetype> points = breakPoints(text);
     QStringList lines;
-    qsizetype start = 0;
-    std::size_t next = 0; // first break point after start
+    std::size_t start = 0;
     for (int width : lineWidths) {
-        if (start >= text.size())
+        if (start >= pieces.size())
             break;
-        qsizetype end = start;
-        qsizetype afterSlash = -1;
-        while (next < points.size() &&
-               metrics.horizontalAdvance(text.mid(start, points[next] - start)) <= width) {
-            end = points[next++];
-            if (text[end - 1] == QLatin1Char('/'))
+        std::size_t end = start;
+        std::size_t afterSlash = 0;
+        qreal used = 0;
+        while (end < pieces.size() && used + pieces[end]->advance <= width) {
+            used += pieces[end]->advance;
+            if (pieces[end++]->text == QLatin1String("/"))
                 afterSlash = end;
         }
         if (end == start)
             return std::nullopt; // not even one character fits
-        if (end < text.size() && afterSlash > start && (afterSlash - start) * 2 >= end - start) {
+        if (end < pieces.size() && afterSlash > start && (afterSlash - start) * 2 >= end - start)
             end = afterSlash;
-            while (next > 0 && points[next - 1] > end)
-                --next;
-        }
-        lines << text.mid(start, end - start);
+        QString line;
+        for (std::size_t i = start; i < end; ++i)
+            line += pieces[i]->text;
+        lines << line;
         start = end;
     }
-    if (start < text.size())
+    if (start < pieces.size())
         return std::nullopt;
     return lines;
+}
+
+// prefix + path in the lines, the path cut in its middle as little as needed.
+QStringList fitOnce(const std::vector<Piece>& prefix, const std::vector<Piece>& path,
+                    const Piece& ellipsis, const std::vector<int>& lineWidths) {
+    auto pointers = [](const std::vector<Piece>& pieces, std::size_t from, std::size_t to,
+                       std::vector<const Piece*>& into) {
+        for (std::size_t i = from; i < to; ++i)
+            into.push_back(&pieces[i]);
+    };
+    std::vector<const Piece*> whole;
+    pointers(prefix, 0, prefix.size(), whole);
+    pointers(path, 0, path.size(), whole);
+    if (auto lines = brokenIntoLines(whole, lineWidths))
+        return *lines;
+    // Keep the most characters that fit, half from the start and the rest from the end.
+    QStringList best;
+    std::size_t low = 0;
+    std::size_t high = path.size();
+    while (low <= high) {
+        const std::size_t kept = (low + high) / 2;
+        std::vector<const Piece*> cut;
+        pointers(prefix, 0, prefix.size(), cut);
+        pointers(path, 0, kept / 2, cut);
+        cut.push_back(&ellipsis);
+        pointers(path, path.size() - (kept - kept / 2), path.size(), cut);
+        if (auto lines = brokenIntoLines(cut, lineWidths)) {
+            best = *lines;
+            low = kept + 1;
+        } else if (kept == 0) {
+            break;
+        } else {
+            high = kept - 1;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -73,26 +120,11 @@ void showElided(QLabel* label, const QString& text, Qt::TextElideMode mode) {
 
 QStringList fittedLines(const QFontMetrics& metrics, const QString& prefix, const QString& path,
                         const std::vector<int>& lineWidths) {
-    if (auto whole = brokenIntoLines(metrics, prefix + path, lineWidths))
-        return *whole;
-    // The widest middle cut that still fits; the cut path grows with the width it is given.
-    int total = 0;
-    for (int width : lineWidths)
-        total += width;
-    QStringList best = {prefix};
-    int low = 0;
-    int high = total;
-    while (low <= high) {
-        const int budget = (low + high) / 2;
-        const QString cut = metrics.elidedText(path, Qt::ElideMiddle, budget);
-        if (auto lines = brokenIntoLines(metrics, prefix + cut, lineWidths)) {
-            best = *lines;
-            low = budget + 1;
-        } else {
-            high = budget - 1;
-        }
-    }
-    return best;
+    // Characters are measured one by one: kerning only ever narrows a drawn line, so the sum
+    // is a safe bound, and shaping each candidate line would cost a run far more.
+    const QFontMetricsF exact(metrics);
+    const Piece ellipsis{QString(QChar(0x2026)), exact.horizontalAdvance(QChar(0x2026))};
+    return fitOnce(piecesOf(exact, prefix), piecesOf(exact, path), ellipsis, lineWidths);
 }
 
 QString plainToolTip(const QString& text) {

@@ -143,6 +143,10 @@ private slots:
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("a"));
         verifyStyleState(h, true);
         QCOMPARE(h.text("Text1_0"), QStringLiteral("[Navi:x"));
+        h.dialogs.answers = {Answer::Cancel}; // a new style would take the editor's place too
+        h.click("Command1");
+        QCOMPARE(h.dialogs.shown.size(), std::size_t(2));
+        QCOMPARE(h.dialogs.shown.back().text, question);
 
         h.dialogs.answers = {Answer::Yes};
         h.select(QStringLiteral("c"));
