@@ -24,8 +24,9 @@ public:
     // nullopt on Cancel; the field starts empty.
     virtual std::optional<std::string> inputBox(const std::string& prompt,
                                                 const std::string& title) = 0;
-    // The chosen colour as 0x00BBGGRR; nullopt on cancel or failure.
-    virtual std::optional<std::uint32_t> chooseColor() = 0;
+    // The chosen colour as 0x00BBGGRR; nullopt on cancel or failure. The chooser opens on
+    // current (0x00BBGGRR), so that a colour is adjusted from where it stands.
+    virtual std::optional<std::uint32_t> chooseColor(std::uint32_t current) = 0;
     // filter as "description|*.a;*.b".
     virtual FileChoice chooseFileToOpen(const std::string& filter) = 0;
 };

@@ -19,6 +19,8 @@ constexpr const char* kNameUsedMessage = "同じ名前のクイブレルスタ�
                                          "新規作成に失敗しました。";
 constexpr const char* kNothingSelectedMessage = "削除するクイブレルスタイルを選択してください。";
 constexpr const char* kDeleteStoppedMessage = "削除を中止しました。";
+constexpr const char* kSaveBeforeExitQuestion = "保存してから終了しますか？";
+constexpr const char* kSaveBeforeSwitchQuestion = "保存しますか？";
 
 std::string bracketed(const std::string& name) {
     return "クイブレルスタイル【" + name + "】";
@@ -119,6 +121,7 @@ bool StyleLibrary::load(const std::string& name, BreadcrumbStyle& style) {
     style.styleName = name;
     if (Status usable = checkStyleName(name); !usable) {
         showFailure(m_dialogs, usable.error());
+        style.styleName.clear();
         return false;
     }
     StyleReadResult read = readStyleFile(m_fs, styleFilePath(m_libraryFolder, name), style);
@@ -127,27 +130,46 @@ bool StyleLibrary::load(const std::string& name, BreadcrumbStyle& style) {
         return true;
     case StyleReadResult::Outcome::WrongHeader:
         m_dialogs.messageBox(kWrongHeaderMessage, kRefusedTitle, MessageButtons::Ok);
-        return false;
+        break;
     case StyleReadResult::Outcome::Failed:
         showFailure(m_dialogs, read.description);
-        return false;
+        break;
     }
+    style.styleName.clear();
     return false;
 }
 
-ExitDecision StyleLibrary::exitPrompt(bool styleSelected, BreadcrumbStyle& style) {
-    if (!styleSelected || !style.isModified())
-        return ExitDecision::Close;
-    const std::string question = "クイブレルスタイル「" + style.styleName +
-                                 "」は変更されています。\r\n保存してから終了しますか？";
-    switch (m_dialogs.messageBox(question, kQuestionTitle, MessageButtons::YesNoCancel)) {
+Answer StyleLibrary::askAboutChanges(bool styleLoaded, const BreadcrumbStyle& style,
+                                     const char* question) {
+    if (!styleLoaded || style.styleName.empty() || !style.isModified())
+        return Answer::Ok;
+    return m_dialogs.messageBox("クイブレルスタイル「" + style.styleName +
+                                    "」は変更されています。\r\n" + question,
+                                kQuestionTitle, MessageButtons::YesNoCancel);
+}
+
+ExitDecision StyleLibrary::exitPrompt(bool styleLoaded, BreadcrumbStyle& style) {
+    switch (askAboutChanges(styleLoaded, style, kSaveBeforeExitQuestion)) {
     case Answer::Yes:
         save(style); // the window closes even when the save failed
         return ExitDecision::Close;
+    case Answer::Ok:
     case Answer::No:
         return ExitDecision::Close;
     default:
         return ExitDecision::StayOpen;
+    }
+}
+
+SwitchDecision StyleLibrary::switchPrompt(bool styleLoaded, BreadcrumbStyle& style) {
+    switch (askAboutChanges(styleLoaded, style, kSaveBeforeSwitchQuestion)) {
+    case Answer::Yes:
+        return save(style) ? SwitchDecision::Switch : SwitchDecision::Stay;
+    case Answer::Ok:
+    case Answer::No:
+        return SwitchDecision::Switch;
+    default:
+        return SwitchDecision::Stay;
     }
 }
 

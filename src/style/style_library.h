@@ -14,6 +14,8 @@
 namespace solvina {
 
 enum class ExitDecision { Close, StayOpen };
+// Whether the editor may take another style (Switch) or keeps the one it holds (Stay).
+enum class SwitchDecision { Switch, Stay };
 
 class StyleLibrary {
 public:
@@ -34,17 +36,30 @@ public:
     bool remove(const std::optional<std::string>& selected);
 
     // Reads the named style into style (styleName set); shows the wrong-header or failure
-    // message. True when the whole file was read.
+    // message. True when the whole file was read. After a failed read the style has no name,
+    // so that nothing read from elsewhere can be saved under the name of a file never read.
     bool load(const std::string& name, BreadcrumbStyle& style);
 
     // Saves style into its folder with its images. True on success.
     bool save(BreadcrumbStyle& style);
 
-    // The unsaved-change question when the main window is about to close. styleSelected: an
-    // entry of the style list is selected. Yes saves (and closes, also when the save failed).
-    ExitDecision exitPrompt(bool styleSelected, BreadcrumbStyle& style);
+    // styleLoaded in the two questions below: the editor holds style as read whole from its
+    // file (never after a failed read, a delete or a refill of the list). Only such a style
+    // is asked about, named, or saved.
+
+    // The unsaved-change question when the main window is about to close. Yes saves (and
+    // closes, also when the save failed).
+    ExitDecision exitPrompt(bool styleLoaded, BreadcrumbStyle& style);
+
+    // The same question before the editor takes another style (or a new one): Yes saves and
+    // switches, but stays when the save failed, so the edits are not lost; No switches and
+    // drops the edits; Cancel stays.
+    SwitchDecision switchPrompt(bool styleLoaded, BreadcrumbStyle& style);
 
 private:
+    // Yes, No or Cancel to the question about style's changes; Ok when there is nothing to ask.
+    Answer askAboutChanges(bool styleLoaded, const BreadcrumbStyle& style, const char* question);
+
     FileSystem& m_fs;
     Dialogs& m_dialogs;
     std::string m_libraryFolder;

@@ -1,12 +1,18 @@
 // ApplyDialog: reads its controls into ApplyOptions and drives a run of the engine.
 #include "apply_dialog.h"
 
+#include "apply/top_page_path.h"
+#include "fitted_text.h"
 #include "platform/messages.h"
 #include "ui_apply_dialog.h"
 #include "window_look.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include <vector>
 
 namespace solvina {
 
@@ -19,6 +25,22 @@ constexpr const char* kTopPageFilter = "HTMLファイル（*.htm *.html）|*.htm
 const QColor kPanelPink(0xFF, 0xDD, 0xDD);
 const QColor kStartShapeYellow(0xFF, 0xFF, 0x00);
 const QColor kEraseShapeBlue(0xC0, 0xC0, 0xFF);
+
+// Widths of the lines the progress label has room for: a line beside the close button ends
+// before it.
+std::vector<int> progressLineWidths(const QLabel* label, const QWidget* closeButton) {
+    constexpr int kGap = 4;
+    const QRect area = label->geometry();
+    const QRect button = closeButton->geometry();
+    const QFontMetrics metrics = label->fontMetrics();
+    std::vector<int> widths;
+    for (int top = 0; top + metrics.height() <= area.height(); top += metrics.lineSpacing()) {
+        const QRect line(area.left(), area.top() + top, area.width(), metrics.lineSpacing());
+        widths.push_back(line.intersects(button) ? button.left() - area.left() - kGap
+                                                 : area.width());
+    }
+    return widths;
+}
 
 void fillBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -44,9 +66,12 @@ ApplyDialog::ApplyDialog(const BreadcrumbStyle& style, std::string styleFolder, 
     fillBackground(m_ui->Shape1, kStartShapeYellow);
     fillBackground(m_ui->Shape2, kEraseShapeBlue);
     m_ui->Label3->setTextFormat(Qt::PlainText);
-    m_ui->Command4->setAutoDefault(false);
-    m_ui->Command2->setAutoDefault(false);
-    m_ui->Command1->setAutoDefault(false);
+    // Enter in a text box must not press a button: the run starts only from its own buttons,
+    // and closing would throw the typed settings away.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &ApplyDialog::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &ApplyDialog::Command2_Click);
@@ -106,7 +131,8 @@ void ApplyDialog::run(bool eraseAll) {
     if (m_running)
         return;
     setRunning(true);
-    const ApplyOptions options = optionsFromControls();
+    ApplyOptions options = optionsFromControls();
+    options.topPagePath = absoluteTopPage(options.topPagePath);
     ApplyEnvironment environment{m_fs, m_style, m_styleFolder, *this};
     if (eraseAll) {
         m_ui->Check7->setChecked(true);
@@ -117,6 +143,7 @@ void ApplyDialog::run(bool eraseAll) {
     }
     m_hourglass.reset();
     m_ui->Label3->clear();
+    m_ui->Label3->setToolTip(QString());
     setRunning(false);
 }
 
@@ -133,7 +160,12 @@ void ApplyDialog::setRunning(bool running) {
 void ApplyDialog::pageEntered(const std::string& path) {
     if (!m_hourglass)
         m_hourglass.emplace();
-    m_ui->Label3->setText(QString::fromStdString(std::string(kProgressPrefix) + path));
+    const QString shown = QString::fromStdString(path);
+    m_ui->Label3->setText(fittedLines(m_ui->Label3->fontMetrics(),
+                                      QString::fromUtf8(kProgressPrefix), shown,
+                                      progressLineWidths(m_ui->Label3, m_ui->Command5))
+                              .join(QLatin1Char('\n')));
+    m_ui->Label3->setToolTip(plainToolTip(shown));
     m_ui->Label3->repaint();
     QCoreApplication::processEvents();
 }
@@ -171,8 +203,8 @@ std::optional<std::string> ApplyDialog::RunDialogs::inputBox(const std::string& 
     return m_owner.m_dialogs.inputBox(prompt, title);
 }
 
-std::optional<std::uint32_t> ApplyDialog::RunDialogs::chooseColor() {
-    return m_owner.m_dialogs.chooseColor();
+std::optional<std::uint32_t> ApplyDialog::RunDialogs::chooseColor(std::uint32_t current) {
+    return m_owner.m_dialogs.chooseColor(current);
 }
 
 FileChoice ApplyDialog::RunDialogs::chooseFileToOpen(const std::string& filter) {

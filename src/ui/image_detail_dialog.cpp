@@ -1,6 +1,7 @@
 // The image detail dialog: the image file of one style row, its preview and its size.
 #include "image_detail_dialog.h"
 
+#include "fitted_text.h"
 #include "platform/app_paths.h"
 #include "platform/messages.h"
 #include "style/numeric_text.h"
@@ -37,6 +38,8 @@ ImageDetailDialog::ImageDetailDialog(BreadcrumbStyle& style, const std::string& 
     setFixedSize(291, 281);
     applyWindowLook(this);
     m_ui->Picture1->hide();
+    m_ui->Label1->setTextFormat(Qt::PlainText);
+    acceptOnEnter(this, m_ui->Command4);
     m_ui->Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_ui->Text2->setAttribute(Qt::WA_InputMethodEnabled, false);
 
@@ -73,7 +76,7 @@ void ImageDetailDialog::loadRow() {
     enableSizeBoxes(false);
     if (row.imageFile.empty())
         return;
-    m_ui->Label1->setText(toQString(row.imageFile));
+    showReference(row.imageFile);
     enableSizeBoxes(true);
     m_ui->Text1->setText(toQString(shortestDecimal(m_workingWidth)));
     m_ui->Text2->setText(QString::number(m_workingHeight));
@@ -88,7 +91,7 @@ void ImageDetailDialog::Command1_Click() {
         showFailure(m_dialogs, choice.description);
         return;
     }
-    m_ui->Label1->setText(toQString(choice.path));
+    showReference(choice.path);
     if (!showPicture(choice.path))
         return;
     fillMeasuredSize();
@@ -98,7 +101,7 @@ void ImageDetailDialog::Command1_Click() {
 void ImageDetailDialog::Command2_Click() {
     if (m_dialogs.messageBox(kClearQuestion, kQuestionTitle, MessageButtons::YesNo) != Answer::Yes)
         return;
-    m_ui->Label1->clear();
+    showReference("");
     m_ui->Text1->clear();
     m_ui->Text2->clear();
     enableSizeBoxes(false);
@@ -110,7 +113,7 @@ void ImageDetailDialog::Command2_Click() {
 }
 
 void ImageDetailDialog::Command3_Click() {
-    if (!showPicture(resolvedPath(m_ui->Label1->text().toStdString())))
+    if (!showPicture(resolvedPath(m_reference)))
         return;
     fillMeasuredSize();
 }
@@ -129,7 +132,7 @@ void ImageDetailDialog::Command4_Click() {
     StyleRow& row = m_style.rows[m_style.currentRow];
     row.imageWidth = m_workingWidth;
     row.imageHeight = m_workingHeight;
-    row.imageFile = m_ui->Label1->text().toStdString();
+    row.imageFile = m_reference;
     accept();
 }
 
@@ -163,6 +166,12 @@ bool ImageDetailDialog::showPicture(const std::string& path) {
     const QSize visible = m_ui->Picture2->contentsRect().size().boundedTo(pixmap.size());
     m_ui->Picture2->setPixmap(pixmap.copy(QRect(QPoint(0, 0), visible)));
     return true;
+}
+
+void ImageDetailDialog::showReference(const std::string& reference) {
+    m_reference = reference;
+    // The label is narrow: a long path keeps its file name in view.
+    showElided(m_ui->Label1, toQString(reference), Qt::ElideLeft);
 }
 
 void ImageDetailDialog::clearPicture() {

@@ -40,6 +40,8 @@ private:
     void loadRow();
     // Loads the file into the measuring box and the preview; false after showing the failure.
     bool showPicture(const std::string& path);
+    // The path label shows the reference; the reference itself is kept whole.
+    void showReference(const std::string& reference);
     void clearPicture();
     void fillMeasuredSize();
     void enableSizeBoxes(bool enabled);
@@ -49,6 +51,7 @@ private:
     std::string m_libraryFolder;
     Dialogs& m_dialogs;
     QtPictureLoader m_loader;
+    std::string m_reference; // the image file reference being edited: bare name or path
 
     double m_workingWidth = 0;
     std::int16_t m_workingHeight = 0;

@@ -5,6 +5,7 @@
 #include "apply/apply_run.h"
 #include "apply_dialog.h"
 #include "color_swatch.h"
+#include "fitted_text.h"
 #include "image_detail_dialog.h"
 #include "platform/app_paths.h"
 #include "platform/messages.h"
@@ -110,6 +111,7 @@ void MainWindow::applyLook() {
     for (QWidget* frame :
          {static_cast<QWidget*>(m_ui->Frame1), static_cast<QWidget*>(m_ui->Frame2)}) {
         frame->setFont(heading);
+        keepFrameInsidePlain(frame);
         for (QWidget* inside : frame->findChildren<QWidget*>())
             inside->setFont(normal);
     }
@@ -194,7 +196,7 @@ void MainWindow::showStyle() {
     m_showingStyle = true;
     for (int i = 0; i < kRowCount; ++i) {
         m_Text1[i]->setText(qt(m_style.rows[i].text));
-        m_Label5[i]->setText(qt(m_style.rows[i].imageFile));
+        showImageFile(i);
     }
     showBackgroundColor();
     m_ui->Text2->setText(qt(m_style.borderWidth));
@@ -208,6 +210,11 @@ void MainWindow::showStyle() {
     m_showingStyle = false;
 }
 
+void MainWindow::showImageFile(int row) {
+    // A long path keeps its end in view: the file name is what tells the rows apart.
+    showElided(m_Label5[row], qt(m_style.rows[row].imageFile), Qt::ElideLeft);
+}
+
 void MainWindow::showBackgroundColor() {
     m_ui->Label6->setText(qt(m_style.backgroundColor));
     m_ui->Picture1->showColorText(m_style.backgroundColor);
@@ -216,6 +223,12 @@ void MainWindow::showBackgroundColor() {
 void MainWindow::Combo1_Click(int index) {
     if (index < 0)
         return;
+    if (m_library.switchPrompt(m_styleLoaded, m_style) == SwitchDecision::Stay) {
+        // The list goes back to the style the editor still holds.
+        m_ui->Combo1->setCurrentIndex(m_ui->Combo1->findText(
+            qt(m_style.styleName), Qt::MatchExactly | Qt::MatchCaseSensitive));
+        return;
+    }
     setStyleLoaded(false);
     const bool loaded = m_library.load(m_ui->Combo1->itemText(index).toStdString(), m_style);
     showStyle();
@@ -223,6 +236,9 @@ void MainWindow::Combo1_Click(int index) {
 }
 
 void MainWindow::Command1_Click() {
+    // The new style takes the editor's place, so its changes are asked about first.
+    if (m_library.switchPrompt(m_styleLoaded, m_style) == SwitchDecision::Stay)
+        return;
     const std::optional<std::string> created = m_library.create();
     if (!created)
         return;
@@ -255,7 +271,7 @@ void MainWindow::Command3_Click(int index) {
     m_style.currentRow = static_cast<std::int16_t>(index);
     ImageDetailDialog dialog(m_style, m_library.libraryFolder(), m_dialogs);
     if (dialog.exec() == QDialog::Accepted)
-        m_Label5[index]->setText(qt(m_style.rows[index].imageFile));
+        showImageFile(index);
 }
 
 void MainWindow::Command4_Click(int index) {
@@ -265,7 +281,8 @@ void MainWindow::Command4_Click(int index) {
 }
 
 void MainWindow::Picture1_Click() {
-    const std::optional<std::uint32_t> chosen = m_dialogs.chooseColor();
+    const std::optional<std::uint32_t> chosen =
+        m_dialogs.chooseColor(swatchColor(m_style.backgroundColor));
     if (!chosen)
         return;
     m_style.backgroundColor = colorTextFromPicker(*chosen);
@@ -329,8 +346,7 @@ void MainWindow::openInBrowser(const std::string& target) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    const bool styleSelected = m_ui->Combo1->currentIndex() >= 0;
-    if (m_library.exitPrompt(styleSelected, m_style) == ExitDecision::StayOpen) {
+    if (m_library.exitPrompt(m_styleLoaded, m_style) == ExitDecision::StayOpen) {
         event->ignore();
         return;
     }

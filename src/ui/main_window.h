@@ -49,6 +49,7 @@ private:
     void Quibrel_Load();
     void setStyleLoaded(bool loaded);
     void showStyle();
+    void showImageFile(int row);
     void showBackgroundColor();
 
     void Combo1_Click(int index);

@@ -53,6 +53,8 @@ TextDetailDialog::TextDetailDialog(BreadcrumbStyle& style, Dialogs& dialogs, QWi
     m_ui->setupUi(this);
     setFixedSize(243, 166);
     applyWindowLook(this);
+    m_ui->Label4->setTextFormat(Qt::PlainText);
+    acceptOnEnter(this, m_ui->Command4);
     m_ui->Combo1->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_ui->Combo1->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
 
@@ -81,7 +83,8 @@ void TextDetailDialog::loadRow() {
 
 void TextDetailDialog::Picture1_Click() {
     // Cancel and failure of the chooser leave the colour as it is, without a word.
-    std::optional<std::uint32_t> chosen = m_dialogs.chooseColor();
+    std::optional<std::uint32_t> chosen =
+        m_dialogs.chooseColor(swatchColor(m_ui->Label4->text().toStdString()));
     if (!chosen)
         return;
     const std::string colorText = colorTextFromPicker(*chosen);

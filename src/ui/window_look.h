@@ -6,7 +6,9 @@
 
 #include <cstdint>
 
+class QDialog;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace solvina {
@@ -20,6 +22,11 @@ QFont interfaceFont(double pointSize = 9.75);
 void applyWindowLook(QWidget* window);
 // Dark-blue text for a heading or a row caption.
 void makeHeading(QLabel* label);
+// Enter in the dialog presses ok and no other button.
+void acceptOnEnter(QDialog* dialog, QPushButton* ok);
+// Draws the frames' edges as the style does but without the faint shade it lays inside them,
+// so that a frame's inside is the window's own light yellow.
+void keepFrameInsidePlain(QWidget* frame);
 // The window system's colour value 0x00BBGGRR (low byte red) as a QColor.
 QColor colorFromWindowValue(std::uint32_t value);
 

@@ -380,55 +380,79 @@ TEST_F(StyleLibraryTest, SaveFailingWhileCopyingBackKeepsTheNewSetInTheWorkFolde
     EXPECT_EQ(filesIn(folderOf("half") / "tmp"), (std::set<std::string>{"half.sty", "h.gif"}));
 }
 
-TEST_F(StyleLibraryTest, LeavingWithoutChangesOrSelectionAsksNothing) {
+TEST_F(StyleLibraryTest, LeavingWithoutChangesOrWithoutALoadedStyleAsksNothing) {
     BreadcrumbStyle style = createdAndLoaded("calm");
     EXPECT_EQ(library().exitPrompt(true, style), ExitDecision::Close);
+    EXPECT_EQ(library().switchPrompt(true, style), SwitchDecision::Switch);
     style.height = "99";
     EXPECT_EQ(library().exitPrompt(false, style), ExitDecision::Close);
+    EXPECT_EQ(library().switchPrompt(false, style), SwitchDecision::Switch);
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
 
+// Leaving the edited style, by closing the window or by taking another style: the same
+// question, except for its last line and for a save that fails.
 TEST_F(StyleLibraryTest, LeavingWithChangesFollowsTheAnswer) {
     struct Case {
         const char* name;
+        bool switching; // another style is chosen, rather than the window closed
         Answer answer;
-        ExitDecision decision;
+        bool saveFails;
+        bool leaves;
         bool saved;
     };
     const Case cases[] = {
-        {"yes", Answer::Yes, ExitDecision::Close, true},
-        {"no", Answer::No, ExitDecision::Close, false},
-        {"cancel", Answer::Cancel, ExitDecision::StayOpen, false},
+        {"exit yes", false, Answer::Yes, false, true, true},
+        {"exit no", false, Answer::No, false, true, false},
+        {"exit cancel", false, Answer::Cancel, false, false, false},
+        {"exit yes failing", false, Answer::Yes, true, true, false},
+        {"switch yes", true, Answer::Yes, false, true, true},
+        {"switch no", true, Answer::No, false, true, false},
+        {"switch cancel", true, Answer::Cancel, false, false, false},
+        {"switch yes failing", true, Answer::Yes, true, false, false}, // the edits stay
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        m_dialogs.shown.clear();
         BreadcrumbStyle style = createdAndLoaded(c.name);
         const std::string before = readBytes(styleFileOf(c.name));
         style.rows[0].text = "<<";
+        if (c.saveFails)
+            style.rows[6].imageFile = "absent.gif";
         m_dialogs.answers.push_back(c.answer);
-        EXPECT_EQ(library().exitPrompt(true, style), c.decision);
+        const bool leaves = c.switching
+                                ? library().switchPrompt(true, style) == SwitchDecision::Switch
+                                : library().exitPrompt(true, style) == ExitDecision::Close;
+        EXPECT_EQ(leaves, c.leaves);
 
-        std::vector<ShownDialog> expected = {
-            message("クイブレルスタイル「" + std::string(c.name) +
-                        "」は変更されています。\r\n保存してから終了しますか？",
-                    "確認", MessageButtons::YesNoCancel)};
-        if (c.saved)
-            expected.push_back(
-                done("クイブレルスタイル【" + std::string(c.name) + "】を保存しました。"));
-        expectShown(m_dialogs, expected);
+        ASSERT_EQ(m_dialogs.shown.size(), c.answer == Answer::Yes ? 2u : 1u);
+        EXPECT_EQ(described({m_dialogs.shown[0]}),
+                  described({message(
+                      "クイブレルスタイル「" + std::string(c.name) + "」は変更されています。\r\n" +
+                          (c.switching ? "保存しますか？" : "保存してから終了しますか？"),
+                      "確認", MessageButtons::YesNoCancel)}));
+        if (c.answer == Answer::Yes) {
+            EXPECT_EQ(m_dialogs.shown[1].title, c.saved ? "メッセージ" : "エラー発生");
+        }
         EXPECT_EQ(style.rows[0].text, "<<");
         EXPECT_EQ(style.isModified(), !c.saved);
         EXPECT_EQ(readBytes(styleFileOf(c.name)) != before, c.saved);
     }
 }
 
-TEST_F(StyleLibraryTest, LeavingWithYesClosesEvenWhenTheSaveFails) {
-    BreadcrumbStyle style = createdAndLoaded("broken");
-    style.rows[6].imageFile = "absent.gif";
-    m_dialogs.answers.push_back(Answer::Yes);
+// A style whose file cannot be read leaves nothing that could be saved under its name.
+TEST_F(StyleLibraryTest, AfterAFailedLoadNothingIsSavedUnderTheUnreadName) {
+    BreadcrumbStyle style = createdAndLoaded("good");
+    style.rows[0].text = "<<";
+    writeBytes(folderOf("old") / "old.sty", "<QUIBREL v1.0>\r\n");
+    EXPECT_FALSE(library().load("old", style));
+    EXPECT_EQ(style.styleName, "");
+    m_dialogs.shown.clear();
     EXPECT_EQ(library().exitPrompt(true, style), ExitDecision::Close);
-    ASSERT_EQ(m_dialogs.shown.size(), 2u);
-    EXPECT_EQ(m_dialogs.shown[1].title, "エラー発生");
+    EXPECT_TRUE(m_dialogs.shown.empty());
+    EXPECT_FALSE(library().save(style));
+    EXPECT_EQ(filesIn(folderOf("old")), std::set<std::string>{"old.sty"});
+    EXPECT_FALSE(stdfs::exists(folderOf("old") / "tmp"));
 }
 
 } // namespace

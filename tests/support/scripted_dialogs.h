@@ -16,6 +16,7 @@ struct ShownDialog {
     std::string text; // message or prompt text; the filter for "file"
     std::string title;
     MessageButtons buttons = MessageButtons::Ok;
+    std::uint32_t startColor = 0; // "color": the colour the chooser opened on
 };
 
 class ScriptedDialogs : public Dialogs {
@@ -41,8 +42,8 @@ public:
         shown.push_back({"input", prompt, title, MessageButtons::Ok});
         return pop(inputs, std::optional<std::string>{});
     }
-    std::optional<std::uint32_t> chooseColor() override {
-        shown.push_back({"color", "", "", MessageButtons::Ok});
+    std::optional<std::uint32_t> chooseColor(std::uint32_t current) override {
+        shown.push_back({"color", "", "", MessageButtons::Ok, current});
         return pop(colors, std::optional<std::uint32_t>{});
     }
     FileChoice chooseFileToOpen(const std::string& filter) override {

@@ -8,6 +8,7 @@
 #include "support/window_driver.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +108,17 @@ private slots:
         QCOMPARE(options.footerLink, std::string("map.html"));
         QVERIFY(!options.useTopPageTitle);
         QCOMPARE(options.topPageTitle, std::string("index.html")); // kept while its box is off
+
+        // Enter in a text box neither closes the dialog nor starts a run.
+        for (const char* box : {"Check6", "Check8"})
+            h.click(box);
+        for (QPushButton* button : h.dialog->findChildren<QPushButton*>())
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->text()));
+        for (const char* field : {"Text1", "Text2", "Text3", "Text4"})
+            QTest::keyClick(h.edit(field), Qt::Key_Return);
+        QVERIFY(h.dialog->isVisible());
+        QVERIFY(h.dialogs.shown.empty());
+        QCOMPARE(h.edit("Text1")->text(), QStringLiteral("/site/index.html"));
     }
 
     void browseFillsTheTopPageOrChangesNothing() {
@@ -157,6 +169,46 @@ private slots:
         QVERIFY(!h.edit("Text2")->isEnabled());
         h.click("Command5");
         QVERIFY(!h.dialog->isVisible());
+    }
+
+    // A top page typed relative to the current folder runs as its full path; a path too long
+    // for the progress label is cut in its middle, clear of the close button, whole in the
+    // tooltip.
+    void aRelativeTopPageRunsAsItsFullPathAndLongPathsFitTheProgressLabel() {
+        Harness h;
+        const std::string deep = "deep/" + std::string(90, 'a') + "/" + std::string(90, 'b') + "/";
+        const std::string sub = "sub/" + std::string(90, 'c') + ".html";
+        h.folder.write(deep + "index.html",
+                       "<HTML><BODY>\r\n<A HREF=\"" + sub + "\">c</A>\r\n</BODY></HTML>\r\n");
+        h.folder.write(deep + sub, "<HTML><BODY>\r\n</BODY></HTML>\r\n");
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(QString::fromStdString(h.folder.path())));
+        h.edit("Text1")->setText(QString::fromStdString(deep + "index.html"));
+        auto* label = h.find<QLabel>("Label3");
+        QString shown;
+        QString tip;
+        h.dialogs.onMessage = [&](const std::string& text) {
+            if (text == kApplyDoneMessage) {
+                shown = label->text();
+                tip = label->toolTip();
+            }
+        };
+        h.click("Command4");
+        QDir::setCurrent(before);
+
+        QCOMPARE(tip, QString::fromStdString(h.folder.path() + deep + sub));
+        const QStringList lines = shown.split(QLatin1Char('\n'));
+        QVERIFY2(lines.size() <= 3, qPrintable(shown));
+        QVERIFY(shown.startsWith(QStringLiteral("適応中：/")));
+        QVERIFY(shown.endsWith(QStringLiteral("c.html")));
+        QVERIFY(shown.contains(QChar(0x2026)));
+        const int besideClose = h.find<QPushButton>("Command5")->x() - label->x();
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(lines[i]) <=
+                         (i == 0 ? label->width() : besideClose),
+                     qPrintable(lines[i]));
+        QVERIFY(h.dialogs.messageTexts().size() == 2); // no page failed
+        QVERIFY(h.folder.read(deep + sub).find(kStartMarker) != std::string::npos);
     }
 
     void eraseAllAsksFirstThenRemovesTheBlocksAndUnchecksItsBox() {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <memory>
 
@@ -117,14 +118,19 @@ private slots:
             const char* width;
             const char* height;
             const char* stored;
+            bool enter = false; // Enter in the height box instead of OK
         } cases[] = {{"13.5", "13.5", "arrow.gif|13.5|14"},
                      {"abc", "", "arrow.gif|0|0"},
-                     {" 1 5", "-32768", "arrow.gif|15|-32768"}};
+                     {" 1 5", "-32768", "arrow.gif|15|-32768"},
+                     {"80px", "9", "arrow.gif|80|9", true}};
         for (const auto& c : cases) {
             open();
             type("Text1", QString::fromUtf8(c.width));
             type("Text2", QString::fromUtf8(c.height));
-            click("Command4");
+            if (c.enter)
+                QTest::keyClick(child<QLineEdit>("Text2"), Qt::Key_Return);
+            else
+                click("Command4");
             QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
             QVERIFY(m_dialogs.shown.empty());
             QCOMPARE(stored(2), QString::fromUtf8(c.stored));
@@ -176,6 +182,27 @@ private slots:
         }
     }
 
+    // The path label shows a name as text, and the end of a long path; OK stores it whole.
+    void thePathLabelShowsNamesAsTextAndTheEndOfALongPath() {
+        QVERIFY(solvina::testing::writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
+        const QString deep = QStringLiteral("a-folder-with-a-name-much-longer-than-the-label/");
+        QVERIFY(QDir().mkpath(m_dir->filePath(deep)));
+        QVERIFY(solvina::testing::writeGif(m_dir->filePath(deep + "deep.gif"), 8, 8));
+        m_style.rows[2].imageFile = "<b>bold.gif";
+        open();
+        auto* label = child<QLabel>("Label1");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->text(), QStringLiteral("<b>bold.gif"));
+        QCOMPARE(boxes(), QStringLiteral("<b>bold.gif|12.5|20|111"));
+
+        m_dialogs.files = {{FileChoice::Outcome::Chosen, path(deep + "deep.gif"), ""}};
+        click("Command1");
+        QVERIFY(label->text().startsWith(QChar(0x2026)));
+        QVERIFY(label->text().endsWith(QStringLiteral("/deep.gif")));
+        click("Command4");
+        QCOMPARE(stored(2), QString::fromStdString(path(deep + "deep.gif")) + "|8|8");
+    }
+
     // A bare name is looked for in the style's folder.
     void missingImageAtOpeningKeepsTheBoxesFilled() {
         m_style.rows[2].imageFile = "gone.gif";
@@ -219,14 +246,16 @@ private:
     template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
     void click(const char* name) { solvina::testing::click(m_dialog.get(), name); }
     void type(const char* box, const QString& text) { retype(child<QLineEdit>(box), text); }
-    // The file label, the width and height boxes, and which of the two boxes and the measure
-    // button are usable ("111": all three).
+    // The file label (whole, as its tooltip holds it), the width and height boxes, and which of
+    // the two boxes and the measure button are usable ("111": all three).
     QString boxes() {
         QString usable;
         for (const char* name : {"Text1", "Text2", "Command3"})
             usable += child<QWidget>(name)->isEnabled() ? '1' : '0';
-        return QStringList{child<QLabel>("Label1")->text(), child<QLineEdit>("Text1")->text(),
-                           child<QLineEdit>("Text2")->text(), usable}
+        const QString label = child<QLabel>("Label1")->toolTip();
+        return QStringList{QTextDocumentFragment::fromHtml(label).toPlainText(),
+                           child<QLineEdit>("Text1")->text(), child<QLineEdit>("Text2")->text(),
+                           usable}
             .join('|');
     }
     // A row's image file, width and height.

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <filesystem>
 #include <memory>
@@ -122,6 +123,97 @@ private slots:
                  std::string("このクイブレルスタイルファイルは読み込めません。"));
     }
 
+    // Choosing another style asks about the edits first; a style whose file was not read is
+    // never named nor written to.
+    void switchingAsksAboutTheEditsAndAFailedLoadSavesNothing() {
+        Harness h;
+        h.folder.addDefaultStyle("a");
+        h.folder.addDefaultStyle("c");
+        h.folder.addDamagedStyle("b");
+        h.open();
+        h.select(QStringLiteral("a"));
+        QTest::keyClicks(h.find<QLineEdit>("Text1_0"), QStringLiteral("x"));
+        const std::string question =
+            "クイブレルスタイル「a」は変更されています。\r\n保存しますか？";
+
+        h.dialogs.answers = {Answer::Cancel};
+        h.select(QStringLiteral("b"));
+        QCOMPARE(h.dialogs.messageTexts(), std::vector<std::string>{question});
+        QCOMPARE(h.dialogs.shown.back().buttons, MessageButtons::YesNoCancel);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("a"));
+        verifyStyleState(h, true);
+        QCOMPARE(h.text("Text1_0"), QStringLiteral("[Navi:x"));
+        h.dialogs.answers = {Answer::Cancel}; // a new style would take the editor's place too
+        h.click("Command1");
+        QCOMPARE(h.dialogs.shown.size(), std::size_t(2));
+        QCOMPARE(h.dialogs.shown.back().text, question);
+
+        h.dialogs.answers = {Answer::Yes};
+        h.select(QStringLiteral("c"));
+        QVERIFY(h.folder.read("styledata/a/a.sty").find("[Navi:x") != std::string::npos);
+        QCOMPARE(h.text("Text1_0"), QStringLiteral("[Navi:"));
+
+        QTest::keyClicks(h.find<QLineEdit>("Text1_0"), QStringLiteral("y"));
+        h.dialogs.shown.clear();
+        h.dialogs.answers = {Answer::No};
+        h.select(QStringLiteral("b"));
+        verifyStyleState(h, false);
+        h.window->close();
+        QVERIFY(!h.window->isVisible());
+        QCOMPARE(h.dialogs.messageTexts(),
+                 (std::vector<std::string>{
+                     "クイブレルスタイル「c」は変更されています。\r\n保存しますか？",
+                     "このクイブレルスタイルファイルは読み込めません。"}));
+        QVERIFY(!std::filesystem::exists(h.folder.libraryFolder() + "b/tmp"));
+        QVERIFY(h.folder.read("styledata/c/c.sty").find("[Navi:y") == std::string::npos);
+    }
+
+    // A long image path keeps its file name in view; a file name is never read as markup.
+    void imageLabelsShowTheFileNameAndNoMarkup() {
+        const std::string longPath = "/" + std::string(60, 'd') + "/長いフォルダ名/picture.gif";
+        const struct {
+            int row;
+            std::string imageFile;
+            QString shownEnd;
+            bool cut;
+        } cases[] = {{1, longPath, QStringLiteral("picture.gif"), true},
+                     {2, "<b>bold.gif", QStringLiteral("<b>bold.gif"), false},
+                     {7, "short.gif", QStringLiteral("short.gif"), false}};
+        Harness h;
+        BreadcrumbStyle style = programStartStyle();
+        for (const auto& c : cases)
+            style.rows[c.row].imageFile = c.imageFile;
+        h.folder.addStyle("s", style);
+        h.open();
+        h.select(QStringLiteral("s"));
+        for (const auto& c : cases) {
+            auto* label = h.find<QLabel>(("Label5_" + std::to_string(c.row)).c_str());
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QVERIFY(label->text().endsWith(c.shownEnd));
+            QCOMPARE(label->text().startsWith(QChar(0x2026)), c.cut);
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <
+                    label->contentsRect().width());
+            QCOMPARE(QTextDocumentFragment::fromHtml(label->toolTip()).toPlainText(),
+                     QString::fromStdString(c.imageFile));
+        }
+    }
+
+    // Inside the frames and behind the option buttons the window's own yellow shows.
+    void framesAndOptionButtonsShowTheWindowsYellow() {
+        Harness h;
+        h.openWithStyle();
+        const QImage shot = h.window->grab().toImage();
+        const QColor yellow(0xFF, 0xFF, 0xC0);
+        for (const char* name : {"Frame1", "Frame2", "Option2_1", "Option2_4"}) {
+            auto* widget = h.find<QWidget>(name);
+            // Just inside the lower right corner: clear of the frame's edge and of any text.
+            const QPoint spot =
+                widget->mapTo(h.window.get(), widget->rect().bottomRight() - QPoint(6, 6));
+            QVERIFY2(shot.pixelColor(spot) == yellow,
+                     qPrintable(QString::fromLatin1(name) + " " + shot.pixelColor(spot).name()));
+        }
+    }
+
     void typingAndChoosingChangeTheBoundFields() {
         Harness h;
         h.openWithStyle();
@@ -153,6 +245,9 @@ private slots:
         h.dialogs.colors = {0x563412u, std::nullopt};
         QTest::mouseClick(swatch, Qt::LeftButton);
         QTest::mouseClick(swatch, Qt::LeftButton); // cancelled: nothing changes
+        // The chooser opens on the colour shown: white for none, then the chosen one.
+        QCOMPARE(h.dialogs.shown.at(0).startColor, 0xFFFFFFu);
+        QCOMPARE(h.dialogs.shown.at(1).startColor, 0x563412u);
         QCOMPARE(label->text(), QStringLiteral("563412"));
         QCOMPARE(h.window->style().backgroundColor, std::string("563412"));
         QCOMPARE(swatch->shownColor(), QColor(0x12, 0x34, 0x56));

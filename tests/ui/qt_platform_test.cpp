@@ -4,7 +4,10 @@
 #include "support/window_driver.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -70,13 +73,41 @@ private slots:
         whenModalOpens([&](QWidget* modal) {
             auto* input = qobject_cast<QInputDialog*>(modal);
             shown = input->textValue() + "|" + input->windowTitle();
-            input->setTextValue(QStringLiteral("新しい"));
-            input->accept();
+            auto* field = input->findChild<QLineEdit*>();
+            field->insert(QStringLiteral("新しい"));
+            QTest::keyClick(field, Qt::Key_Return); // Enter accepts the typed name
         });
         QCOMPARE(dialogs.inputBox("名前", "ソルビナ"), std::optional<std::string>("新しい"));
         QCOMPARE(shown, QStringLiteral("|ソルビナ"));
         whenModalOpens({}); // rejected
         QCOMPARE(dialogs.inputBox("名前", "ソルビナ"), std::optional<std::string>());
+    }
+
+    // The file chooser names its patterns once; the colour chooser opens on the given colour.
+    void choosersShowTheFilterOnceAndStartFromTheCurrentColour() {
+        QtDialogs dialogs;
+        QStringList filters;
+        bool detailsHidden = false;
+        whenModalOpens([&](QWidget* modal) {
+            auto* chooser = qobject_cast<QFileDialog*>(modal);
+            filters = chooser->nameFilters();
+            detailsHidden = chooser->testOption(QFileDialog::HideNameFilterDetails);
+        });
+        const FileChoice choice =
+            dialogs.chooseFileToOpen("HTMLファイル（*.htm *.html）|*.htm;*.html");
+        QCOMPARE(choice.outcome, FileChoice::Outcome::Cancelled);
+        QCOMPARE(filters,
+                 QStringList{QStringLiteral("HTMLファイル（*.htm *.html） (*.htm *.html)")});
+        QVERIFY(detailsHidden);
+
+        QColor start;
+        whenModalOpens([&](QWidget* modal) {
+            auto* chooser = qobject_cast<QColorDialog*>(modal);
+            start = chooser->currentColor();
+            chooser->accept();
+        });
+        QCOMPARE(dialogs.chooseColor(0x563412u), std::optional<std::uint32_t>(0x563412u));
+        QCOMPARE(start, QColor(0x12, 0x34, 0x56));
     }
 
     void browserVariableComesFirst() {

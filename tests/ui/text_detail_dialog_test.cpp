@@ -39,9 +39,11 @@ private slots:
             int item;          // the list item chosen, or -1
             const char* typed; // replaces the box's text unless null
             const char* expected;
+            bool enter = false; // Enter in the box instead of OK
         } cases[] = {{"標準", 3, nullptr, "+2"},
                      {"+1", -1, "", ""},
                      {"標準", -1, " big ", " big "},
+                     {"標準", -1, "7", "7", true},
                      {"12pt", -1, nullptr, "12pt"}}; // a text outside the list, left alone
         for (const auto& c : cases) {
             m_style.rows[3].fontSize = c.stored;
@@ -51,9 +53,13 @@ private slots:
                 sizeBox()->setCurrentIndex(c.item);
             if (c.typed)
                 retype(sizeBox()->lineEdit(), QString::fromUtf8(c.typed));
-            click("Command4");
+            if (c.enter)
+                QTest::keyClick(sizeBox()->lineEdit(), Qt::Key_Return);
+            else
+                click("Command4");
             QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
             QCOMPARE(m_style.rows[3].fontSize, std::string(c.expected));
+            QCOMPARE(sizeBox()->count(), 11); // Enter adds nothing to the list
         }
     }
 
@@ -99,6 +105,12 @@ private slots:
         m_dialogs.colors.push_back(0x00000FF0u);
         click("Picture1");
         QCOMPARE(colourText(), QStringLiteral("000FF0"));
+        // The chooser opens on the colour shown each time.
+        std::vector<std::uint32_t> starts;
+        for (const auto& shown : m_dialogs.shown)
+            starts.push_back(shown.startColor);
+        QCOMPARE(starts, (std::vector<std::uint32_t>{0x0000FF, 0x0000FF, 0xFF0000}));
+        QCOMPARE(child<QLabel>("Label4")->textFormat(), Qt::PlainText);
 
         click("Check1");
         click("Check3");

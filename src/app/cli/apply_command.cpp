@@ -1,7 +1,7 @@
 // solvina-cli apply and erase: the options of a run, the checks before it, progress on stdout
 // and failures on stderr.
 #include "apply/apply_run.h"
-#include "apply/link_paths.h"
+#include "apply/top_page_path.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/command_style.h"
@@ -47,11 +47,6 @@ ApplyOptions applyOptions(const ParsedOptions& parsed) {
         options.footerLink = *footer;
     }
     return options;
-}
-
-// The top page made absolute against the current folder, its path normalised.
-std::string absoluteTopPage(const std::string& typed) {
-    return typed.empty() ? typed : normalizePath(absolutePath(typed));
 }
 
 // Terminal lines end in LF alone.

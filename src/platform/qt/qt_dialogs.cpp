@@ -94,19 +94,26 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt,
     return dialog.textValue().toStdString();
 }
 
-std::optional<std::uint32_t> QtDialogs::chooseColor() {
-    const QColor chosen = QColorDialog::getColor(Qt::white, dialogParent());
+std::optional<std::uint32_t> QtDialogs::chooseColor(std::uint32_t current) {
+    // The window system's order: red in the low byte, then green, then blue.
+    const QColor start(static_cast<int>(current & 0xFF), static_cast<int>((current >> 8) & 0xFF),
+                       static_cast<int>((current >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, dialogParent());
     if (!chosen.isValid())
         return std::nullopt;
-    // The window system's order: red in the low byte, then green, then blue.
     return static_cast<std::uint32_t>(chosen.red()) |
            static_cast<std::uint32_t>(chosen.green()) << 8 |
            static_cast<std::uint32_t>(chosen.blue()) << 16;
 }
 
 FileChoice QtDialogs::chooseFileToOpen(const std::string& filter) {
+    QFileDialog dialog(dialogParent(), QString(), QString(), qtNameFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The caption already lists the patterns; Qt would repeat them in brackets.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QString path =
-        QFileDialog::getOpenFileName(dialogParent(), QString(), QString(), qtNameFilter(filter));
+        dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     FileChoice choice;
     if (path.isEmpty()) {
         choice.outcome = FileChoice::Outcome::Cancelled;

@@ -17,7 +17,7 @@ public:
                       MessageButtons buttons) override;
     std::optional<std::string> inputBox(const std::string& prompt,
                                         const std::string& title) override;
-    std::optional<std::uint32_t> chooseColor() override;
+    std::optional<std::uint32_t> chooseColor(std::uint32_t current) override;
     FileChoice chooseFileToOpen(const std::string& filter) override;
 };
 
