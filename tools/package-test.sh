@@ -26,14 +26,6 @@ deb="$(ls "$repo"/build-package/solvina_*.deb)"
 work="$(mktemp -d /tmp/solvina-package-test.XXXXXX)"
 chmod 755 "$work"
 user="solvina-test-$$"
-# Files of the system, without the ones that change on their own or belong to the package
-# manager's bookkeeping.
-system_files() {
-    $sudo find /usr /etc /opt -xdev \( -path /etc/ld.so.cache -o -path '/usr/lib/python3*' \) \
-        -prune -o -print 2>/dev/null | LC_ALL=C sort
-}
-system_files >"$work/before"
-
 cleanup() {
     set +e
     $sudo apt-get purge -y -qq solvina >/dev/null 2>&1
@@ -41,6 +33,28 @@ cleanup() {
     $sudo rm -rf "$work"
 }
 trap cleanup EXIT
+
+echo "== checking the package's files"
+# The checkers, where they are installed, where they are installed (desktop-file-utils, appstream, lintian).
+dpkg-deb -x "$deb" "$work/content"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$work"/content/usr/share/applications/*.desktop
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$work"/content/usr/share/metainfo/*.xml >/dev/null
+fi
+if command -v lintian >/dev/null; then
+    report="$(lintian --fail-on error,warning "$deb" 2>&1)" ||
+        fail "lintian found errors or warnings: $report"
+fi
+
+# Files of the system, without the ones that change on their own or belong to the package
+# manager's bookkeeping.
+system_files() {
+    $sudo find /usr /etc /opt -xdev \( -path /etc/ld.so.cache -o -path '/usr/lib/python3*' \) \
+        -prune -o -print 2>/dev/null | LC_ALL=C sort
+}
+system_files >"$work/before"
 
 echo "== installing $(basename "$deb")"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
