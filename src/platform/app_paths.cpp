@@ -138,10 +138,6 @@ std::string applicationDirectory() {
     return withTrailingSlash(exe.parent_path().string());
 }
 
-std::string defaultLibraryFolder() {
-    return appFolders().library;
-}
-
 std::string styleFolder(const std::string& libraryFolder, const std::string& styleName) {
     return withTrailingSlash(libraryFolder) + styleName + "/";
 }

@@ -8,6 +8,9 @@
 
 namespace solvina {
 
+// The help page F1 opens, in AppFolders::data.
+inline constexpr const char* kHelpFileName = "help.html";
+
 // The folders the program reads and writes, each ending in "/".
 struct AppFolders {
     std::string library; // the style library, one sub-folder per style
@@ -45,8 +48,6 @@ Status prepareAppFolders(const AppFolders& folders);
 std::string applicationDirectory();
 // Folder + "/" unless it already ends in one.
 std::string withTrailingSlash(const std::string& folder);
-// The style library of the running program (appFolders().library).
-std::string defaultLibraryFolder();
 // The folder of a style: library (with "/" added when missing) + name + "/".
 std::string styleFolder(const std::string& libraryFolder, const std::string& styleName);
 

@@ -307,7 +307,7 @@ void MainWindow::Command9_Click() {
 }
 
 void MainWindow::Menu_Help_Open_Click() {
-    openInBrowser(m_folders.data + "help.html");
+    openInBrowser(m_folders.data + kHelpFileName);
 }
 
 void MainWindow::Menu_Help_Ver_Click() {

@@ -23,7 +23,7 @@ int runListCommand(const std::vector<std::string>& arguments, std::ostream& out,
         const AppFolders& folders = appFolders();
         out << "スタイルライブラリ: " << library << '\n'
             << "プレビュー: " << folders.cache << kPreviewFileName << '\n'
-            << "ヘルプ: " << folders.data << "help.html" << '\n';
+            << "ヘルプ: " << folders.data << kHelpFileName << '\n';
     }
 
     Result<std::vector<std::string>> folders = nativeFileSystem().listSubfolders(library);
