@@ -2,6 +2,7 @@
 #include "main_window.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "platform/qt/qt_browser.h"
 #include "platform/qt/qt_dialogs.h"
 #include "window_look.h"
@@ -25,8 +26,11 @@ int main(int argc, char** argv) {
 
     solvina::QtDialogs dialogs;
     solvina::QtBrowser browser;
-    solvina::MainWindow window(dialogs, browser, solvina::nativeFileSystem(),
-                               solvina::applicationDirectory());
+    // An installed program makes its folders in the user's home on first start.
+    const solvina::AppFolders& folders = solvina::appFolders();
+    if (const solvina::Status made = solvina::prepareAppFolders(folders); !made)
+        solvina::showFailure(dialogs, made.error());
+    solvina::MainWindow window(dialogs, browser, solvina::nativeFileSystem(), folders);
     window.show();
     return app.exec();
 }

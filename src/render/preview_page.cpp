@@ -1,7 +1,6 @@
 // The style preview page: the sample breadcrumb between a fixed head and tail.
 #include "render/preview_page.h"
 
-#include "platform/app_paths.h"
 #include "platform/text_codec.h"
 #include "render/fragments.h"
 
@@ -46,10 +45,6 @@ Status writePreviewPage(FileSystem& fs, const std::string& path, const Breadcrum
     if (!bytes)
         return std::move(bytes).takeError();
     return fs.writeWholeFile(path, *bytes);
-}
-
-std::string defaultPreviewPath() {
-    return applicationDirectory() + kPreviewFileName;
 }
 
 } // namespace solvina

@@ -24,7 +24,4 @@ std::vector<std::string> previewPageLines(const BreadcrumbStyle& style,
 Status writePreviewPage(FileSystem& fs, const std::string& path, const BreadcrumbStyle& style,
                         const std::string& styleFolder);
 
-// pre.html in the application directory.
-std::string defaultPreviewPath();
-
 } // namespace solvina

@@ -46,9 +46,13 @@ template <typename T> T* child(QWidget* parent, const QString& name) {
 
 MainWindow::MainWindow(Dialogs& dialogs, Browser& browser, FileSystem& fs,
                        const std::string& applicationFolder, QWidget* parent)
+    : MainWindow(dialogs, browser, fs, AppFolders::beside(applicationFolder), parent) {}
+
+MainWindow::MainWindow(Dialogs& dialogs, Browser& browser, FileSystem& fs,
+                       const AppFolders& folders, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::Form1>()), m_dialogs(dialogs),
-      m_browser(browser), m_fs(fs), m_applicationFolder(withTrailingSlash(applicationFolder)),
-      m_library(fs, dialogs, m_applicationFolder + "styledata/"), m_style(programStartStyle()) {
+      m_browser(browser), m_fs(fs), m_folders(folders), m_library(fs, dialogs, folders.library),
+      m_style(programStartStyle()) {
     m_ui->setupUi(this);
     collectControlGroups();
     applyLook();
@@ -309,7 +313,7 @@ void MainWindow::Command7_Click() {
 void MainWindow::Command9_Click() {
     if (!m_styleLoaded)
         return;
-    const std::string page = m_applicationFolder + kPreviewFileName;
+    const std::string page = m_folders.cache + kPreviewFileName;
     const Status written = writePreviewPage(
         m_fs, page, m_style, styleFolder(m_library.libraryFolder(), m_style.styleName));
     if (!written) {
@@ -320,7 +324,7 @@ void MainWindow::Command9_Click() {
 }
 
 void MainWindow::Menu_Help_Open_Click() {
-    openInBrowser(m_applicationFolder + "help.html");
+    openInBrowser(m_folders.data + kHelpFileName);
 }
 
 void MainWindow::Menu_Help_Ver_Click() {

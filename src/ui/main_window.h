@@ -1,6 +1,7 @@
 // The main window Form1: the style list, the style commands, the row editor and the menus.
 #pragma once
 
+#include "platform/app_paths.h"
 #include "platform/browser.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
@@ -28,6 +29,9 @@ namespace solvina {
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // folders: the style library, the folder of pre.html, the folder of help.html.
+    MainWindow(Dialogs& dialogs, Browser& browser, FileSystem& fs, const AppFolders& folders,
+               QWidget* parent = nullptr);
     // applicationFolder holds pre.html, help.html and the style library "styledata/".
     MainWindow(Dialogs& dialogs, Browser& browser, FileSystem& fs,
                const std::string& applicationFolder, QWidget* parent = nullptr);
@@ -72,7 +76,7 @@ private:
     Dialogs& m_dialogs;
     Browser& m_browser;
     FileSystem& m_fs;
-    std::string m_applicationFolder;
+    AppFolders m_folders;
     StyleLibrary m_library;
     BreadcrumbStyle m_style;
     bool m_styleLoaded = false;

@@ -96,6 +96,10 @@ TEST_F(Cli, ListsTheStyleFoldersSorted) {
     // A trailing "/" changes nothing.
     EXPECT_EQ(run({"list", "--library", library() + "/"}), 0);
     EXPECT_EQ(m_out.str(), "Alpha\nBad\nStd\nＡ空\n");
+    // --verbose first says where the library is.
+    EXPECT_EQ(run({"list", "--verbose", "--library", library()}), 0);
+    EXPECT_EQ(m_out.str().rfind("スタイルライブラリ: " + library() + "\n", 0), 0u) << m_out.str();
+    EXPECT_NE(m_out.str().find("\nAlpha\nBad\nStd\nＡ空\n"), std::string::npos);
 }
 
 TEST_F(Cli, ListOfAMissingLibraryFails) {

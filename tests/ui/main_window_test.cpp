@@ -381,6 +381,22 @@ private slots:
         QCOMPARE(h.window->mIE(), std::optional<int>());
     }
 
+    // An installed program: the library, pre.html and help.html each in a folder of its own.
+    void theInstalledLayoutKeepsEachFileInItsFolder() {
+        Harness h;
+        h.folder.addDefaultStyle("s");
+        TempDir cache;
+        const AppFolders folders{h.folder.libraryFolder(), cache.path(), "/usr/share/solvina/"};
+        h.window = std::make_unique<MainWindow>(h.dialogs, h.browser, nativeFileSystem(), folders);
+        h.window->show();
+        h.select(QStringLiteral("s"));
+        h.click("Command9");
+        h.action("Menu_Help_Open")->trigger();
+        QCOMPARE(h.browser.opened, (std::vector<std::string>{cache.path() + "pre.html",
+                                                             "/usr/share/solvina/help.html"}));
+        QVERIFY(std::filesystem::exists(cache.path() + "pre.html"));
+    }
+
     void helpOpensTheHelpPageOrReportsTheBrowserFailureAndVersionOpensItsDialog() {
         Harness h;
         h.open();

@@ -18,7 +18,7 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"list", "list [--library DIR]", runListCommand},
+    {"list", "list [--library DIR] [--verbose]", runListCommand},
     {"preview", "preview [--library DIR] --style NAME [--out FILE]", runPreviewCommand},
     {"apply", "apply [OPTIONS] --style NAME TOP_PAGE", runApplyCommand},
     {"erase", "erase [OPTIONS] --style NAME TOP_PAGE", runEraseCommand},
@@ -43,7 +43,10 @@ void writeUsage(std::ostream& stream) {
     for (const Command& command : kCommands)
         stream << "  solvina-cli " << command.synopsis << '\n';
     stream << kApplyOptionsHelp;
-    stream << "--library の既定はプログラムのフォルダーの styledata/ です。\n";
+    stream
+        << "--library の既定はプログラムのフォルダーの styledata/、インストールしたプログラムでは\n"
+           "$XDG_DATA_HOME/solvina/styledata/ (~/.local/share/solvina/styledata/) です。\n"
+           "list --verbose で使うフォルダーを表示します。\n";
 }
 
 } // namespace

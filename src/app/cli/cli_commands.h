@@ -12,7 +12,8 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// list [--library DIR]: the style names, one per line, sorted.
+// list [--library DIR] [--verbose]: the style names, one per line, sorted; --verbose first
+// prints the library, the preview page and the help page.
 int runListCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 // preview [--library DIR] --style NAME [--out FILE]: writes the style's preview page.
 int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,

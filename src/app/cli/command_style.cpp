@@ -2,11 +2,27 @@
 #include "cli/command_style.h"
 
 #include "cli/cli_commands.h"
-#include "platform/app_paths.h"
 #include "platform/file_system.h"
 #include "style/style_file.h"
 
 namespace solvina {
+
+const AppFolders& preparedAppFolders(std::ostream& err) {
+    static bool prepared = false;
+    if (!prepared) {
+        prepared = true;
+        if (const Status made = prepareAppFolders(appFolders()); !made)
+            writeFailure(err, made.error());
+    }
+    return appFolders();
+}
+
+std::string libraryOption(const ParsedOptions& options, std::ostream& err) {
+    // Absolute, as the window's: the preview page names its images by full path.
+    if (std::optional<std::string> library = options.value("--library"))
+        return absolutePath(*library);
+    return preparedAppFolders(err).library;
+}
 
 std::optional<CommandStyle> readCommandStyle(const ParsedOptions& options, std::ostream& err) {
     const std::optional<std::string> name = options.value("--style");
@@ -19,9 +35,7 @@ std::optional<CommandStyle> readCommandStyle(const ParsedOptions& options, std::
         usageError(err, "スタイル名にフォルダーは指定できません: " + *name);
         return std::nullopt;
     }
-    // Absolute, as the window's: the preview page names its images by full path.
-    CommandStyle loaded{absolutePath(options.value("--library").value_or(defaultLibraryFolder())),
-                        programStartStyle()};
+    CommandStyle loaded{libraryOption(options, err), programStartStyle()};
     loaded.style.styleName = *name;
     const StyleReadResult read =
         readStyleFile(nativeFileSystem(), styleFilePath(loaded.library, *name), loaded.style);

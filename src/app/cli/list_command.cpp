@@ -1,8 +1,10 @@
-// solvina-cli list: the names of the styles in the library.
+// solvina-cli list: the names of the styles in the library; with --verbose first the folders
+// the program uses.
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
-#include "platform/app_paths.h"
+#include "cli/command_style.h"
 #include "platform/file_system.h"
+#include "render/preview_page.h"
 #include "style/breadcrumb_style.h"
 
 #include <algorithm>
@@ -11,12 +13,18 @@ namespace solvina {
 
 int runListCommand(const std::vector<std::string>& arguments, std::ostream& out,
                    std::ostream& err) {
-    Result<ParsedOptions> options = parseOptions(arguments, {{"--library"}, {}});
+    Result<ParsedOptions> options = parseOptions(arguments, {{"--library"}, {"--verbose"}});
     if (!options)
         return usageError(err, options.error());
     if (!options->positional.empty())
         return usageError(err, "余分な引数があります: " + options->positional.front());
-    const std::string library = options->value("--library").value_or(defaultLibraryFolder());
+    const std::string library = libraryOption(*options, err);
+    if (options->has("--verbose")) {
+        const AppFolders& folders = appFolders();
+        out << "スタイルライブラリ: " << library << '\n'
+            << "プレビュー: " << folders.cache << kPreviewFileName << '\n'
+            << "ヘルプ: " << folders.data << kHelpFileName << '\n';
+    }
 
     Result<std::vector<std::string>> folders = nativeFileSystem().listSubfolders(library);
     if (!folders) {

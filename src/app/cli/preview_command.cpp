@@ -8,9 +8,8 @@
 
 namespace solvina {
 
-int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
+int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& /*out*/,
                       std::ostream& err) {
-    (void)out;
     Result<ParsedOptions> options =
         parseOptions(arguments, {{"--library", "--style", "--out"}, {}});
     if (!options)
@@ -20,7 +19,8 @@ int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& o
     std::optional<CommandStyle> loaded = readCommandStyle(*options, err);
     if (!loaded)
         return kExitUsage;
-    const std::string outPath = options->value("--out").value_or(defaultPreviewPath());
+    const std::optional<std::string> out = options->value("--out");
+    const std::string outPath = out ? *out : preparedAppFolders(err).cache + kPreviewFileName;
     const std::string folder = styleFolder(loaded->library, loaded->style.styleName);
     const Status written = writePreviewPage(nativeFileSystem(), outPath, loaded->style, folder);
     if (!written) {
