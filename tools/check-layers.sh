@@ -33,9 +33,9 @@ cd "$root"
 
 # Where an include names: the path in src/ its name resolves to, beside the file or from src/.
 resolved() { # resolved FILE NAME
-    local beside
-    beside=$(realpath -m --relative-to=. "$(dirname "$1")/$2")
-    if [ -e "$beside" ] || [[ "$2" == ../* ]]; then echo "$beside"; else realpath -m --relative-to=. "src/$2"; fi
+    local path="src/$2"
+    if [ -e "${1%/*}/$2" ] || [[ "$2" == ../* ]]; then path="${1%/*}/$2"; fi
+    if [[ "$path" == *..* ]]; then realpath -m --relative-to=. "$path"; else echo "$path"; fi
 }
 
 findings=0
@@ -45,24 +45,27 @@ report() { # report FILE LINE WHY
 }
 
 while IFS=: read -r file line text; do
-    name=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]*)[>"].*/\1/' <<<"$text")
+    [[ "$text" =~ include[[:space:]]*[\<\"]([^\>\"]*) ]] || continue
+    name=${BASH_REMATCH[1]}
     layer=${file#src/}
     layer=${layer%%/*}
     if [[ "$text" =~ \< ]] && [[ "$name" =~ ^Q[A-Za-z]|^q[a-z0-9_]*\.h$ ]]; then
         report "$file" "$line" "the core includes the Qt header <$name>"
         continue
     fi
-    if [[ "$(basename "$name")" == ui_*.h ]]; then
+    if [[ "${name##*/}" == ui_*.h ]]; then
         report "$file" "$line" "the core includes the generated window form \"$name\""
         continue
     fi
+    if [[ "$text" =~ \< && "$name" != *.* ]]; then continue; fi # a standard library header
     target=$(resolved "$file" "$name")
     case "$target" in
     src/ui/* | src/app/* | src/platform/qt/*)
         report "$file" "$line" "the core includes \"$name\", which belongs to ${target%/*}" ;;
     src/render/* | src/apply/*)
-        [ "$layer" = style ] &&
-            report "$file" "$line" "src/style includes \"$name\" from a layer above it" ;;
+        if [ "$layer" = style ]; then
+            report "$file" "$line" "src/style includes \"$name\" from a layer above it"
+        fi ;;
     esac
 done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' src/style src/render src/apply 2>/dev/null || true)
 
