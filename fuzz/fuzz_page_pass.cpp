@@ -3,7 +3,7 @@
 // top page index.htm and the pages a.htm, sub/b.htm and sub/deep/c.html that it may link to.
 // Whatever the pages hold, the run ends, leaves no temporary file, and every page is still there.
 #include "apply/apply_run.h"
-#include "memory_site.h"
+#include "support/memory_file_system.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     static const char* const kPages[] = {"/site/index.htm", "/site/a.htm", "/site/sub/b.htm",
                                          "/site/sub/deep/c.html"};
-    fuzzing::MemorySite fs;
+    testing::MemoryFileSystem fs;
     fs.readChunk = data[1] == 0 ? 64 * 1024 : data[1];
     fs.files["/lib/Std/Std.sty"] = "<quibrel v1.0>\r\n";
     fs.files["/lib/Std/arrow.gif"] = "GIF89a";
