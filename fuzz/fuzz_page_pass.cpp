@@ -6,8 +6,8 @@
 // body-tag line gains, unless a page held something like a marker or its encoding changed.
 #include "apply/apply_run.h"
 #include "apply/page_encoding.h"
-#include "memory_site.h"
 #include "support/added_breaks.h"
+#include "support/memory_file_system.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     static const char* const kPages[] = {"/site/index.htm", "/site/a.htm", "/site/sub/b.htm",
                                          "/site/sub/deep/c.html"};
-    fuzzing::MemorySite fs;
+    testing::MemoryFileSystem fs;
     fs.readChunk = data[1] == 0 ? 64 * 1024 : data[1];
     fs.files["/lib/Std/Std.sty"] = "<quibrel v1.0>\r\n";
     fs.files["/lib/Std/arrow.gif"] = "GIF89a";

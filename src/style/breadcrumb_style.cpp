@@ -2,6 +2,7 @@
 #include "style/breadcrumb_style.h"
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 namespace solvina {
@@ -106,7 +107,7 @@ std::string fileNamePart(const std::string& path) {
 }
 
 std::string colorTextFromPicker(std::uint32_t value) {
-    static const char kDigits[] = "0123456789ABCDEF";
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
     std::string text;
     do {
         text.insert(text.begin(), kDigits[value & 0xF]);

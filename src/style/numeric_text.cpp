@@ -107,7 +107,7 @@ std::string shortestDecimal(double value) {
                                       std::chars_format::fixed);
     if (error != std::errc())
         return "0";
-    return std::string(buffer.data(), end);
+    return {buffer.data(), end};
 }
 
 } // namespace solvina

@@ -48,6 +48,9 @@ struct LineCase {
     std::string bytes;
     std::vector<std::string> lines;
 };
+void PrintTo(const LineCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 class LineReaderTest : public testing::TestWithParam<LineCase> {};
 

@@ -387,7 +387,7 @@ TEST_F(StyleFileTest, MissingFileGivesTheFileSystemsDescription) {
     BreadcrumbStyle style = oddStyle();
     StyleReadResult result = readStyleFile(fs, "/lib/none/none.sty", style);
     EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_EQ(result.description, "ファイルが見つかりません。");
+    EXPECT_EQ(result.description, "ファイルが見つかりません。（/lib/none/none.sty）");
 }
 
 } // namespace

@@ -13,6 +13,9 @@ struct MarkupCase {
     std::string bytes;
     bool mayHold;
 };
+void PrintTo(const MarkupCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 class MayHoldMarkupTest : public testing::TestWithParam<MarkupCase> {};
 

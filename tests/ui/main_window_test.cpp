@@ -27,8 +27,7 @@ using namespace solvina::testing;
 
 namespace {
 
-const std::string kSampleStyle =
-    std::string(SOLVINA_TEST_DATA_DIR) + "/../../data/appdir/styledata/サンプル";
+const std::string kSampleStyle = std::string(SOLVINA_APP_DIR) + "/styledata/サンプル";
 
 struct Harness {
     AppFolderFixture folder;
