@@ -4,6 +4,7 @@
 #include "fitted_text.h"
 #include "platform/app_paths.h"
 #include "platform/messages.h"
+#include "platform/qt/qt_picture_loader.h"
 #include "style/numeric_text.h"
 #include "ui_image_detail_dialog.h"
 #include "window_look.h"
@@ -152,7 +153,7 @@ void ImageDetailDialog::Text2_Change(const QString& text) {
 }
 
 bool ImageDetailDialog::showPicture(const std::string& path) {
-    Result<QImage> image = m_loader.load(path);
+    Result<QImage> image = loadPicture(path);
     if (!image) {
         // No picture is shown for a reference that cannot be loaded.
         clearPicture();

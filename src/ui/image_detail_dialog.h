@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/dialogs.h"
-#include "platform/qt/qt_picture_loader.h"
 #include "style/breadcrumb_style.h"
 
 #include <QDialog>
@@ -50,7 +49,6 @@ private:
     BreadcrumbStyle& m_style;
     std::string m_libraryFolder;
     Dialogs& m_dialogs;
-    QtPictureLoader m_loader;
     std::string m_reference; // the image file reference being edited: bare name or path
 
     double m_workingWidth = 0;

@@ -8,7 +8,19 @@
 
 namespace solvina {
 
-Result<QImage> QtPictureLoader::load(const std::string& path) {
+namespace {
+
+std::string pictureNotFoundDescription(const std::string& path) {
+    return "ファイルが見つかりません。（" + path + "）";
+}
+
+std::string pictureUnreadableDescription(const std::string& path) {
+    return "画像として読み込めません。（" + path + "）";
+}
+
+} // namespace
+
+Result<QImage> loadPicture(const std::string& path) {
     const QString file = QString::fromStdString(path);
     if (path.empty() || !QFileInfo(file).isFile())
         return fail(pictureNotFoundDescription(path));
@@ -22,13 +34,6 @@ Result<QImage> QtPictureLoader::load(const std::string& path) {
         return fail(pictureUnreadableDescription(path));
     }
     return image;
-}
-
-Result<PictureSize> QtPictureLoader::measure(const std::string& path) {
-    Result<QImage> image = load(path);
-    if (!image)
-        return std::move(image).takeError();
-    return PictureSize{image->width(), image->height()};
 }
 
 } // namespace solvina

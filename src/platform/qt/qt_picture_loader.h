@@ -1,17 +1,16 @@
 // Pictures read through Qt's image readers (the gif and jpeg plugins).
 #pragma once
 
-#include "platform/picture_loader.h"
+#include "platform/result.h"
 
 #include <QImage>
 
+#include <string>
+
 namespace solvina {
 
-class QtPictureLoader : public PictureLoader {
-public:
-    Result<PictureSize> measure(const std::string& path) override;
-    // The whole picture (the first frame of an animation), as a browser would orient it.
-    Result<QImage> load(const std::string& path);
-};
+// The whole picture (the first frame of an animation), as a browser would orient it, or what
+// the user reads when the file is missing or is not a picture (the path shown as given).
+Result<QImage> loadPicture(const std::string& path);
 
 } // namespace solvina
