@@ -27,7 +27,7 @@ public:
     std::optional<int> mIE() const { return *m_mIE; }
 
 private:
-    void Command1_Click();
+    void Command1_Click(); // the home page button: the home page in the browser
 
     std::unique_ptr<Ui::frmAbout> m_ui;
     Browser& m_browser;

@@ -56,9 +56,9 @@ private:
     void pageEntered(const std::string& path) override;
     void pageFailed(const std::string& description) override;
 
-    void Command1_Click();
-    void Command2_Click();
-    void Command4_Click();
+    void Command1_Click(); // the browse button: choose the top page
+    void Command2_Click(); // the erase button: remove the breadcrumb block from every page
+    void Command4_Click(); // the start button: write the breadcrumb block into every page
     void run(bool eraseAll);
     void setRunning(bool running);
 

@@ -29,12 +29,12 @@ public:
     std::string resolvedPath(const std::string& reference) const;
 
 private:
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Text1_Change(const QString& text);
-    void Text2_Change(const QString& text);
+    void Command1_Click();                  // the browse button: choose a picture file
+    void Command2_Click();                  // the clear button: the row loses its picture
+    void Command3_Click();                  // the get-size button: the picture's natural size
+    void Command4_Click();                  // OK: write the working values into the row
+    void Text1_Change(const QString& text); // the width box
+    void Text2_Change(const QString& text); // the height box
 
     void loadRow();
     // Loads the file into the measuring box and the preview; false after showing the failure.

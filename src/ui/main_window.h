@@ -50,24 +50,24 @@ private:
     void applyLook();
     void connectControls();
 
-    void Quibrel_Load();
+    void Quibrel_Load(); // refills the style list from the library; no style is loaded after
     void setStyleLoaded(bool loaded);
     void showStyle();
     void showImageFile(int row);
     void showBackgroundColor();
 
-    void Combo1_Click(int index);
-    void Command1_Click();
-    void Command2_Click();
-    void Command5_Click();
-    void Command3_Click(int index);
-    void Command4_Click(int index);
-    void Command6_Click();
-    void Command7_Click();
-    void Command9_Click();
-    void Picture1_Click();
-    void Menu_Help_Open_Click();
-    void Menu_Help_Ver_Click();
+    void Combo1_Click(int index);   // a style picked in the style list: load it
+    void Command1_Click();          // the new-style button and menu item
+    void Command2_Click();          // the delete-style button and menu item
+    void Command5_Click();          // the save-style button and menu item
+    void Command3_Click(int index); // a row's image button: the image detail dialog
+    void Command4_Click(int index); // a row's text button: the text detail dialog
+    void Command6_Click();          // the transparent button: no background colour
+    void Command7_Click();          // the apply button and menu item: the apply dialog
+    void Command9_Click();          // the preview button and menu item
+    void Picture1_Click();          // the background colour swatch: choose a colour
+    void Menu_Help_Open_Click();    // Help > open help: help.html in the browser
+    void Menu_Help_Ver_Click();     // Help > version: the about dialog
 
     // Opens target in a new browser window and watches it through mIE.
     void openInBrowser(const std::string& target);

@@ -24,8 +24,8 @@ public:
     ~TextDetailDialog() override;
 
 private:
-    void Picture1_Click();
-    void Command4_Click();
+    void Picture1_Click(); // the text colour swatch: choose a colour
+    void Command4_Click(); // OK: write the size, the marks and the colour into the row
 
     void loadRow();
 
