@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     static const char* const kPages[] = {"/site/index.htm", "/site/a.htm", "/site/sub/b.htm",
                                          "/site/sub/deep/c.html"};
-    testing::MemoryFileSystem fs;
+    test_support::MemoryFileSystem fs;
     fs.readChunk = data[1] == 0 ? 64 * 1024 : data[1];
     fs.files["/lib/Std/Std.sty"] = "<quibrel v1.0>\r\n";
     fs.files["/lib/Std/arrow.gif"] = "GIF89a";
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)runApply(erase, state, env);
     for (const char* page : kPages)
         if (original.count(page) != 0 && sameEncoding[page] &&
-            !solvina::testing::sameApartFromAddedBreaks(original.at(page), fs.files[page]))
+            !solvina::test_support::sameApartFromAddedBreaks(original.at(page), fs.files[page]))
             std::abort(); // apply and erase changed the page
     return 0;
 }

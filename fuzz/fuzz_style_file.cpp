@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace solvina;
-    testing::MemoryFileSystem fs;
+    test_support::MemoryFileSystem fs;
     fs.files["/lib/F/F.sty"] = std::string(reinterpret_cast<const char*>(data), size);
     BreadcrumbStyle style = programStartStyle();
     StyleReadResult result = readStyleFile(fs, "/lib/F/F.sty", style);

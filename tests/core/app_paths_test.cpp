@@ -46,7 +46,7 @@ TEST(AppFolders, FollowTheExecutableFolderOrTheXdgFolders) {
 }
 
 TEST(AppFolders, FirstStartCopiesTheSampleStylesOnce) {
-    testing::TempDir dir;
+    test_support::TempDir dir;
     dir.write("share/styledata/サンプル/サンプル.sty", "sample");
     const AppFolders folders{dir / "home/data/solvina/styledata/", dir / "home/cache/solvina/",
                              dir / "share/"};
@@ -62,7 +62,7 @@ TEST(AppFolders, FirstStartCopiesTheSampleStylesOnce) {
 }
 
 TEST(AppFolders, AFolderThatCannotBeMadeIsReported) {
-    testing::TempDir dir;
+    test_support::TempDir dir;
     dir.write("home", "a file where the folder should be");
     const AppFolders folders{dir / "home/solvina/styledata/", dir / "cache/", dir / "share/"};
     const Status made = prepareAppFolders(folders);

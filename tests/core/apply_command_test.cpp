@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <sstream>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
-class ApplyCommandTest : public ::testing::Test {
+class ApplyCommandTest : public testing::Test {
 protected:
     ApplyCommandTest() {
         dir.write("lib/Std/.keep", "");
@@ -103,4 +103,4 @@ TEST_F(ApplyCommandTest, AStyleWithAnUnsavedImageIsRefused) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

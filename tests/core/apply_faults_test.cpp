@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -132,4 +132,4 @@ TEST_F(ApplyFaultsTest, AFailedStyleCopyEndsTheRunBeforeAnyPageChanges) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

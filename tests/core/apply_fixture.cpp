@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 ApplyFixture::ApplyFixture() : style(programStartStyle()) {
     style.styleName = "Std";
@@ -39,4 +39,4 @@ std::vector<std::string> ApplyFixture::leftoverTemporaryFiles() const {
     return found;
 }
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

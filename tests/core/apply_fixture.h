@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 class RecordingReporter : public ApplyReporter {
 public:
@@ -67,7 +67,7 @@ inline std::string joinLines(const std::vector<std::string>& lines, const std::s
     return text;
 }
 
-class ApplyFixture : public ::testing::Test {
+class ApplyFixture : public testing::Test {
 protected:
     ApplyFixture();
 
@@ -93,4 +93,4 @@ protected:
     RecordingReporter reporter;
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -273,4 +273,4 @@ TEST_F(ApplyHostileTest, AQuibrelLinkOutOfTheSiteIsRefused) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

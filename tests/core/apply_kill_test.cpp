@@ -12,7 +12,7 @@
 #include <random>
 #include <thread>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -58,7 +58,7 @@ void awaitProgressLines(int progress, int count) {
     }
 }
 
-class ApplyKillTest : public ::testing::Test {
+class ApplyKillTest : public testing::Test {
 protected:
     void SetUp() override {
         dir.write("lib/Std/Std.sty",
@@ -137,4 +137,4 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 constexpr long kMiB = 1024 * 1024;
@@ -41,7 +41,7 @@ RunResult runCli(std::vector<std::string> args) {
     return result;
 }
 
-class ApplyMemoryTest : public ::testing::Test {
+class ApplyMemoryTest : public testing::Test {
 protected:
     ApplyMemoryTest() {
         dir.write("lib/Std/Std.sty",
@@ -91,4 +91,4 @@ TEST_F(ApplyMemoryTest, PeakMemoryFollowsTheLongestLineNotThePage) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -61,7 +61,7 @@ TEST(CliOptions, UsageErrors) {
 
 // A library in a fresh temporary folder holding the style "Std" (the worked example), an
 // empty folder "Ａ空" and a style "Bad" with a wrong header.
-class Cli : public ::testing::Test {
+class Cli : public testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(m_root / "styledata/Ａ空");
@@ -82,7 +82,7 @@ protected:
     }
     std::string library() const { return m_root / "styledata"; }
 
-    testing::TempDir m_root;
+    test_support::TempDir m_root;
     std::ostringstream m_out;
     std::ostringstream m_err;
 };
@@ -160,7 +160,7 @@ TEST_F(Cli, RealExecutableWritesCp932WithCrLf) {
     auto expected = cp932().encode(test::withCrLf(test::samplePreviewLines(library() + "/Std/")),
                                    Unencodable::Fail);
     ASSERT_TRUE(expected.ok());
-    const std::string bytes = testing::TempDir::readFile(out);
+    const std::string bytes = test_support::TempDir::readFile(out);
     EXPECT_EQ(bytes, *expected);
     // The title ソルビナプレビュー in CP932, right after <TITLE>.
     EXPECT_EQ(bytes.substr(19, 6), "\x83\x5C\x83\x8B\x83\x72");
@@ -169,7 +169,7 @@ TEST_F(Cli, RealExecutableWritesCp932WithCrLf) {
     const std::string relative = std::string("cd '") + m_root.path() + "' && '" + SOLVINA_CLI_PATH +
                                  "' preview --library styledata --style Std " + "--out pre.html";
     ASSERT_EQ(std::system(relative.c_str()), 0);
-    EXPECT_EQ(testing::TempDir::readFile(m_root / "pre.html"), *expected);
+    EXPECT_EQ(test_support::TempDir::readFile(m_root / "pre.html"), *expected);
 }
 
 } // namespace

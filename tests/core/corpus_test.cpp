@@ -15,7 +15,7 @@
 #include <map>
 #include <sstream>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -160,4 +160,4 @@ TEST(CorpusTest, ApplyWritesTheRecordedBytesAndEraseGivesThePagesBack) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -18,7 +18,7 @@
 namespace solvina {
 namespace {
 
-class NativeFileSystemTest : public ::testing::Test {
+class NativeFileSystemTest : public testing::Test {
 protected:
     std::string path(const std::string& relative) const { return dir / relative; }
     void write(const std::string& relative, const std::string& bytes) {
@@ -36,7 +36,7 @@ protected:
     }
 
     FileSystem& fs = nativeFileSystem();
-    testing::TempDir dir;
+    test_support::TempDir dir;
 };
 
 TEST_F(NativeFileSystemTest, CopyFileKeepsNameInFolderOrTakesTheGivenPath) {

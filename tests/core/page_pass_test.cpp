@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <functional>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 struct PageCase {
@@ -205,4 +205,4 @@ TEST_F(PagePassTest, ApplyingTwiceGivesTheSameBytesAsOnceAndKeepsThePermissionBi
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

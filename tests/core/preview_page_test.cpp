@@ -31,7 +31,7 @@ TEST(PreviewPage, EmptyStyleStillHasEveryCellAndNoLink) {
 }
 
 TEST(PreviewPage, WrittenAsCp932ReplacingEarlierContent) {
-    testing::TempDir folder;
+    test_support::TempDir folder;
     const std::string out = folder.write("pre.html", std::string(5000, 'x'));
     FileSystem& fs = nativeFileSystem();
 

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -278,4 +278,4 @@ TEST_F(SiteTraversalTest, APageAtLevel101FailsAndStaysAsItWas) {
 }
 
 } // namespace
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -75,9 +75,9 @@ BreadcrumbStyle oddStyle() {
     return style;
 }
 
-class StyleFileTest : public ::testing::Test {
+class StyleFileTest : public testing::Test {
 protected:
-    testing::MemoryFileSystem fs;
+    test_support::MemoryFileSystem fs;
     const std::string createdPath = "/lib/Std/Std.sty";
     const std::string savedPath = "/lib/tmp/Std.sty";
     std::string created;

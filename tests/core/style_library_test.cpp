@@ -22,8 +22,8 @@ namespace solvina {
 namespace {
 
 namespace stdfs = std::filesystem;
-using testing::ScriptedDialogs;
-using testing::ShownDialog;
+using test_support::ScriptedDialogs;
+using test_support::ShownDialog;
 
 const std::string kFailurePrefix = "エラーが発生しました。\r\n";
 
@@ -56,7 +56,7 @@ void expectOneFailure(const ScriptedDialogs& dialogs) {
     EXPECT_GT(dialogs.shown[0].text.size(), kFailurePrefix.size());
 }
 
-const auto readBytes = testing::TempDir::readFile;
+const auto readBytes = test_support::TempDir::readFile;
 
 void writeBytes(const stdfs::path& path, const std::string& bytes) {
     stdfs::create_directories(path.parent_path());
@@ -72,7 +72,7 @@ std::set<std::string> filesIn(const stdfs::path& folder) {
     return names;
 }
 
-class StyleLibraryTest : public ::testing::Test {
+class StyleLibraryTest : public testing::Test {
 protected:
     void SetUp() override { stdfs::create_directory(m_library); }
 
@@ -102,7 +102,7 @@ protected:
         return path.string();
     }
 
-    testing::TempDir m_temp;
+    test_support::TempDir m_temp;
     const stdfs::path m_root = m_temp.path();
     stdfs::path m_library = m_root / "styledata";
     ScriptedDialogs m_dialogs;
@@ -110,7 +110,7 @@ protected:
 
 // The native file system with a failing copy into one destination and folder lists that
 // hold entries the system would never give.
-class BendableFileSystem : public testing::FaultyFileSystem {
+class BendableFileSystem : public test_support::FaultyFileSystem {
 public:
     BendableFileSystem() : FaultyFileSystem(nativeFileSystem()) {}
     std::vector<std::string> extraEntries; // added to every folder list

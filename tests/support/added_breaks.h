@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 // True when erased is original with line ends ("\r\n", "\r", "\n") put in between two characters
 // that are not line ends, or at the end.
@@ -24,4 +24,4 @@ inline bool sameApartFromAddedBreaks(std::string_view original, std::string_view
     return i == original.size();
 }
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

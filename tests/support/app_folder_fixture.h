@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 class AppFolderFixture : public TempDir {
 public:
@@ -38,4 +38,4 @@ public:
     }
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

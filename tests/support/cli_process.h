@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 // Starts SOLVINA_CLI_PATH with args; with output, its standard output comes through the pipe
 // whose read end is stored there. -1 when it could not be started.
@@ -51,4 +51,4 @@ inline int waitForCli(pid_t child, struct rusage* usage = nullptr) {
     return status;
 }
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 class FakeBrowser : public Browser {
 public:
@@ -42,4 +42,4 @@ private:
     int m_lastId = 0;
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

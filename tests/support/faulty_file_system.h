@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 class FaultyFileSystem : public FileSystem {
 public:
@@ -139,4 +139,4 @@ private:
     FileSystem& m_inner;
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

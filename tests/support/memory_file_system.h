@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 class MemoryFileSystem : public FileSystem {
 public:
@@ -226,4 +226,4 @@ private:
     std::set<std::string> m_folders;
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 struct ShownDialog {
     std::string kind; // "message", "input", "color", "file"
@@ -70,4 +70,4 @@ private:
     }
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 class TempDir {
 public:
@@ -52,4 +52,4 @@ private:
     std::string m_path;
 };
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 inline bool writeText(const QString& path, const QByteArray& content) {
     QFile file(path);
@@ -64,4 +64,4 @@ inline bool writeJpeg(const QString& path, int width, int height) {
     return image.save(path, "JPEG");
 }
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

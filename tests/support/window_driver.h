@@ -12,7 +12,7 @@
 
 #include <functional>
 
-namespace solvina::testing {
+namespace solvina::test_support {
 
 // A missing control stops the test program at once, naming it.
 template <typename T = QWidget> T* control(QObject* window, const char* name) {
@@ -55,4 +55,4 @@ inline void whenModalOpens(std::function<void(QWidget*)> inspect, int attemptsLe
     });
 }
 
-} // namespace solvina::testing
+} // namespace solvina::test_support

@@ -8,7 +8,7 @@
 #include <QTest>
 
 using namespace solvina;
-using namespace solvina::testing;
+using namespace solvina::test_support;
 
 class AboutDialogTest : public QObject {
     Q_OBJECT

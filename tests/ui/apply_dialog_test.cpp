@@ -19,7 +19,7 @@
 #include <memory>
 
 using namespace solvina;
-using namespace solvina::testing;
+using namespace solvina::test_support;
 
 namespace {
 
@@ -58,7 +58,7 @@ struct Harness {
     template <typename T> T* find(const char* name) { return control<T>(dialog.get(), name); }
     QCheckBox* check(const char* name) { return find<QCheckBox>(name); }
     QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
-    void click(const char* name) { testing::click(dialog.get(), name); }
+    void click(const char* name) { test_support::click(dialog.get(), name); }
     std::string page(const std::string& relative) { return folder.read("site/" + relative); }
 };
 

@@ -22,9 +22,9 @@ using solvina::FileChoice;
 using solvina::ImageDetailDialog;
 using solvina::MessageButtons;
 using solvina::StyleRow;
-using solvina::testing::control;
-using solvina::testing::retype;
-using solvina::testing::ScriptedDialogs;
+using solvina::test_support::control;
+using solvina::test_support::retype;
+using solvina::test_support::ScriptedDialogs;
 
 class ImageDetailDialogTest : public QObject {
     Q_OBJECT
@@ -34,10 +34,12 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_library = path("styledata");
         QVERIFY(QDir().mkpath(m_dir->filePath("styledata/青空")));
-        QVERIFY(solvina::testing::writeGif(m_dir->filePath("styledata/青空/arrow.gif"), 30, 20));
-        QVERIFY(solvina::testing::writeGif(m_dir->filePath("wide.gif"), 120, 45));
-        QVERIFY(solvina::testing::writeJpeg(m_dir->filePath("photo.jpg"), 300, 200));
-        QVERIFY(solvina::testing::writeText(m_dir->filePath("broken.gif"), "GIF89a not really"));
+        QVERIFY(
+            solvina::test_support::writeGif(m_dir->filePath("styledata/青空/arrow.gif"), 30, 20));
+        QVERIFY(solvina::test_support::writeGif(m_dir->filePath("wide.gif"), 120, 45));
+        QVERIFY(solvina::test_support::writeJpeg(m_dir->filePath("photo.jpg"), 300, 200));
+        QVERIFY(
+            solvina::test_support::writeText(m_dir->filePath("broken.gif"), "GIF89a not really"));
 
         m_style = BreadcrumbStyle{};
         m_style.styleName = "青空";
@@ -184,10 +186,11 @@ private slots:
 
     // The path label shows a name as text, and the end of a long path; OK stores it whole.
     void thePathLabelShowsNamesAsTextAndTheEndOfALongPath() {
-        QVERIFY(solvina::testing::writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
+        QVERIFY(
+            solvina::test_support::writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
         const QString deep = QStringLiteral("a-folder-with-a-name-much-longer-than-the-label/");
         QVERIFY(QDir().mkpath(m_dir->filePath(deep)));
-        QVERIFY(solvina::testing::writeGif(m_dir->filePath(deep + "deep.gif"), 8, 8));
+        QVERIFY(solvina::test_support::writeGif(m_dir->filePath(deep + "deep.gif"), 8, 8));
         m_style.rows[2].imageFile = "<b>bold.gif";
         open();
         auto* label = child<QLabel>("Label1");
@@ -244,7 +247,7 @@ private:
         m_dialog->show();
     }
     template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
-    void click(const char* name) { solvina::testing::click(m_dialog.get(), name); }
+    void click(const char* name) { solvina::test_support::click(m_dialog.get(), name); }
     void type(const char* box, const QString& text) { retype(child<QLineEdit>(box), text); }
     // The file label (whole, as its tooltip holds it), the width and height boxes, and which of
     // the two boxes and the measure button are usable ("111": all three).

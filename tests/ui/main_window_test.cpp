@@ -23,7 +23,7 @@
 #include <memory>
 
 using namespace solvina;
-using namespace solvina::testing;
+using namespace solvina::test_support;
 
 namespace {
 
@@ -41,7 +41,7 @@ struct Harness {
     }
     template <typename T> T* find(const char* name) { return control<T>(window.get(), name); }
     QAction* action(const char* name) { return find<QAction>(name); }
-    void click(const char* name) { testing::click(window.get(), name); }
+    void click(const char* name) { test_support::click(window.get(), name); }
     QPushButton* button(const char* name) { return find<QPushButton>(name); }
     QString text(const char* name) { return find<QLineEdit>(name)->text(); }
 

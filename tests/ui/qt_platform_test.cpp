@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace solvina;
-using namespace solvina::testing;
+using namespace solvina::test_support;
 
 class QtPlatformTest : public QObject {
     Q_OBJECT

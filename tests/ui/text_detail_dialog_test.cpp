@@ -18,9 +18,9 @@ using solvina::BreadcrumbStyle;
 using solvina::ColorSwatch;
 using solvina::StyleRow;
 using solvina::TextDetailDialog;
-using solvina::testing::control;
-using solvina::testing::retype;
-using solvina::testing::ScriptedDialogs;
+using solvina::test_support::control;
+using solvina::test_support::retype;
+using solvina::test_support::ScriptedDialogs;
 
 class TextDetailDialogTest : public QObject {
     Q_OBJECT
@@ -149,7 +149,7 @@ private:
         m_dialog->show();
     }
     template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
-    void click(const char* name) { solvina::testing::click(m_dialog.get(), name); }
+    void click(const char* name) { solvina::test_support::click(m_dialog.get(), name); }
     QComboBox* sizeBox() { return child<QComboBox>("Combo1"); }
     QString colourText() { return child<QLabel>("Label4")->text(); }
     QColor swatch() { return child<ColorSwatch>("Picture1")->shownColor(); }
