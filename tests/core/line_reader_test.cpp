@@ -43,47 +43,39 @@ std::vector<std::string> splitLines(const std::string& bytes, std::size_t pieceS
     }
 }
 
-struct LineCase {
-    const char* label;
-    std::string bytes;
-    std::vector<std::string> lines;
-};
-void PrintTo(const LineCase& c, std::ostream* out) {
-    *out << c.label;
+TEST(LineReaderTest, SplitsAtEveryLineEndWhateverTheReads) {
+    const std::string longLine(100, 'x'); // longer than a word: ends found past the first ones
+    const struct {
+        const char* label;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"empty", "", {}},
+        {"crlf", "ab\r\ncd\r\n", {"ab|\r\n", "cd|\r\n"}},
+        {"lf", "ab\ncd\n", {"ab|\n", "cd|\n"}},
+        {"cr", "ab\rcd\r", {"ab|\r", "cd|\r"}},
+        {"mixed", "a\r\nb\nc\rd", {"a|\r\n", "b|\n", "c|\r", "d|"}},
+        {"lf_cr_is_two_ends", "a\n\rb", {"a|\n", "|\r", "b|"}},
+        {"empty_lines", "\r\n\n\r", {"|\r\n", "|\n", "|\r"}},
+        {"last_line_without_end", "ab\r\ncd", {"ab|\r\n", "cd|"}},
+        {"cr_as_last_byte", "ab\r", {"ab|\r"}},
+        {"long_lines",
+         longLine + "\n" + longLine + "\r\n" + longLine + "\r" + longLine,
+         {longLine + "|\n", longLine + "|\r\n", longLine + "|\r", longLine + "|"}},
+        {"end_in_every_word_position",
+         "0123456\n01234567\n012345678\r\n0123456789abcde\r",
+         {"0123456|\n", "01234567|\n", "012345678|\r\n", "0123456789abcde|\r"}},
+        {"high_bytes_near_ends",
+         "\x83\x5C\x8D\x0A\x0D\xFF\xFE\x0A",
+         {"\x83\x5C\x8D|\n", "|\r", "\xFF\xFE|\n"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        for (std::size_t pieceSize : {std::size_t(1), std::size_t(3), std::size_t(7),
+                                      std::size_t(8), std::size_t(9), std::size_t(64 * 1024)})
+            EXPECT_EQ(splitLines(c.bytes, pieceSize), c.lines) << "reads of " << pieceSize;
+    }
 }
-
-class LineReaderTest : public testing::TestWithParam<LineCase> {};
-
-TEST_P(LineReaderTest, SplitsAtEveryLineEndWhateverTheReads) {
-    const LineCase& c = GetParam();
-    for (std::size_t pieceSize : {std::size_t(1), std::size_t(3), std::size_t(7), std::size_t(8),
-                                  std::size_t(9), std::size_t(64 * 1024)})
-        EXPECT_EQ(splitLines(c.bytes, pieceSize), c.lines) << "reads of " << pieceSize;
-}
-
-const std::string kLong(100, 'x'); // longer than a word, so ends are found past the first ones
-
-INSTANTIATE_TEST_SUITE_P(
-    Ends, LineReaderTest,
-    testing::Values(LineCase{"empty", "", {}},
-                    LineCase{"crlf", "ab\r\ncd\r\n", {"ab|\r\n", "cd|\r\n"}},
-                    LineCase{"lf", "ab\ncd\n", {"ab|\n", "cd|\n"}},
-                    LineCase{"cr", "ab\rcd\r", {"ab|\r", "cd|\r"}},
-                    LineCase{"mixed", "a\r\nb\nc\rd", {"a|\r\n", "b|\n", "c|\r", "d|"}},
-                    LineCase{"lf_cr_is_two_ends", "a\n\rb", {"a|\n", "|\r", "b|"}},
-                    LineCase{"empty_lines", "\r\n\n\r", {"|\r\n", "|\n", "|\r"}},
-                    LineCase{"last_line_without_end", "ab\r\ncd", {"ab|\r\n", "cd|"}},
-                    LineCase{"cr_as_last_byte", "ab\r", {"ab|\r"}},
-                    LineCase{"long_lines",
-                             kLong + "\n" + kLong + "\r\n" + kLong + "\r" + kLong,
-                             {kLong + "|\n", kLong + "|\r\n", kLong + "|\r", kLong + "|"}},
-                    LineCase{"end_in_every_word_position",
-                             "0123456\n01234567\n012345678\r\n0123456789abcde\r",
-                             {"0123456|\n", "01234567|\n", "012345678|\r\n", "0123456789abcde|\r"}},
-                    LineCase{"high_bytes_near_ends",
-                             "\x83\x5C\x8D\x0A\x0D\xFF\xFE\x0A",
-                             {"\x83\x5C\x8D|\n", "|\r", "\xFF\xFE|\n"}}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
 } // namespace solvina
