@@ -38,10 +38,11 @@ TEST(AppFolders, FollowTheExecutableFolderOrTheXdgFolders) {
          {"/h/.local/share/solvina/styledata/", "/h/.cache/solvina/", "/ro/build/"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         const AppFolders folders = appFoldersFor(c.facts);
-        EXPECT_EQ(folders.library, c.expected.library) << c.name;
-        EXPECT_EQ(folders.cache, c.expected.cache) << c.name;
-        EXPECT_EQ(folders.data, c.expected.data) << c.name;
+        EXPECT_EQ(folders.library, c.expected.library);
+        EXPECT_EQ(folders.cache, c.expected.cache);
+        EXPECT_EQ(folders.data, c.expected.data);
     }
 }
 

@@ -47,17 +47,18 @@ TEST_F(ApplyHostileTest, ApplyThenEraseGivesBackEveryByte) {
         {"lines of only CRs", "\r\r\r", "\r\r"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         const std::string original = c.before + "<BODY>\r\n" + c.after;
         writePage("index.htm", original);
         auto applied = apply();
-        EXPECT_EQ(applied.failures, 0) << c.name;
+        EXPECT_EQ(applied.failures, 0);
         std::string withBlock = readPage("index.htm");
-        EXPECT_NE(withBlock, original) << c.name << ": no block written";
-        EXPECT_EQ(withBlock.compare(0, c.before.size(), c.before), 0) << c.name;
+        EXPECT_NE(withBlock, original) << "no block written";
+        EXPECT_EQ(withBlock.compare(0, c.before.size(), c.before), 0);
         auto erased = erase();
-        EXPECT_EQ(erased.failures, 0) << c.name;
-        EXPECT_EQ(readPage("index.htm"), original) << c.name;
-        EXPECT_TRUE(leftoverTemporaryFiles().empty()) << c.name;
+        EXPECT_EQ(erased.failures, 0);
+        EXPECT_EQ(readPage("index.htm"), original);
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
         reporter.failures.clear();
     }
 }
@@ -103,13 +104,14 @@ TEST_F(ApplyHostileTest, AStartMarkerWithoutEndMarkerLeavesThePageAsItWas) {
          "<body>\r\n" + std::string(kEndMarker) + "\r\n" + kStartMarker + "\r\n"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         writePage("index.htm", c.page);
         reporter.failures.clear();
-        EXPECT_EQ(apply().failures, 1) << c.name;
-        ASSERT_EQ(reporter.failures.size(), 1u) << c.name;
-        EXPECT_NE(reporter.failures[0].find(site("index.htm")), std::string::npos) << c.name;
-        EXPECT_EQ(readPage("index.htm"), c.page) << c.name;
-        EXPECT_TRUE(leftoverTemporaryFiles().empty()) << c.name;
+        EXPECT_EQ(apply().failures, 1);
+        ASSERT_EQ(reporter.failures.size(), 1u);
+        EXPECT_NE(reporter.failures[0].find(site("index.htm")), std::string::npos);
+        EXPECT_EQ(readPage("index.htm"), c.page);
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
     }
 }
 

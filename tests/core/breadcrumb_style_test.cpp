@@ -97,8 +97,9 @@ TEST(BreadcrumbStyle, FlhTellsBareNamesFromPaths) {
         {"画像/矢印.gif", false, "矢印.gif"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FLH(c.text), c.bare) << c.text;
-        EXPECT_EQ(fileNamePart(c.text), c.fileName) << c.text;
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(FLH(c.text), c.bare);
+        EXPECT_EQ(fileNamePart(c.text), c.fileName);
     }
 }
 

@@ -50,10 +50,11 @@ TEST_F(NativeFileSystemTest, CopyFileKeepsNameInFolderOrTakesTheGivenPath) {
         {"out/old.gif", "out/old.gif"}, // replaced
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.destination);
         write("src/a.gif", std::string("GIF\0\r\n", 6));
         write("out/old.gif", "previous content that is longer");
-        ASSERT_TRUE(fs.copyFile(path("src/a.gif"), path(c.destination))) << c.destination;
-        EXPECT_EQ(read(c.expectedFile), std::string("GIF\0\r\n", 6)) << c.destination;
+        ASSERT_TRUE(fs.copyFile(path("src/a.gif"), path(c.destination)));
+        EXPECT_EQ(read(c.expectedFile), std::string("GIF\0\r\n", 6));
         std::filesystem::remove_all(path("out"));
     }
     // Onto itself, alone or through a pattern, the file keeps its bytes.
@@ -149,12 +150,13 @@ TEST_F(NativeFileSystemTest, DeleteFileTakesFilesOnlyAndRefusesReadOnlyUnlessFor
         {"*.*", true, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.target << " force " << c.force);
         write("d/ro.htm", "r");
         write("d/rw.htm", "w");
         ::chmod(path("d/ro.htm").c_str(), 0444);
         Status status = fs.deleteFile(path(std::string("d/") + c.target), c.force);
-        EXPECT_EQ(status.ok(), c.deleted) << c.target << " force " << c.force;
-        EXPECT_EQ(!present("d/ro.htm"), c.deleted) << c.target << " force " << c.force;
+        EXPECT_EQ(status.ok(), c.deleted);
+        EXPECT_EQ(!present("d/ro.htm"), c.deleted);
         if (!c.deleted) {
             EXPECT_EQ(status.error(), "書き込みできません。（" + path("d/ro.htm") + "）");
             EXPECT_TRUE(present("d/rw.htm"));
@@ -233,11 +235,12 @@ TEST_F(NativeFileSystemTest, FileTestsFollowLinksAndRefuseOddFiles) {
         {"page.htm/x", false, false, false, std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(fs.isRegularFile(path(c.name)), c.regular) << c.name;
-        EXPECT_EQ(fs.isDirectory(path(c.name)), c.directory) << c.name;
-        EXPECT_EQ(fs.exists(path(c.name)), c.exists) << c.name;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(fs.isRegularFile(path(c.name)), c.regular);
+        EXPECT_EQ(fs.isDirectory(path(c.name)), c.directory);
+        EXPECT_EQ(fs.exists(path(c.name)), c.exists);
         auto entry = fs.entryStatus(path(c.name));
-        EXPECT_EQ(entry ? std::optional(entry->kind) : std::nullopt, c.entry) << c.name;
+        EXPECT_EQ(entry ? std::optional(entry->kind) : std::nullopt, c.entry);
     }
     // The identity of the name itself, as the file tests see it when no link is in the way.
     EXPECT_EQ(fs.entryStatus(path("page.htm"))->identity, *fs.identity(path("link.htm")));

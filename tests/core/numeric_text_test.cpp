@@ -38,9 +38,10 @@ TEST(ToInt16, RoundsHalvesToEvenAndChecksTheRange) {
     } cases[] = {{100.5, 100},   {101.5, 102},     {12.5, 12},       {13.5, 14},        {-2.5, -2},
                  {32767, 32767}, {-32768, -32768}, {32767.4, 32767}, {-32768.5, -32768}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
         auto result = toInt16(c.value);
-        ASSERT_TRUE(result.ok()) << c.value;
-        EXPECT_EQ(*result, c.expected) << c.value;
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(*result, c.expected);
     }
     for (double bad : {32767.5, 32768.0, -32769.0, double(INFINITY), double(NAN)})
         EXPECT_FALSE(toInt16(bad).ok()) << bad;

@@ -70,10 +70,11 @@ TEST(TextCodecTest, WritesUnencodableCharactersAsReferences) {
         {"utf8_invalid_input", "UTF-8", "a\xC0z", "a" + kFffd + "z"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
         Result<std::string> bytes =
             codecFor(c.encoding).encode(c.text, Unencodable::NumericCharReference);
-        ASSERT_TRUE(bytes.ok()) << c.label << ": " << bytes.error();
-        EXPECT_EQ(*bytes, c.expected) << c.label;
+        ASSERT_TRUE(bytes.ok()) << bytes.error();
+        EXPECT_EQ(*bytes, c.expected);
     }
 }
 
