@@ -35,8 +35,6 @@ public:
             onQuit();
     }
 
-    int lastId() const { return m_lastId; }
-
 private:
     std::map<int, std::function<void()>> m_quitHandlers;
     int m_lastId = 0;

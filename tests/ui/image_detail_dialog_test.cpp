@@ -16,15 +16,8 @@
 
 #include <memory>
 
-using solvina::Answer;
-using solvina::BreadcrumbStyle;
-using solvina::FileChoice;
-using solvina::ImageDetailDialog;
-using solvina::MessageButtons;
-using solvina::StyleRow;
-using solvina::test_support::control;
-using solvina::test_support::retype;
-using solvina::test_support::ScriptedDialogs;
+using namespace solvina;
+using namespace solvina::test_support;
 
 class ImageDetailDialogTest : public QObject {
     Q_OBJECT
@@ -34,12 +27,10 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_library = path("styledata");
         QVERIFY(QDir().mkpath(m_dir->filePath("styledata/青空")));
-        QVERIFY(
-            solvina::test_support::writeGif(m_dir->filePath("styledata/青空/arrow.gif"), 30, 20));
-        QVERIFY(solvina::test_support::writeGif(m_dir->filePath("wide.gif"), 120, 45));
-        QVERIFY(solvina::test_support::writeJpeg(m_dir->filePath("photo.jpg"), 300, 200));
-        QVERIFY(
-            solvina::test_support::writeText(m_dir->filePath("broken.gif"), "GIF89a not really"));
+        QVERIFY(writeGif(m_dir->filePath("styledata/青空/arrow.gif"), 30, 20));
+        QVERIFY(writeGif(m_dir->filePath("wide.gif"), 120, 45));
+        QVERIFY(writeJpeg(m_dir->filePath("photo.jpg"), 300, 200));
+        QVERIFY(writeText(m_dir->filePath("broken.gif"), "GIF89a not really"));
 
         m_style = BreadcrumbStyle{};
         m_style.styleName = "青空";
@@ -186,11 +177,10 @@ private slots:
 
     // The path label shows a name as text, and the end of a long path; OK stores it whole.
     void thePathLabelShowsNamesAsTextAndTheEndOfALongPath() {
-        QVERIFY(
-            solvina::test_support::writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
+        QVERIFY(writeGif(m_dir->filePath("styledata/青空/<b>bold.gif"), 8, 8));
         const QString deep = QStringLiteral("a-folder-with-a-name-much-longer-than-the-label/");
         QVERIFY(QDir().mkpath(m_dir->filePath(deep)));
-        QVERIFY(solvina::test_support::writeGif(m_dir->filePath(deep + "deep.gif"), 8, 8));
+        QVERIFY(writeGif(m_dir->filePath(deep + "deep.gif"), 8, 8));
         m_style.rows[2].imageFile = "<b>bold.gif";
         open();
         auto* label = child<QLabel>("Label1");
@@ -247,7 +237,7 @@ private:
         m_dialog->show();
     }
     template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
-    void click(const char* name) { solvina::test_support::click(m_dialog.get(), name); }
+    void click(const char* name) { test_support::click(m_dialog.get(), name); }
     void type(const char* box, const QString& text) { retype(child<QLineEdit>(box), text); }
     // The file label (whole, as its tooltip holds it), the width and height boxes, and which of
     // the two boxes and the measure button are usable ("111": all three).

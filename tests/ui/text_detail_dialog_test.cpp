@@ -14,13 +14,8 @@
 
 #include <memory>
 
-using solvina::BreadcrumbStyle;
-using solvina::ColorSwatch;
-using solvina::StyleRow;
-using solvina::TextDetailDialog;
-using solvina::test_support::control;
-using solvina::test_support::retype;
-using solvina::test_support::ScriptedDialogs;
+using namespace solvina;
+using namespace solvina::test_support;
 
 class TextDetailDialogTest : public QObject {
     Q_OBJECT
@@ -149,7 +144,7 @@ private:
         m_dialog->show();
     }
     template <typename T> T* child(const char* name) { return control<T>(m_dialog.get(), name); }
-    void click(const char* name) { solvina::test_support::click(m_dialog.get(), name); }
+    void click(const char* name) { test_support::click(m_dialog.get(), name); }
     QComboBox* sizeBox() { return child<QComboBox>("Combo1"); }
     QString colourText() { return child<QLabel>("Label4")->text(); }
     QColor swatch() { return child<ColorSwatch>("Picture1")->shownColor(); }
