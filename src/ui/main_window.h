@@ -83,13 +83,14 @@ private:
     bool m_showingStyle = false; // controls are being filled from the style, not edited
     std::optional<int> m_mIE;
 
-    std::array<QLineEdit*, kRowCount> m_Text1{};
-    std::array<QLabel*, kRowCount> m_Label5{};
-    std::array<QPushButton*, kRowCount> m_Command3{};
-    std::array<QPushButton*, kRowCount> m_Command4{};
-    std::array<QLabel*, 7> m_Label2{};
-    std::array<QLabel*, 7> m_Label4{};
-    std::array<QLabel*, 17> m_Label3{}; // no element 7
+    // The control arrays keep the names the window was designed with.
+    std::array<QLineEdit*, kRowCount> m_Text1{};      // each row's text box
+    std::array<QLabel*, kRowCount> m_Label5{};        // each row's image file
+    std::array<QPushButton*, kRowCount> m_Command3{}; // each row's image button
+    std::array<QPushButton*, kRowCount> m_Command4{}; // each row's text button
+    std::array<QLabel*, 7> m_Label2{};                // the heading of each connector row
+    std::array<QLabel*, 7> m_Label4{};                // the "絵" caption of each connector row
+    std::array<QLabel*, 17> m_Label3{}; // the other captions ("字", frame headings); no element 7
     QButtonGroup* m_tableAlignGroup = nullptr;
     QButtonGroup* m_cellVAlignGroup = nullptr;
 };
