@@ -1,7 +1,8 @@
 // Taking link targets out of a line and resolving the paths they name.
 #include "apply/link_paths.h"
 
-#include "apply/text_search.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 
 namespace solvina {
 

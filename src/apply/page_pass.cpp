@@ -5,6 +5,7 @@
 #include "apply/breadcrumb_block.h"
 #include "apply/text_search.h"
 #include "apply/title_image.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 

@@ -8,14 +8,6 @@
 
 namespace solvina {
 
-std::string asciiUpper(std::string_view text);
-void asciiUpperInPlace(std::string& text);
-
-// Byte offset of the character that lies count characters (code points) after from.
-std::size_t advanceCharacters(std::string_view utf8, std::size_t from, std::size_t count);
-// Number of characters (code points) in a UTF-8 text.
-std::size_t countCharacters(std::string_view utf8);
-
 // False when the line's bytes hold none of the tags and markers a page's pass acts on, in any
 // letter case: "<!--" (every marker), "<TITLE>", "<A HREF=", "<BODY", "</BODY>". They are ASCII,
 // and the page encodings handled write an ASCII character as its own byte, so such a line holds

@@ -2,6 +2,8 @@
 #include "platform/text_codec.h"
 
 #include "platform/double_byte_decoder.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -16,7 +18,6 @@ namespace solvina {
 
 namespace {
 
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1);
 
 bool isAscii(std::string_view bytes) {
@@ -26,107 +27,8 @@ bool isAscii(std::string_view bytes) {
     return combined < 0x80;
 }
 
-// Length of the valid UTF-8 sequence starting at bytes[pos], 0 when none starts there
-// (overlong forms, surrogates, code points above U+10FFFF and truncated sequences are invalid).
-std::size_t validSequenceLength(std::string_view bytes, std::size_t pos) {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byteAt(pos);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char lower = 0x80, upper = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            lower = 0xA0;
-        if (lead == 0xED)
-            upper = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            lower = 0x90;
-        if (lead == 0xF4)
-            upper = 0x8F;
-    } else {
-        return 0;
-    }
-    if (pos + length > bytes.size())
-        return 0;
-    const unsigned char second = byteAt(pos + 1);
-    if (second < lower || second > upper)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        const unsigned char next = byteAt(pos + i);
-        if (next < 0x80 || next > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
-// Position of the first byte that starts no valid sequence, npos when the input is valid.
-std::size_t firstInvalidUtf8(std::string_view bytes) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
-            ++pos;
-            continue;
-        }
-        const std::size_t length = validSequenceLength(bytes, pos);
-        if (length == 0)
-            return pos;
-        pos += length;
-    }
-    return std::string_view::npos;
-}
-
-// The input with each byte that starts no valid sequence replaced by U+FFFD.
-std::string sanitizedUtf8(std::string_view bytes) {
-    std::size_t pos = firstInvalidUtf8(bytes);
-    if (pos == std::string_view::npos)
-        return std::string(bytes);
-    std::string text;
-    text.reserve(bytes.size() + 8);
-    text.append(bytes.substr(0, pos));
-    while (pos < bytes.size()) {
-        const std::size_t length = validSequenceLength(bytes, pos);
-        if (length == 0) {
-            text += kReplacementCharacter;
-            ++pos;
-        } else {
-            text.append(bytes.substr(pos, length));
-            pos += length;
-        }
-    }
-    return text;
-}
-
-char32_t codePointOf(std::string_view sequence) {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
-    switch (sequence.size()) {
-    case 1:
-        return byteAt(0);
-    case 2:
-        return (char32_t(byteAt(0) & 0x1F) << 6) | (byteAt(1) & 0x3F);
-    case 3:
-        return (char32_t(byteAt(0) & 0x0F) << 12) | (char32_t(byteAt(1) & 0x3F) << 6) |
-               (byteAt(2) & 0x3F);
-    default:
-        return (char32_t(byteAt(0) & 0x07) << 18) | (char32_t(byteAt(1) & 0x3F) << 12) |
-               (char32_t(byteAt(2) & 0x3F) << 6) | (byteAt(3) & 0x3F);
-    }
-}
-
-std::string upperName(const std::string& name) {
-    std::string upper;
-    for (char c : name)
-        upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-    return upper;
-}
-
 bool isUtf8Name(const std::string& name) {
-    const std::string upper = upperName(name);
+    const std::string upper = asciiUpper(name);
     return upper == "UTF-8" || upper == "UTF8";
 }
 
@@ -222,7 +124,7 @@ Result<TextCodec> TextCodec::open(const std::string& iconvName) {
         const bool encodes =
             convertUntilRefused(handles->fromUtf8, ascii, 0, encoded) == std::string_view::npos;
         handles->asciiCompatible = decodes && encodes && decoded == ascii && encoded == ascii;
-        if (upperName(iconvName) == "CP932")
+        if (asciiUpper(iconvName) == "CP932")
             handles->table = DoubleByteDecoder::probe(handles->toUtf8);
     }
     return TextCodec(iconvName, std::move(handles));

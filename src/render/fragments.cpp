@@ -2,6 +2,7 @@
 #include "render/fragments.h"
 
 #include "style/numeric_text.h"
+#include "text/utf8.h"
 
 #include <string_view>
 
@@ -59,22 +60,6 @@ void appendFontElement(std::string& out, const StyleRow& row, std::string_view t
     out += text;
     out += "</FONT>";
     appendFontStyleTags(out, row, true);
-}
-
-// The byte length of the first UTF-8 character, so that a title's kind prefix is taken off
-// whole even when it is not ASCII.
-std::size_t firstCharacterLength(const std::string& text) {
-    if (text.empty())
-        return 0;
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 1;
-    if (lead >= 0xF0)
-        length = 4;
-    else if (lead >= 0xE0)
-        length = 3;
-    else if (lead >= 0xC0)
-        length = 2;
-    return length < text.size() ? length : text.size();
 }
 
 } // namespace
@@ -147,7 +132,8 @@ std::string QUIBREL_DATA3(const BreadcrumbStyle& style, const std::string& STT,
                           const std::string& LinkSTR) {
     const StyleRow& titleRow = style.rows[7];
     const bool linked = !LinkSTR.empty();
-    const std::string_view rest = std::string_view(STT).substr(firstCharacterLength(STT));
+    // The kind prefix is taken off whole, even when it is not ASCII.
+    const std::string_view rest = std::string_view(STT).substr(advanceCharacters(STT, 0, 1));
 
     std::string out;
     out.reserve(120 + STT.size() + LinkSTR.size());
