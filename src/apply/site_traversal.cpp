@@ -5,7 +5,7 @@
 #include "apply/link_paths.h"
 #include "apply/page_encoding.h"
 #include "apply/page_pass.h"
-#include "platform/app_paths.h"
+#include "platform/paths.h"
 
 namespace solvina {
 

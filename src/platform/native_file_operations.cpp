@@ -3,6 +3,7 @@
 
 #include "platform/file_failure.h"
 #include "platform/native_file_streams.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -46,12 +47,6 @@ FileSelection selectFiles(const std::string& text) {
         selection.path = text;
     }
     return selection;
-}
-
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
 }
 
 bool statFollowing(const std::string& path, struct stat& info) {
@@ -192,24 +187,15 @@ Status copyFolderEntries(const std::string& source, const std::string& destinati
     return {};
 }
 
-Result<std::string> resolved(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr)
-        return fileFailure(errno, path);
-    std::string result = real;
-    ::free(real);
-    return result;
-}
-
 // Where a destination folder stands or would stand once made.
 Result<std::string> realDestination(const std::string& folder) {
     if (isFolder(folder))
-        return resolved(folder);
+        return realPath(folder);
     std::string::size_type slash = folder.rfind('/');
     std::string parentPath = slash == std::string::npos ? "."
                              : slash == 0               ? "/"
                                                         : folder.substr(0, slash);
-    auto parent = resolved(parentPath);
+    auto parent = realPath(parentPath);
     if (!parent)
         return parent;
     return joinPath(*parent, slash == std::string::npos ? folder : folder.substr(slash + 1));
@@ -287,13 +273,6 @@ Status removeTree(const std::string& folder) {
 
 } // namespace
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    std::string base = folder;
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    return base + "/" + name;
-}
-
 Status nativeCopyFile(const std::string& source, const std::string& destination) {
     FileSelection selection = selectFiles(source);
     bool intoFolder = destination.ends_with('/') || isFolder(destination);
@@ -308,8 +287,9 @@ Status nativeCopyFile(const std::string& source, const std::string& destination)
                 return fileFailure(errno, selection.path);
             return fail(describeWithPath(kFileNotFoundText, selection.path));
         }
-        std::string name = selection.path.substr(selection.path.find_last_of('/') + 1);
-        return copyOneFile(selection.path, intoFolder ? joinPath(destination, name) : destination);
+        const std::string target =
+            intoFolder ? joinPath(destination, fileNamePart(selection.path)) : destination;
+        return copyOneFile(selection.path, target);
     }
 
     auto files = filesOfFolder(selection.path);
@@ -322,12 +302,12 @@ Status nativeCopyFile(const std::string& source, const std::string& destination)
 }
 
 Status nativeCopyFolder(const std::string& source, const std::string& destination) {
-    std::string from = withoutTrailingSlashes(source);
-    std::string to = withoutTrailingSlashes(destination);
+    std::string from = withoutTrailingSlash(source);
+    std::string to = withoutTrailingSlash(destination);
     if (!isFolder(from))
         return fail(describeWithPath(kPathNotFoundText, from));
     // A folder copied into itself would grow without end.
-    auto realSource = resolved(from);
+    auto realSource = realPath(from);
     if (!realSource)
         return std::move(realSource).takeError();
     if (auto realTarget = realDestination(to); realTarget && isInside(*realTarget, *realSource))
@@ -364,7 +344,7 @@ Status nativeDeleteFile(const std::string& path, bool force) {
 }
 
 Status nativeDeleteFolder(const std::string& path, bool force) {
-    std::string folder = withoutTrailingSlashes(path);
+    std::string folder = withoutTrailingSlash(path);
     struct stat info;
     if (folder.empty() || ::lstat(folder.c_str(), &info) != 0)
         return fail(describeWithPath(kPathNotFoundText, path));
@@ -376,7 +356,7 @@ Status nativeDeleteFolder(const std::string& path, bool force) {
     }
     if (!S_ISDIR(info.st_mode))
         return fail(describeWithPath(kPathNotFoundText, path));
-    if (auto real = resolved(folder); !real || *real == "/")
+    if (auto real = realPath(folder); !real || *real == "/")
         return fail(describeWithPath(kNotWritableText, path));
     if (!force)
         if (Status writable = findReadOnlyInTree(folder); !writable)

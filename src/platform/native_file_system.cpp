@@ -4,9 +4,9 @@
 #include "platform/file_failure.h"
 #include "platform/native_file_operations.h"
 #include "platform/native_file_streams.h"
+#include "platform/paths.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -141,12 +141,7 @@ public:
     }
 
     Result<std::string> realPath(const std::string& path) override {
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real == nullptr)
-            return fileFailure(errno, path);
-        std::string result = real;
-        std::free(real);
-        return result;
+        return solvina::realPath(path);
     }
 
     Result<FileIdentity> identity(const std::string& path) override {

@@ -101,11 +101,6 @@ bool FLH(const std::string& text) {
     return text.find('/') == std::string::npos;
 }
 
-std::string fileNamePart(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string colorTextFromPicker(std::uint32_t value) {
     constexpr std::string_view kDigits = "0123456789ABCDEF";
     std::string text;

@@ -87,8 +87,6 @@ inline constexpr std::array<const char*, kRowCount> kNewStyleRowTexts = {"[Navi:
 
 // FLH: true when the text holds no "/" (a bare file name, or empty).
 bool FLH(const std::string& text);
-// The part after the last "/" (the whole text when it holds none).
-std::string fileNamePart(const std::string& path);
 
 // Colour texts. A picker value 0x00BBGGRR as six upper-case hexadecimal digits.
 std::string colorTextFromPicker(std::uint32_t value);

@@ -1,9 +1,9 @@
 // Reading and writing the 78-line style file, keeping the snapshot in step line by line.
 #include "style/style_file.h"
 
-#include "platform/app_paths.h"
 #include "platform/text_codec.h"
 #include "style/numeric_text.h"
+#include "style/style_library_paths.h"
 
 #include <cmath>
 #include <cstddef>
