@@ -2,13 +2,13 @@
 #include "platform/native_file_operations.h"
 
 #include "platform/file_failure.h"
+#include "platform/folder_stream.h"
 #include "platform/native_file_streams.h"
 #include "platform/paths.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,24 +65,15 @@ bool isFileFollowing(const std::string& path) {
 
 // The entries of a folder except "." and "..", in the order the system gives them.
 Result<std::vector<FolderEntry>> readFolder(const std::string& folder) {
-    DIR* stream = ::opendir(folder.c_str());
-    if (stream == nullptr) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return fail(describeWithPath(kPathNotFoundText, folder));
-        return readFailure(errno, folder);
-    }
+    auto names = folderEntryNames(folder);
+    if (!names)
+        return std::move(names).takeError();
     std::vector<FolderEntry> entries;
-    errno = 0;
-    while (dirent* entry = ::readdir(stream)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            entries.push_back({name, joinPath(folder, name)});
-        errno = 0;
+    entries.reserve(names->size());
+    for (std::string& name : *names) {
+        std::string path = joinPath(folder, name);
+        entries.push_back({std::move(name), std::move(path)});
     }
-    int error = errno;
-    ::closedir(stream);
-    if (error != 0)
-        return readFailure(error, folder);
     return entries;
 }
 
@@ -118,28 +109,23 @@ Status copyOneFile(const std::string& source, const std::string& destination) {
     if (!input)
         return std::move(input).takeError();
     // A link at the destination is replaced, so no copy ever changes a file elsewhere.
-    auto opened = openRegularForWriting(destination, LinkHandling::Replace);
-    if (!opened)
-        return std::move(opened).takeError();
-    int descriptor = *opened;
+    auto output = openRegularForWriting(destination, LinkHandling::Replace);
+    if (!output)
+        return std::move(output).takeError();
 
     std::vector<char> chunk(kCopyChunkSize);
     for (;;) {
         auto count = (*input)->read(chunk.data(), chunk.size());
-        if (!count) {
-            ::close(descriptor);
+        if (!count)
             return std::move(count).takeError();
-        }
         if (*count == 0)
             break;
         Status written =
-            writeAllBytes(descriptor, std::string_view(chunk.data(), *count), destination);
-        if (!written) {
-            ::close(descriptor);
+            writeAllBytes(output->get(), std::string_view(chunk.data(), *count), destination);
+        if (!written)
             return written;
-        }
     }
-    return closeDescriptor(descriptor, destination);
+    return output->close(destination);
 }
 
 Status copyFolderEntries(const std::string& source, const std::string& destination,
