@@ -67,8 +67,8 @@ void appendFontElement(std::string& out, const StyleRow& row, std::string_view t
 std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& styleFolder, bool PPP,
                           const std::string& PSP) {
     std::string out;
-    out.reserve(160 + style.borderWidth.size() + style.rows[7].imageFile.size() + PSP.size() +
-                styleFolder.size());
+    out.reserve(160 + style.borderWidth.size() + style.rows[kTitleRow].imageFile.size() +
+                PSP.size() + styleFolder.size());
     if (style.tableAlign == 0)
         out += "<DIV ALIGN=\"LEFT\">";
     else if (style.tableAlign == 1)
@@ -84,7 +84,7 @@ std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& style
         out += '"';
     }
     out += " BACKGROUND=\"";
-    const std::string& backgroundImage = style.rows[7].imageFile;
+    const std::string& backgroundImage = style.rows[kTitleRow].imageFile;
     if (!backgroundImage.empty())
         appendImageReference(out, styleFolder, PPP, PSP, "quibrel/", backgroundImage);
     out += "\" HEIGHT=\"";
@@ -130,7 +130,7 @@ std::string QUIBREL_DATA2(const BreadcrumbStyle& style, const std::string& style
 
 std::string QUIBREL_DATA3(const BreadcrumbStyle& style, const std::string& STT,
                           const std::string& LinkSTR) {
-    const StyleRow& titleRow = style.rows[7];
+    const StyleRow& titleRow = style.rows[kTitleRow];
     const bool linked = !LinkSTR.empty();
     // The kind prefix is taken off whole, even when it is not ASCII.
     const std::string_view rest = std::string_view(STT).substr(advanceCharacters(STT, 0, 1));

@@ -30,6 +30,10 @@ struct StyleRow {
 };
 
 inline constexpr int kRowCount = 8;
+inline constexpr int kHeaderRow = 0;       // the connector before the top page's title
+inline constexpr int kDeepestLevelRow = 5; // the connector before level 5 and every deeper one
+inline constexpr int kFooterRow = 6;       // the connector after the last title
+inline constexpr int kTitleRow = 7;        // the titles' text settings and the background image
 inline constexpr int kFieldsPerRow = 9;
 inline constexpr int kSnapshotSlots = 101;
 inline constexpr int kComparedSlots = 77; // slots 0..76 mirror fields
