@@ -19,7 +19,7 @@ namespace solvina {
 namespace {
 
 constexpr std::string_view kAllFilesPattern = "*.*";
-constexpr std::size_t kCopyChunkSize = 64 * 1024;
+constexpr std::size_t kCopyChunkSize = std::size_t{64} * 1024;
 
 struct FolderEntry {
     std::string name;

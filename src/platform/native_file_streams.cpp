@@ -11,7 +11,7 @@
 namespace solvina {
 namespace {
 
-constexpr std::size_t kOutputBufferSize = 64 * 1024;
+constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
 class NativeInputFile final : public InputFile {
 public:

@@ -7,6 +7,7 @@
 #include "platform/native_file_streams.h"
 #include "platform/paths.h"
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -74,14 +75,14 @@ public:
         if (!input)
             return std::move(input).takeError();
         std::string content;
-        char chunk[64 * 1024];
+        std::array<char, std::size_t{64} * 1024> chunk;
         for (;;) {
-            auto count = (*input)->read(chunk, sizeof chunk);
+            auto count = (*input)->read(chunk.data(), chunk.size());
             if (!count)
                 return std::move(count).takeError();
             if (*count == 0)
                 return content;
-            content.append(chunk, *count);
+            content.append(chunk.data(), *count);
         }
     }
 

@@ -5,6 +5,7 @@
 #include "text/ascii.h"
 #include "text/utf8.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +19,8 @@ namespace solvina {
 
 namespace {
 
-const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1);
+// iconv_open's failure value is the handle type cast from -1; there is no other way to name it.
+const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
 
 bool isAscii(std::string_view bytes) {
     unsigned char combined = 0;
@@ -40,19 +42,19 @@ std::size_t convertUntilRefused(iconv_t handle, std::string_view input, std::siz
     std::size_t inLeft = input.size() - pos;
     // Converted through a chunk on the stack: growing `out` by the worst case each time would
     // clear four times the input's size for nothing.
-    char chunk[4096];
+    std::array<char, 4096> chunk;
     while (true) {
-        char* outPtr = chunk;
-        std::size_t outLeft = sizeof chunk;
+        char* outPtr = chunk.data();
+        std::size_t outLeft = chunk.size();
         const std::size_t rc = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
         const int error = errno;
-        out.append(chunk, sizeof chunk - outLeft);
+        out.append(chunk.data(), chunk.size() - outLeft);
         if (rc != static_cast<std::size_t>(-1)) {
             // End of input: let a stateful encoding return to its initial state.
-            outPtr = chunk;
-            outLeft = sizeof chunk;
+            outPtr = chunk.data();
+            outLeft = chunk.size();
             iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
-            out.append(chunk, sizeof chunk - outLeft);
+            out.append(chunk.data(), chunk.size() - outLeft);
             return std::string_view::npos;
         }
         if (error == E2BIG)
@@ -79,7 +81,7 @@ struct TextCodec::Handles {
     struct Known {
         bool known = false;
         std::uint8_t length = 0;
-        char bytes[4] = {};
+        std::array<char, 4> bytes = {};
     };
     std::vector<Known> bmpBytes;
     std::unordered_map<char32_t, std::string> otherBytes;
@@ -182,15 +184,15 @@ std::string_view TextCodec::Handles::bytesOf(std::string_view character) {
             bmpBytes.resize(0x10000);
         Known& entry = bmpBytes[codePoint];
         if (entry.known)
-            return std::string_view(entry.bytes, entry.length);
+            return {entry.bytes.data(), entry.length};
         if (!otherBytes.contains(codePoint)) {
             std::string bytes = exactBytes(character);
-            if (bytes.size() > sizeof entry.bytes)
+            if (bytes.size() > entry.bytes.size())
                 return otherBytes.emplace(codePoint, std::move(bytes)).first->second;
             entry.length = static_cast<std::uint8_t>(bytes.size());
-            bytes.copy(entry.bytes, bytes.size());
+            bytes.copy(entry.bytes.data(), bytes.size());
             entry.known = true;
-            return std::string_view(entry.bytes, entry.length);
+            return {entry.bytes.data(), entry.length};
         }
     }
     auto known = otherBytes.find(codePoint);
