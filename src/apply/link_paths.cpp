@@ -38,23 +38,17 @@ bool isPageTarget(std::string_view target) {
     return endsWith(".HTM") || endsWith(".HTML");
 }
 
-namespace {
-
-// A scheme is an ASCII letter, then letters, digits, "+", "-" or ".", up to a ":".
 bool startsWithScheme(std::string_view target) {
-    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    if (target.empty() || !isLetter(target.front()))
+    if (target.empty() || !isAsciiLetter(target.front()))
         return false;
     for (char c : target.substr(1)) {
         if (c == ':')
             return true;
-        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
             return false;
     }
     return false;
 }
-
-} // namespace
 
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
                        const std::string& topFolder) {

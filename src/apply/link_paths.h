@@ -15,6 +15,10 @@ std::vector<std::string> linkTargets(std::string_view line, std::string_view upp
 // True when the target, upper-cased, ends with ".HTM" or ".HTML".
 bool isPageTarget(std::string_view target);
 
+// True when the target opens with a scheme: an ASCII letter, then letters, digits, "+", "-" or
+// ".", up to a ":" ("http:", "mailto:"...).
+bool startsWithScheme(std::string_view target);
+
 // The path a link target leads to from a page in pageFolder: a target opening with one "/" is
 // read from topFolder, the site's root; the path comes normalised (normalizePath). Empty for a
 // target on another host ("//...") or with a scheme ("http:", "file:", "mailto:"...), and for

@@ -23,10 +23,6 @@ bool isSpace(int c) {
     return c == 0x09 || c == 0x0A || c == 0x0C || c == 0x0D || c == 0x20;
 }
 
-bool isAsciiLetter(int c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 bool startsWithCaseless(std::string_view text, std::size_t pos, std::string_view word) {
     if (pos + word.size() > text.size())
         return false;
@@ -147,7 +143,7 @@ private:
         std::size_t next = m_pos + 1;
         if (m_bytes[next] == '/')
             ++next;
-        return next < m_bytes.size() && isAsciiLetter(byteAt(next));
+        return next < m_bytes.size() && isAsciiLetter(m_bytes[next]);
     }
 
     // Moves to the ">" of the first "-->" after the "<" (the dashes of "<!--" count).

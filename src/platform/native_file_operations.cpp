@@ -177,14 +177,10 @@ Status copyFolderEntries(const std::string& source, const std::string& destinati
 Result<std::string> realDestination(const std::string& folder) {
     if (isFolder(folder))
         return realPath(folder);
-    std::string::size_type slash = folder.rfind('/');
-    std::string parentPath = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : folder.substr(0, slash);
-    auto parent = realPath(parentPath);
+    auto parent = realPath(containingFolder(folder));
     if (!parent)
         return parent;
-    return joinPath(*parent, slash == std::string::npos ? folder : folder.substr(slash + 1));
+    return joinPath(*parent, fileNamePart(folder));
 }
 
 bool isInside(const std::string& path, const std::string& folder) {

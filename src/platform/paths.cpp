@@ -31,6 +31,13 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return base + "/" + name;
 }
 
+std::string containingFolder(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string folderPart(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

@@ -15,6 +15,9 @@ std::string withTrailingSlash(const std::string& folder);
 std::string withoutTrailingSlash(const std::string& path);
 // folder + "/" + name with exactly one "/" between them.
 std::string joinPath(const std::string& folder, const std::string& name);
+// The folder that holds the path, without a "/" at its end: "." for a bare name, "/" for a
+// path directly under the root.
+std::string containingFolder(const std::string& path);
 // Up to and including the last "/"; empty when the path holds none.
 std::string folderPart(const std::string& path);
 // The part after the last "/" (the whole path when it holds none).

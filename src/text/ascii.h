@@ -7,6 +7,9 @@
 
 namespace solvina {
 
+constexpr bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 constexpr char asciiUpperByte(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c;
 }
