@@ -1,5 +1,6 @@
-// Searching page lines the way every marker and tag is found: in an upper-cased copy in which
-// only the ASCII letters a-z change, so positions stay those of the line as read.
+// The byte test that lets a page's pass copy a line without decoding it, and the replacement
+// of one character by another. Markers and tags themselves are found in an ASCII upper-cased
+// copy of a line (text/ascii.h), whose positions are those of the line as read.
 #pragma once
 
 #include <cstddef>
