@@ -1,10 +1,10 @@
 // Generator of benchmark sites: a nested site of linked pages (or one large page) in CP932 and
 // UTF-8, CR LF and LF, some carrying an old block, plus a style library with one style.
-#include "platform/app_paths.h"
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "style/breadcrumb_style.h"
 #include "style/style_file.h"
+#include "style/style_library_paths.h"
 
 #include <array>
 #include <cstdint>

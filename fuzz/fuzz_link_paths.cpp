@@ -1,6 +1,7 @@
 // Fuzz target: link targets taken out of a line, the page-target test and path normalising.
 #include "apply/link_paths.h"
-#include "apply/text_search.h"
+#include "platform/paths.h"
+#include "text/ascii.h"
 
 #include <cstdint>
 #include <cstdlib>

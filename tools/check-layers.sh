@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when the core reaches above its layer: a file under src/style, src/render or src/apply
 # that includes a Qt header or a header of src/ui, src/app or src/platform/qt, or a file under
-# src/style that includes src/render or src/apply. Prints file:line of each such include.
+# src/style that includes src/render or src/apply, or a file under src/text (the bottom layer)
+# that includes anything of src/ outside src/text. Prints file:line of each such include.
 #   bash tools/check-layers.sh               checks this checkout
 #   bash tools/check-layers.sh ROOT          checks the tree at ROOT
 #   bash tools/check-layers.sh --self-check  plants bad includes in a scratch tree, expects each
@@ -10,15 +11,17 @@ set -euo pipefail
 if [ "${1:-}" = "--self-check" ]; then
     scratch=$(mktemp -d)
     trap 'rm -rf "$scratch"' EXIT
-    mkdir -p "$scratch/src/style" "$scratch/src/render" "$scratch/src/apply"
+    mkdir -p "$scratch/src/style" "$scratch/src/render" "$scratch/src/apply" "$scratch/src/text"
     printf '%s\n' '#include <QString>' '#include <QtWidgets/QDialog>' '#include <qglobal.h>' \
         '#include "ui/main_window.h"' '#include "ui_apply_dialog.h"' '# include "../app/cli/cli.h"' \
         '#include "platform/qt/qt_dialogs.h"' '#include <string>' '#include "platform/result.h"' \
         '#include "style/style_file.h"' >"$scratch/src/apply/planted.cpp"
     printf '%s\n' '#include "render/fragments.h"' '#include "../apply/page_pass.h"' \
         '#include "numeric_text.h"' >"$scratch/src/style/planted.h"
+    printf '%s\n' '#include "platform/result.h"' '#include "text/ascii.h"' '#include <unistd.h>' \
+        >"$scratch/src/text/planted.h"
     found=$(bash "$0" "$scratch" 2>&1 || true)
-    expected=("src/apply/planted.cpp:"{1,2,3,4,5,6,7} "src/style/planted.h:"{1,2})
+    expected=("src/apply/planted.cpp:"{1,2,3,4,5,6,7} "src/style/planted.h:"{1,2} "src/text/planted.h:1")
     for place in "${expected[@]}"; do
         grep -q "^$place:" <<<"$found" || { echo "self-check: $place not reported" >&2; exit 1; }
     done
@@ -62,12 +65,18 @@ while IFS=: read -r file line text; do
     case "$target" in
     src/ui/* | src/app/* | src/platform/qt/*)
         report "$file" "$line" "the core includes \"$name\", which belongs to ${target%/*}" ;;
+    src/text/*) ;;
+    src/*)
+        if [ "$layer" = text ] && [[ "$text" =~ \" ]]; then
+            report "$file" "$line" "src/text includes \"$name\" from a layer above it"
+            continue
+        fi ;;&
     src/render/* | src/apply/*)
         if [ "$layer" = style ]; then
             report "$file" "$line" "src/style includes \"$name\" from a layer above it"
         fi ;;
     esac
-done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' src/style src/render src/apply 2>/dev/null || true)
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' src/style src/render src/apply src/text 2>/dev/null || true)
 
 if [ "$findings" -gt 0 ]; then
     echo "layer check: $findings include(s) cross a layer boundary" >&2

@@ -32,8 +32,8 @@ std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
     for (int k = 0; k <= level; ++k) {
         std::string headerTarget =
             k == 0 && options.linkHeader && !options.headerLink.empty() ? options.headerLink : "";
-        std::string connector =
-            QUIBREL_DATA2(style, styleFolder, std::min(k, 5), true, prefix, headerTarget);
+        std::string connector = QUIBREL_DATA2(style, styleFolder, std::min(k, kDeepestLevelRow),
+                                              true, prefix, headerTarget);
         replaceAll(connector, '\\', '/');
         lines.push_back(std::move(connector));
         std::string titleLink;
@@ -49,7 +49,7 @@ std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
     // The footer connector is written exactly as the renderer returns it.
     std::string footerTarget =
         options.linkFooter && !options.footerLink.empty() ? options.footerLink : "";
-    lines.push_back(QUIBREL_DATA2(style, styleFolder, 6, true, prefix, footerTarget));
+    lines.push_back(QUIBREL_DATA2(style, styleFolder, kFooterRow, true, prefix, footerTarget));
     lines.emplace_back(kClosingText);
     if (options.addRule)
         lines.emplace_back("<HR>");

@@ -9,7 +9,7 @@ namespace solvina {
 
 namespace {
 
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 
 // The first CR or LF in [begin, end), or end. Looking for each with memchr over the whole buffer
 // would scan the rest of the buffer once per line (for CR in an LF page, for instance).

@@ -1,7 +1,9 @@
 // Taking link targets out of a line and resolving the paths they name.
 #include "apply/link_paths.h"
 
-#include "apply/text_search.h"
+#include "platform/paths.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 
 namespace solvina {
 
@@ -36,43 +38,17 @@ bool isPageTarget(std::string_view target) {
     return endsWith(".HTM") || endsWith(".HTML");
 }
 
-std::string normalizePath(std::string path) {
-    std::string single;
-    single.reserve(path.size());
-    for (char c : path)
-        if (!(c == '/' && !single.empty() && single.back() == '/'))
-            single += c;
-    path = std::move(single);
-
-    for (std::size_t at; (at = path.find("/./")) != std::string::npos;)
-        path.erase(at, 2);
-
-    for (std::size_t at; (at = path.find("/../")) != std::string::npos;) {
-        std::size_t folder = at == 0 ? std::string::npos : path.rfind('/', at - 1);
-        if (folder == std::string::npos)
-            return {};
-        path.erase(folder + 1, at + 4 - (folder + 1));
-    }
-    return path;
-}
-
-namespace {
-
-// A scheme is an ASCII letter, then letters, digits, "+", "-" or ".", up to a ":".
 bool startsWithScheme(std::string_view target) {
-    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    if (target.empty() || !isLetter(target.front()))
+    if (target.empty() || !isAsciiLetter(target.front()))
         return false;
     for (char c : target.substr(1)) {
         if (c == ':')
             return true;
-        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
             return false;
     }
     return false;
 }
-
-} // namespace
 
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
                        const std::string& topFolder) {
@@ -81,11 +57,6 @@ std::string linkedPath(std::string_view target, const std::string& pageFolder,
     if (target.starts_with('/'))
         return normalizePath(topFolder + std::string(target.substr(1)));
     return normalizePath(pageFolder + std::string(target));
-}
-
-std::string folderPart(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 } // namespace solvina

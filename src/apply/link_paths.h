@@ -15,17 +15,15 @@ std::vector<std::string> linkTargets(std::string_view line, std::string_view upp
 // True when the target, upper-cased, ends with ".HTM" or ".HTML".
 bool isPageTarget(std::string_view target);
 
-// Removes repeated "/", then "/./" segments, then resolves "/../" by cutting out the folder
-// before it; a "/../" with no folder before it gives the empty path.
-std::string normalizePath(std::string path);
+// True when the target opens with a scheme: an ASCII letter, then letters, digits, "+", "-" or
+// ".", up to a ":" ("http:", "mailto:"...).
+bool startsWithScheme(std::string_view target);
 
 // The path a link target leads to from a page in pageFolder: a target opening with one "/" is
-// read from topFolder, the site's root. Empty for a target on another host ("//...") or with a
-// scheme ("http:", "file:", "mailto:"...), and for one that climbs above "/".
+// read from topFolder, the site's root; the path comes normalised (normalizePath). Empty for a
+// target on another host ("//...") or with a scheme ("http:", "file:", "mailto:"...), and for
+// one that climbs above "/".
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
                        const std::string& topFolder);
-
-// The folder part of a path: up to and including its last "/"; empty when it holds none.
-std::string folderPart(const std::string& path);
 
 } // namespace solvina

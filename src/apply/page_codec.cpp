@@ -1,22 +1,10 @@
 // Decoding and encoding page lines; valid UTF-8 lines of UTF-8 pages pass through untouched.
 #include "apply/page_codec.h"
 
-#include "apply/page_encoding.h"
-#include "apply/text_search.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 
 namespace solvina {
-
-namespace {
-
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-bool isValidUtf8(std::string_view bytes) {
-    Utf8Validator validator;
-    validator.feed(bytes);
-    return validator.valid();
-}
-
-} // namespace
 
 PageCodec::PageCodec(EncodingInfo encoding, TextCodec codec)
     : m_encoding(std::move(encoding)), m_codec(std::move(codec)),

@@ -2,8 +2,8 @@
 // XML declaration, else UTF-8 or Shift_JIS by the page's bytes.
 #include "apply/page_encoding.h"
 
-#include <cstdint>
-#include <cstring>
+#include "text/ascii.h"
+
 #include <string>
 #include <vector>
 
@@ -23,19 +23,11 @@ bool isSpace(int c) {
     return c == 0x09 || c == 0x0A || c == 0x0C || c == 0x0D || c == 0x20;
 }
 
-bool isAsciiLetter(int c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-char lowered(int c) {
-    return static_cast<char>((c >= 'A' && c <= 'Z') ? c + 0x20 : c);
-}
-
 bool startsWithCaseless(std::string_view text, std::size_t pos, std::string_view word) {
     if (pos + word.size() > text.size())
         return false;
     for (std::size_t i = 0; i < word.size(); ++i)
-        if (lowered(static_cast<unsigned char>(text[pos + i])) != word[i])
+        if (asciiLowerByte(text[pos + i]) != word[i])
             return false;
     return true;
 }
@@ -151,7 +143,7 @@ private:
         std::size_t next = m_pos + 1;
         if (m_bytes[next] == '/')
             ++next;
-        return next < m_bytes.size() && isAsciiLetter(byteAt(next));
+        return next < m_bytes.size() && isAsciiLetter(m_bytes[next]);
     }
 
     // Moves to the ">" of the first "-->" after the "<" (the dashes of "<!--" count).
@@ -252,7 +244,7 @@ private:
             }
             if (c == '/' || c == '>')
                 return true;
-            attribute.name += lowered(c);
+            attribute.name += asciiLowerByte(static_cast<char>(c));
             ++m_pos;
         }
 
@@ -274,12 +266,12 @@ private:
                     ++m_pos;
                     return true;
                 }
-                attribute.value += lowered(byteAt(m_pos));
+                attribute.value += asciiLowerByte(m_bytes[m_pos]);
             }
         }
         if (first == '>')
             return true;
-        attribute.value += lowered(first);
+        attribute.value += asciiLowerByte(static_cast<char>(first));
         ++m_pos;
         while (true) {
             if (outOfBytes())
@@ -287,7 +279,7 @@ private:
             const int c = byteAt(m_pos);
             if (isSpace(c) || c == '>')
                 return true;
-            attribute.value += lowered(c);
+            attribute.value += asciiLowerByte(static_cast<char>(c));
             ++m_pos;
         }
     }
@@ -356,65 +348,6 @@ std::optional<EncodingInfo> declaredPageEncoding(std::string_view head) {
     if (std::optional<EncodingInfo> meta = Prescanner(prescanned).run())
         return meta;
     return xmlDeclaredEncoding(prescanned);
-}
-
-void Utf8Validator::feed(std::string_view bytes) {
-    if (m_invalid)
-        return;
-    const std::size_t size = bytes.size();
-    std::size_t at = 0;
-    while (at < size) {
-        if (m_pending == 0) {
-            // Pages are mostly ASCII: skip it eight bytes at a time.
-            std::uint64_t word;
-            while (at + sizeof word <= size) {
-                std::memcpy(&word, bytes.data() + at, sizeof word);
-                if (word & 0x8080808080808080ULL)
-                    break;
-                at += sizeof word;
-            }
-            if (at == size)
-                return;
-        }
-        const unsigned c = static_cast<unsigned char>(bytes[at++]);
-        if (m_pending == 0) {
-            if (c < 0x80)
-                continue;
-            m_sawNonAscii = true;
-            m_lowerBound = 0x80;
-            m_upperBound = 0xBF;
-            if (c >= 0xC2 && c <= 0xDF) {
-                m_pending = 1;
-            } else if (c >= 0xE0 && c <= 0xEF) {
-                m_pending = 2;
-                if (c == 0xE0)
-                    m_lowerBound = 0xA0; // overlong
-                if (c == 0xED)
-                    m_upperBound = 0x9F; // surrogates
-            } else if (c >= 0xF0 && c <= 0xF4) {
-                m_pending = 3;
-                if (c == 0xF0)
-                    m_lowerBound = 0x90; // overlong
-                if (c == 0xF4)
-                    m_upperBound = 0x8F; // above U+10FFFF
-            } else {
-                m_invalid = true;
-                return;
-            }
-            continue;
-        }
-        if (c < m_lowerBound || c > m_upperBound) {
-            m_invalid = true;
-            return;
-        }
-        m_lowerBound = 0x80;
-        m_upperBound = 0xBF;
-        --m_pending;
-    }
-}
-
-bool Utf8Validator::valid() const {
-    return !m_invalid && m_pending == 0;
 }
 
 EncodingInfo undeclaredPageEncoding(const Utf8Validator& wholePage) {

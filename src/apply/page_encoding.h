@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/encoding_table.h"
+#include "text/utf8.h"
 
 #include <optional>
 #include <string_view>
@@ -16,21 +17,6 @@ std::optional<EncodingInfo> declaredPageEncoding(std::string_view head);
 
 // Length of the byte-order mark at the start of head (0, 2 or 3).
 std::size_t byteOrderMarkLength(std::string_view head);
-
-// Checks a byte stream fed in pieces (sequences may span pieces) for valid UTF-8.
-class Utf8Validator {
-public:
-    void feed(std::string_view bytes);
-    // After the last piece: the whole stream was valid UTF-8 (no truncated sequence at the end).
-    bool valid() const;
-    bool sawNonAscii() const { return m_sawNonAscii; }
-
-private:
-    int m_pending = 0;                                 // continuation bytes still expected
-    unsigned m_lowerBound = 0x80, m_upperBound = 0xBF; // range of the next continuation byte
-    bool m_invalid = false;
-    bool m_sawNonAscii = false;
-};
 
 // With no declaration: UTF-8 when the whole page is valid UTF-8 holding a non-ASCII byte,
 // else Shift_JIS (CP932).

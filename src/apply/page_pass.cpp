@@ -5,6 +5,7 @@
 #include "apply/breadcrumb_block.h"
 #include "apply/text_search.h"
 #include "apply/title_image.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 
@@ -16,8 +17,6 @@ constexpr std::string_view kNotQuibrel = "<!--NOTQUIBREL-->";
 constexpr std::string_view kNotQuibrelLink = "<!--NOTQUIBRELLINK-->";
 constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
-constexpr std::string_view kBodyStart = "<BODY";
-constexpr std::string_view kBodyEnd = "</BODY>";
 
 bool holds(const std::string& text, std::string_view pattern) {
     return text.find(pattern) != std::string::npos;
@@ -147,14 +146,17 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
     // The block runs from the start marker's "<" to the end marker's last ">"; what stands
     // beside it on the two lines is the author's and stays.
     const std::string& endPattern = m_codec.endMarkerPattern();
-    auto before = std::count(line.upper.begin(), line.upper.begin() + startMarker, '<');
+    auto before = std::count(line.upper.begin(),
+                             line.upper.begin() + static_cast<std::ptrdiff_t>(startMarker), '<');
     std::size_t rawStart = nthByte(line.raw.bytes, '<', before);
     std::string kept(line.raw.bytes.substr(0, rawStart == std::string_view::npos ? 0 : rawStart));
     std::size_t from = startMarker + m_codec.startMarkerPattern().size();
     for (;;) {
         if (std::size_t end = line.upper.find(endPattern, from); end != std::string::npos) {
             const std::size_t lastChar = end + endPattern.size() - 1;
-            auto closes = std::count(line.upper.begin(), line.upper.begin() + lastChar, '>');
+            auto closes =
+                std::count(line.upper.begin(),
+                           line.upper.begin() + static_cast<std::ptrdiff_t>(lastChar), '>');
             std::size_t rawEnd = nthByte(line.raw.bytes, '>', closes);
             if (rawEnd != std::string_view::npos)
                 kept += line.raw.bytes.substr(rawEnd + 1);

@@ -5,14 +5,14 @@
 #include "apply/link_paths.h"
 #include "apply/page_encoding.h"
 #include "apply/page_pass.h"
-#include "platform/app_paths.h"
+#include "platform/paths.h"
 
 namespace solvina {
 
 namespace {
 
 constexpr std::size_t kHeadSize = 1024;
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 constexpr int kMaxLevel = kLevelSlots - 1;
 constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
@@ -52,9 +52,9 @@ Status foldersStayInside(FileSystem& fs, const std::string& source, const std::s
     if (!subfolders)
         return {}; // the copy itself reports it
     for (const std::string& subfolder : *subfolders) {
-        const std::string name = subfolder.substr(subfolder.rfind('/') + 1);
-        if (auto inside = foldersStayInside(fs, subfolder, destination + "/" + name, topFolderReal,
-                                            depth + 1);
+        if (auto inside =
+                foldersStayInside(fs, subfolder, joinPath(destination, fileNamePart(subfolder)),
+                                  topFolderReal, depth + 1);
             !inside)
             return inside;
     }

@@ -1,5 +1,6 @@
-// Searching page lines the way every marker and tag is found: in an upper-cased copy in which
-// only the ASCII letters a-z change, so positions stay those of the line as read.
+// The byte test that lets a page's pass copy a line without decoding it, and the replacement
+// of one character by another. Markers and tags themselves are found in an ASCII upper-cased
+// copy of a line (text/ascii.h), whose positions are those of the line as read.
 #pragma once
 
 #include <cstddef>
@@ -7,14 +8,6 @@
 #include <string_view>
 
 namespace solvina {
-
-std::string asciiUpper(std::string_view text);
-void asciiUpperInPlace(std::string& text);
-
-// Byte offset of the character that lies count characters (code points) after from.
-std::size_t advanceCharacters(std::string_view utf8, std::size_t from, std::size_t count);
-// Number of characters (code points) in a UTF-8 text.
-std::size_t countCharacters(std::string_view utf8);
 
 // False when the line's bytes hold none of the tags and markers a page's pass acts on, in any
 // letter case: "<!--" (every marker), "<TITLE>", "<A HREF=", "<BODY", "</BODY>". They are ASCII,

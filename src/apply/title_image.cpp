@@ -1,29 +1,18 @@
 // Rebasing relative title-image addresses.
 #include "apply/title_image.h"
 
+#include "apply/link_paths.h"
+#include "platform/paths.h"
+
 #include <vector>
 
 namespace solvina {
 
 namespace {
 
-bool isAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // Left alone: empty, rooted at the site's server, or with a scheme of its own.
 bool keptAsGiven(std::string_view address) {
-    if (address.empty() || address.front() == '/')
-        return true;
-    if (!isAsciiLetter(address.front()))
-        return false;
-    for (char c : address.substr(1)) {
-        if (c == ':')
-            return true;
-        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
-            return false;
-    }
-    return false;
+    return address.empty() || address.front() == '/' || startsWithScheme(address);
 }
 
 } // namespace
@@ -62,8 +51,7 @@ std::string tidyRelativeAddress(std::string_view address) {
 std::string titleImageFromTopFolder(std::string_view address, const std::string& levelLink) {
     if (keptAsGiven(address))
         return std::string(address);
-    const std::size_t slash = levelLink.rfind('/');
-    std::string fromTop = slash == std::string::npos ? "" : levelLink.substr(0, slash + 1);
+    std::string fromTop = folderPart(levelLink);
     fromTop += address;
     return tidyRelativeAddress(fromTop);
 }

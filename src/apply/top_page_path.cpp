@@ -1,8 +1,7 @@
 // The top page made absolute: the window and the command line start runs from the same path.
 #include "apply/top_page_path.h"
 
-#include "apply/link_paths.h"
-#include "platform/app_paths.h"
+#include "platform/paths.h"
 
 namespace solvina {
 

@@ -3,6 +3,7 @@
 #include "platform/app_paths.h"
 
 #include "platform/file_failure.h"
+#include "platform/paths.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -36,10 +37,6 @@ std::string homeFolder() {
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
         return entry->pw_dir;
     return "/";
-}
-
-std::string withoutTrailingSlash(const std::string& folder) {
-    return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
 }
 
 Error failure(const std::error_code& error, const std::string& path) {
@@ -124,29 +121,12 @@ Status prepareAppFolders(const AppFolders& folders) {
     return seedLibrary(folders.library, shipped);
 }
 
-std::string withTrailingSlash(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '/')
-        return folder;
-    return folder + "/";
-}
-
 std::string applicationDirectory() {
     std::error_code error;
     fs::path exe = fs::read_symlink("/proc/self/exe", error);
     if (error)
         return withTrailingSlash(fs::current_path(error).string());
     return withTrailingSlash(exe.parent_path().string());
-}
-
-std::string absolutePath(const std::string& typed) {
-    if (typed.empty() || typed.front() == '/')
-        return typed;
-    std::error_code error;
-    return withTrailingSlash(std::filesystem::current_path(error).string()) + typed;
-}
-
-std::string styleFolder(const std::string& libraryFolder, const std::string& styleName) {
-    return withTrailingSlash(libraryFolder) + styleName + "/";
 }
 
 } // namespace solvina

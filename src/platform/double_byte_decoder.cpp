@@ -1,6 +1,7 @@
 // Table decoding of a stateless single- and double-byte encoding, filled from iconv.
 #include "platform/double_byte_decoder.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -13,14 +14,14 @@ bool DoubleByteDecoder::probeBytes(std::string_view input, Character& character)
     iconv(m_toUtf8, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
-    char output[sizeof character.utf8 + 1];
-    char* out = output;
-    std::size_t outLeft = sizeof output;
+    std::array<char, sizeof(Character::utf8) + 1> output{};
+    char* out = output.data();
+    std::size_t outLeft = output.size();
     const std::size_t rc = iconv(m_toUtf8, &in, &inLeft, &out, &outLeft);
     const int error = errno;
     if (rc == static_cast<std::size_t>(-1)) {
         iconv(m_toUtf8, nullptr, nullptr, nullptr, nullptr);
-        if (out != output)
+        if (out != output.data())
             return false;
         if (error == EILSEQ && inLeft == input.size()) {
             character.length = Character::kInvalid;
@@ -37,18 +38,18 @@ bool DoubleByteDecoder::probeBytes(std::string_view input, Character& character)
     if (iconv(m_toUtf8, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1) ||
         out != flushStart)
         return false;
-    const std::size_t length = static_cast<std::size_t>(out - output);
-    if (inLeft != 0 || length == 0 || length > sizeof character.utf8)
+    const auto length = static_cast<std::size_t>(out - output.data());
+    if (inLeft != 0 || length == 0 || length > character.utf8.size())
         return false;
     character.length = static_cast<std::uint8_t>(length);
-    std::memcpy(character.utf8, output, length);
+    std::memcpy(character.utf8.data(), output.data(), length);
     return true;
 }
 
 std::unique_ptr<DoubleByteDecoder> DoubleByteDecoder::probe(iconv_t toUtf8) {
     std::unique_ptr<DoubleByteDecoder> decoder(new DoubleByteDecoder(toUtf8));
     decoder->m_replacement.length = 3;
-    std::memcpy(decoder->m_replacement.utf8, "\xEF\xBF\xBD", 3);
+    std::memcpy(decoder->m_replacement.utf8.data(), "\xEF\xBF\xBD", 3);
     for (int byte = 0; byte < 256; ++byte) {
         const char input = static_cast<char>(byte);
         if (!decoder->probeBytes(std::string_view(&input, 1), decoder->m_singles[byte]))
@@ -69,19 +70,19 @@ bool DoubleByteDecoder::decode(std::string_view bytes, std::string& text) {
     text.reserve(text.size() + bytes.size() * 3 / 2 + 16);
     // Characters are copied whole (all 16 bytes of a table entry) into a chunk on the stack,
     // which is appended to text when it fills up.
-    char chunk[4096];
-    char* out = chunk;
-    char* const chunkEnd = chunk + sizeof chunk - sizeof(Character);
+    std::array<char, 4096> chunk;
+    char* out = chunk.data();
+    char* const chunkEnd = chunk.data() + chunk.size() - sizeof(Character);
     const auto put = [&](const Character& character) {
-        std::memcpy(out, character.utf8, sizeof character.utf8);
+        std::memcpy(out, character.utf8.data(), character.utf8.size());
         out += character.length;
     };
     const std::size_t size = bytes.size();
     std::size_t pos = 0;
     while (pos < size) {
         if (out >= chunkEnd) {
-            text.append(chunk, static_cast<std::size_t>(out - chunk));
-            out = chunk;
+            text.append(chunk.data(), static_cast<std::size_t>(out - chunk.data()));
+            out = chunk.data();
         }
         if (m_asciiIsItself && static_cast<unsigned char>(bytes[pos]) < 0x80) {
             // Markup is ASCII: copied eight bytes at a time while no other byte comes.
@@ -128,7 +129,7 @@ bool DoubleByteDecoder::decode(std::string_view bytes, std::string& text) {
             pos += 2;
         }
     }
-    text.append(chunk, static_cast<std::size_t>(out - chunk));
+    text.append(chunk.data(), static_cast<std::size_t>(out - chunk.data()));
     return true;
 }
 

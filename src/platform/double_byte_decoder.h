@@ -29,7 +29,7 @@ private:
         static constexpr std::uint8_t kInvalid = 0;    // no character starts here
         static constexpr std::uint8_t kLead = 0xFE;    // single byte only: needs a second byte
         std::uint8_t length = kUnknown;                // bytes of utf8 otherwise
-        char utf8[15] = {};
+        std::array<char, 15> utf8 = {};
     };
     using Row = std::array<Character, 256>;
 

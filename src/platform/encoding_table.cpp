@@ -2,10 +2,11 @@
 // data/encoding-labels.tsv.
 #include "platform/encoding_table.h"
 
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-extern const char kEncodingLabelsTsv[];
+extern const std::string_view kEncodingLabelsTsv;
 
 namespace solvina {
 

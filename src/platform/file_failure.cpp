@@ -1,6 +1,8 @@
 // Maps errno values to the sentences the user reads, with the path appended.
 #include "platform/file_failure.h"
 
+#include "platform/paths.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 #include <system_error>
@@ -10,16 +12,8 @@ namespace {
 
 // ENOENT means a missing file when its folder exists, and a missing path otherwise.
 bool parentFolderExists(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    std::string parent;
-    if (slash == std::string::npos)
-        parent = ".";
-    else if (slash == 0)
-        parent = "/";
-    else
-        parent = path.substr(0, slash);
-    struct stat info;
-    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    struct stat info {};
+    return ::stat(containingFolder(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 enum class Access { Read, Write };

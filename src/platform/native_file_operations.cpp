@@ -2,12 +2,13 @@
 #include "platform/native_file_operations.h"
 
 #include "platform/file_failure.h"
+#include "platform/folder_stream.h"
 #include "platform/native_file_streams.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +19,7 @@ namespace solvina {
 namespace {
 
 constexpr std::string_view kAllFilesPattern = "*.*";
-constexpr std::size_t kCopyChunkSize = 64 * 1024;
+constexpr std::size_t kCopyChunkSize = std::size_t{64} * 1024;
 
 struct FolderEntry {
     std::string name;
@@ -48,12 +49,6 @@ FileSelection selectFiles(const std::string& text) {
     return selection;
 }
 
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
 bool statFollowing(const std::string& path, struct stat& info) {
     return ::stat(path.c_str(), &info) == 0;
 }
@@ -70,24 +65,15 @@ bool isFileFollowing(const std::string& path) {
 
 // The entries of a folder except "." and "..", in the order the system gives them.
 Result<std::vector<FolderEntry>> readFolder(const std::string& folder) {
-    DIR* stream = ::opendir(folder.c_str());
-    if (stream == nullptr) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return fail(describeWithPath(kPathNotFoundText, folder));
-        return readFailure(errno, folder);
-    }
+    auto names = folderEntryNames(folder);
+    if (!names)
+        return std::move(names).takeError();
     std::vector<FolderEntry> entries;
-    errno = 0;
-    while (dirent* entry = ::readdir(stream)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            entries.push_back({name, joinPath(folder, name)});
-        errno = 0;
+    entries.reserve(names->size());
+    for (std::string& name : *names) {
+        std::string path = joinPath(folder, name);
+        entries.push_back({std::move(name), std::move(path)});
     }
-    int error = errno;
-    ::closedir(stream);
-    if (error != 0)
-        return readFailure(error, folder);
     return entries;
 }
 
@@ -123,28 +109,23 @@ Status copyOneFile(const std::string& source, const std::string& destination) {
     if (!input)
         return std::move(input).takeError();
     // A link at the destination is replaced, so no copy ever changes a file elsewhere.
-    auto opened = openRegularForWriting(destination, LinkHandling::Replace);
-    if (!opened)
-        return std::move(opened).takeError();
-    int descriptor = *opened;
+    auto output = openRegularForWriting(destination, LinkHandling::Replace);
+    if (!output)
+        return std::move(output).takeError();
 
     std::vector<char> chunk(kCopyChunkSize);
     for (;;) {
         auto count = (*input)->read(chunk.data(), chunk.size());
-        if (!count) {
-            ::close(descriptor);
+        if (!count)
             return std::move(count).takeError();
-        }
         if (*count == 0)
             break;
         Status written =
-            writeAllBytes(descriptor, std::string_view(chunk.data(), *count), destination);
-        if (!written) {
-            ::close(descriptor);
+            writeAllBytes(output->get(), std::string_view(chunk.data(), *count), destination);
+        if (!written)
             return written;
-        }
     }
-    return closeDescriptor(descriptor, destination);
+    return output->close(destination);
 }
 
 Status copyFolderEntries(const std::string& source, const std::string& destination,
@@ -192,27 +173,14 @@ Status copyFolderEntries(const std::string& source, const std::string& destinati
     return {};
 }
 
-Result<std::string> resolved(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr)
-        return fileFailure(errno, path);
-    std::string result = real;
-    ::free(real);
-    return result;
-}
-
 // Where a destination folder stands or would stand once made.
 Result<std::string> realDestination(const std::string& folder) {
     if (isFolder(folder))
-        return resolved(folder);
-    std::string::size_type slash = folder.rfind('/');
-    std::string parentPath = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : folder.substr(0, slash);
-    auto parent = resolved(parentPath);
+        return realPath(folder);
+    auto parent = realPath(containingFolder(folder));
     if (!parent)
         return parent;
-    return joinPath(*parent, slash == std::string::npos ? folder : folder.substr(slash + 1));
+    return joinPath(*parent, fileNamePart(folder));
 }
 
 bool isInside(const std::string& path, const std::string& folder) {
@@ -287,13 +255,6 @@ Status removeTree(const std::string& folder) {
 
 } // namespace
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    std::string base = folder;
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    return base + "/" + name;
-}
-
 Status nativeCopyFile(const std::string& source, const std::string& destination) {
     FileSelection selection = selectFiles(source);
     bool intoFolder = destination.ends_with('/') || isFolder(destination);
@@ -308,8 +269,9 @@ Status nativeCopyFile(const std::string& source, const std::string& destination)
                 return fileFailure(errno, selection.path);
             return fail(describeWithPath(kFileNotFoundText, selection.path));
         }
-        std::string name = selection.path.substr(selection.path.find_last_of('/') + 1);
-        return copyOneFile(selection.path, intoFolder ? joinPath(destination, name) : destination);
+        const std::string target =
+            intoFolder ? joinPath(destination, fileNamePart(selection.path)) : destination;
+        return copyOneFile(selection.path, target);
     }
 
     auto files = filesOfFolder(selection.path);
@@ -322,12 +284,12 @@ Status nativeCopyFile(const std::string& source, const std::string& destination)
 }
 
 Status nativeCopyFolder(const std::string& source, const std::string& destination) {
-    std::string from = withoutTrailingSlashes(source);
-    std::string to = withoutTrailingSlashes(destination);
+    std::string from = withoutTrailingSlash(source);
+    std::string to = withoutTrailingSlash(destination);
     if (!isFolder(from))
         return fail(describeWithPath(kPathNotFoundText, from));
     // A folder copied into itself would grow without end.
-    auto realSource = resolved(from);
+    auto realSource = realPath(from);
     if (!realSource)
         return std::move(realSource).takeError();
     if (auto realTarget = realDestination(to); realTarget && isInside(*realTarget, *realSource))
@@ -364,7 +326,7 @@ Status nativeDeleteFile(const std::string& path, bool force) {
 }
 
 Status nativeDeleteFolder(const std::string& path, bool force) {
-    std::string folder = withoutTrailingSlashes(path);
+    std::string folder = withoutTrailingSlash(path);
     struct stat info;
     if (folder.empty() || ::lstat(folder.c_str(), &info) != 0)
         return fail(describeWithPath(kPathNotFoundText, path));
@@ -376,7 +338,7 @@ Status nativeDeleteFolder(const std::string& path, bool force) {
     }
     if (!S_ISDIR(info.st_mode))
         return fail(describeWithPath(kPathNotFoundText, path));
-    if (auto real = resolved(folder); !real || *real == "/")
+    if (auto real = realPath(folder); !real || *real == "/")
         return fail(describeWithPath(kNotWritableText, path));
     if (!force)
         if (Status writable = findReadOnlyInTree(folder); !writable)

@@ -12,7 +12,4 @@ Status nativeCopyFolder(const std::string& source, const std::string& destinatio
 Status nativeDeleteFile(const std::string& path, bool force);
 Status nativeDeleteFolder(const std::string& path, bool force);
 
-// folder + "/" + name with exactly one "/" between them.
-std::string joinPath(const std::string& folder, const std::string& name);
-
 } // namespace solvina

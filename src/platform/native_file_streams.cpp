@@ -11,19 +11,16 @@
 namespace solvina {
 namespace {
 
-constexpr std::size_t kOutputBufferSize = 64 * 1024;
+constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
 class NativeInputFile final : public InputFile {
 public:
-    NativeInputFile(int descriptor, std::string path)
-        : m_descriptor(descriptor), m_path(std::move(path)) {}
-    ~NativeInputFile() override { ::close(m_descriptor); }
-    NativeInputFile(const NativeInputFile&) = delete;
-    NativeInputFile& operator=(const NativeInputFile&) = delete;
+    NativeInputFile(Descriptor descriptor, std::string path)
+        : m_descriptor(std::move(descriptor)), m_path(std::move(path)) {}
 
     Result<std::size_t> read(char* buffer, std::size_t size) override {
         for (;;) {
-            ssize_t count = ::read(m_descriptor, buffer, size);
+            const ssize_t count = ::read(m_descriptor.get(), buffer, size);
             if (count >= 0)
                 return static_cast<std::size_t>(count);
             if (errno != EINTR)
@@ -32,22 +29,16 @@ public:
     }
 
 private:
-    int m_descriptor;
+    Descriptor m_descriptor;
     std::string m_path;
 };
 
 class NativeOutputFile final : public OutputFile {
 public:
-    NativeOutputFile(int descriptor, std::string path)
-        : m_descriptor(descriptor), m_path(std::move(path)) {
+    NativeOutputFile(Descriptor descriptor, std::string path)
+        : m_descriptor(std::move(descriptor)), m_path(std::move(path)) {
         m_buffer.reserve(kOutputBufferSize);
     }
-    ~NativeOutputFile() override {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    NativeOutputFile(const NativeOutputFile&) = delete;
-    NativeOutputFile& operator=(const NativeOutputFile&) = delete;
 
     Status write(std::string_view bytes) override {
         if (Status usable = checkUsable(); !usable)
@@ -59,7 +50,7 @@ public:
         if (Status flushed = flush(); !flushed)
             return flushed;
         if (bytes.size() >= kOutputBufferSize)
-            return remember(writeAllBytes(m_descriptor, bytes, m_path));
+            return remember(writeAllBytes(m_descriptor.get(), bytes, m_path));
         m_buffer.append(bytes);
         return {};
     }
@@ -68,9 +59,7 @@ public:
         if (Status usable = checkUsable(); !usable)
             return usable;
         Status flushed = flush();
-        int descriptor = m_descriptor;
-        m_descriptor = -1;
-        Status closed = closeDescriptor(descriptor, m_path);
+        Status closed = m_descriptor.close(m_path);
         if (!flushed)
             return flushed;
         return remember(std::move(closed));
@@ -80,7 +69,7 @@ private:
     Status checkUsable() {
         if (!m_failure.empty())
             return fail(m_failure);
-        if (m_descriptor < 0)
+        if (!m_descriptor.isOpen())
             return fileFailure(EBADF, m_path);
         return {};
     }
@@ -88,7 +77,7 @@ private:
     Status flush() {
         if (m_buffer.empty())
             return {};
-        Status written = writeAllBytes(m_descriptor, m_buffer, m_path);
+        Status written = writeAllBytes(m_descriptor.get(), m_buffer, m_path);
         m_buffer.clear();
         return remember(std::move(written));
     }
@@ -100,25 +89,21 @@ private:
         return status;
     }
 
-    int m_descriptor;
+    Descriptor m_descriptor;
     std::string m_path;
     std::string m_buffer;
     std::string m_failure;
 };
 
-// Closes the descriptor and fails unless it is a regular file. O_NONBLOCK may stay: it has no
-// effect on a regular file's reads and writes.
-Status keepOnlyRegular(int descriptor, const std::string& path, const char* notRegularText) {
-    struct stat info;
-    if (::fstat(descriptor, &info) != 0) {
-        int error = errno;
-        ::close(descriptor);
-        return fileFailure(error, path);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(descriptor);
+// Fails unless the descriptor is of a regular file. O_NONBLOCK may stay: it has no effect on
+// a regular file's reads and writes.
+Status keepOnlyRegular(const Descriptor& descriptor, const std::string& path,
+                       const char* notRegularText) {
+    struct stat info {};
+    if (::fstat(descriptor.get(), &info) != 0)
+        return fileFailure(errno, path);
+    if (!S_ISREG(info.st_mode))
         return fail(describeWithPath(notRegularText, path));
-    }
     return {};
 }
 
@@ -139,23 +124,17 @@ Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& 
     return {};
 }
 
-Status closeDescriptor(int descriptor, const std::string& path) {
-    // On Linux the descriptor is released even when close reports EINTR; never retry.
-    if (::close(descriptor) != 0 && errno != EINTR)
-        return fileFailure(errno, path);
-    return {};
-}
-
 Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path) {
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
+    Descriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!descriptor.isOpen())
         return readFailure(errno, path);
     if (Status regular = keepOnlyRegular(descriptor, path, kFileNotFoundText); !regular)
         return std::move(regular).takeError();
-    return std::unique_ptr<InputFile>(std::make_unique<NativeInputFile>(descriptor, path));
+    return std::unique_ptr<InputFile>(
+        std::make_unique<NativeInputFile>(std::move(descriptor), path));
 }
 
-Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
+Result<Descriptor> openRegularForWriting(const std::string& path, LinkHandling links) {
     // O_NONBLOCK keeps a FIFO without reader from hanging the program (it fails with ENXIO).
     // The file is emptied only once it is known to be a regular file of this name alone.
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK;
@@ -163,20 +142,20 @@ Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
         flags |= O_NOFOLLOW;
     // Usually nothing has the name yet: a file made here is regular, empty and of this name
     // alone, so it needs none of the checks below.
-    int descriptor = ::open(path.c_str(), flags | O_EXCL, 0666);
-    if (descriptor >= 0)
+    Descriptor descriptor(::open(path.c_str(), flags | O_EXCL, 0666));
+    if (descriptor.isOpen())
         return descriptor;
-    descriptor = ::open(path.c_str(), flags, 0666);
-    if (descriptor < 0 && errno == ELOOP && links == LinkHandling::Replace) {
+    descriptor = Descriptor(::open(path.c_str(), flags, 0666));
+    if (!descriptor.isOpen() && errno == ELOOP && links == LinkHandling::Replace) {
         // The link itself is replaced by the new file; what it points to stays untouched.
         struct stat info;
         if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
             ::unlink(path.c_str()) == 0)
-            descriptor = ::open(path.c_str(), flags, 0666);
+            descriptor = Descriptor(::open(path.c_str(), flags, 0666));
         else
             errno = ELOOP;
     }
-    if (descriptor < 0)
+    if (!descriptor.isOpen())
         return fileFailure(errno, path);
     if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
         return std::move(regular).takeError();
@@ -184,21 +163,18 @@ Result<int> openRegularForWriting(const std::string& path, LinkHandling links) {
     // other names, perhaps outside the site, would lose their bytes too. This name gets a new
     // file of its own.
     struct stat info;
-    if (::fstat(descriptor, &info) == 0 && info.st_nlink > 1) {
-        ::close(descriptor);
+    if (::fstat(descriptor.get(), &info) == 0 && info.st_nlink > 1) {
+        descriptor = Descriptor();
         if (::unlink(path.c_str()) != 0)
             return fileFailure(errno, path);
-        descriptor = ::open(path.c_str(), flags | O_EXCL | O_NOFOLLOW, 0666);
-        if (descriptor < 0)
+        descriptor = Descriptor(::open(path.c_str(), flags | O_EXCL | O_NOFOLLOW, 0666));
+        if (!descriptor.isOpen())
             return fileFailure(errno, path);
         if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
             return std::move(regular).takeError();
     }
-    if (::ftruncate(descriptor, 0) != 0) {
-        int error = errno;
-        ::close(descriptor);
-        return fileFailure(error, path);
-    }
+    if (::ftruncate(descriptor.get(), 0) != 0)
+        return fileFailure(errno, path);
     return descriptor;
 }
 
@@ -207,7 +183,8 @@ Result<std::unique_ptr<OutputFile>> createNativeOutput(const std::string& path) 
     auto descriptor = openRegularForWriting(path, LinkHandling::Refuse);
     if (!descriptor)
         return std::move(descriptor).takeError();
-    return std::unique_ptr<OutputFile>(std::make_unique<NativeOutputFile>(*descriptor, path));
+    return std::unique_ptr<OutputFile>(
+        std::make_unique<NativeOutputFile>(std::move(descriptor).value(), path));
 }
 
 } // namespace solvina

@@ -2,6 +2,7 @@
 // buffered writing whose failures always reach the caller.
 #pragma once
 
+#include "platform/descriptor.h"
 #include "platform/file_system.h"
 
 #include <memory>
@@ -23,13 +24,10 @@ enum class LinkHandling {
 };
 
 // Opens a file for writing, made or emptied; anything but a regular file is refused
-// without blocking. Returns the descriptor.
-Result<int> openRegularForWriting(const std::string& path, LinkHandling links);
+// without blocking.
+Result<Descriptor> openRegularForWriting(const std::string& path, LinkHandling links);
 
 // Writes every byte to an open descriptor, retrying short writes and interruptions.
 Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path);
-
-// Closes a descriptor and reports a failure of the close itself (a late write error).
-Status closeDescriptor(int descriptor, const std::string& path);
 
 } // namespace solvina

@@ -2,12 +2,13 @@
 #include "platform/file_system.h"
 
 #include "platform/file_failure.h"
+#include "platform/folder_stream.h"
 #include "platform/native_file_operations.h"
 #include "platform/native_file_streams.h"
+#include "platform/paths.h"
 
+#include <array>
 #include <cerrno>
-#include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,27 +50,13 @@ public:
     }
 
     Result<std::vector<std::string>> listSubfolders(const std::string& folder) override {
-        DIR* stream = ::opendir(folder.c_str());
-        if (stream == nullptr) {
-            if (errno == ENOENT || errno == ENOTDIR)
-                return fail(describeWithPath(kPathNotFoundText, folder));
-            return readFailure(errno, folder);
-        }
+        auto names = folderEntryNames(folder);
+        if (!names)
+            return std::move(names).takeError();
         std::vector<std::string> subfolders;
-        errno = 0;
-        while (dirent* entry = ::readdir(stream)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                std::string path = joinPath(folder, name);
-                if (isDirectory(path))
-                    subfolders.push_back(std::move(path));
-            }
-            errno = 0;
-        }
-        int error = errno;
-        ::closedir(stream);
-        if (error != 0)
-            return readFailure(error, folder);
+        for (const std::string& name : *names)
+            if (std::string path = joinPath(folder, name); isDirectory(path))
+                subfolders.push_back(std::move(path));
         return subfolders;
     }
 
@@ -88,24 +75,23 @@ public:
         if (!input)
             return std::move(input).takeError();
         std::string content;
-        char chunk[64 * 1024];
+        std::array<char, std::size_t{64} * 1024> chunk;
         for (;;) {
-            auto count = (*input)->read(chunk, sizeof chunk);
+            auto count = (*input)->read(chunk.data(), chunk.size());
             if (!count)
                 return std::move(count).takeError();
             if (*count == 0)
                 return content;
-            content.append(chunk, *count);
+            content.append(chunk.data(), *count);
         }
     }
 
     Status writeWholeFile(const std::string& path, std::string_view bytes) override {
-        auto opened = openRegularForWriting(path, LinkHandling::Follow);
-        if (!opened)
-            return std::move(opened).takeError();
-        int descriptor = *opened;
-        Status written = writeAllBytes(descriptor, bytes, path);
-        Status closed = closeDescriptor(descriptor, path);
+        auto output = openRegularForWriting(path, LinkHandling::Follow);
+        if (!output)
+            return std::move(output).takeError();
+        Status written = writeAllBytes(output->get(), bytes, path);
+        Status closed = output->close(path);
         if (!written)
             return written;
         return closed;
@@ -141,12 +127,7 @@ public:
     }
 
     Result<std::string> realPath(const std::string& path) override {
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real == nullptr)
-            return fileFailure(errno, path);
-        std::string result = real;
-        std::free(real);
-        return result;
+        return solvina::realPath(path);
     }
 
     Result<FileIdentity> identity(const std::string& path) override {

@@ -2,7 +2,10 @@
 #include "platform/text_codec.h"
 
 #include "platform/double_byte_decoder.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -16,8 +19,8 @@ namespace solvina {
 
 namespace {
 
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1);
+// iconv_open's failure value is the handle type cast from -1; there is no other way to name it.
+const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
 
 bool isAscii(std::string_view bytes) {
     unsigned char combined = 0;
@@ -26,107 +29,8 @@ bool isAscii(std::string_view bytes) {
     return combined < 0x80;
 }
 
-// Length of the valid UTF-8 sequence starting at bytes[pos], 0 when none starts there
-// (overlong forms, surrogates, code points above U+10FFFF and truncated sequences are invalid).
-std::size_t validSequenceLength(std::string_view bytes, std::size_t pos) {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byteAt(pos);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char lower = 0x80, upper = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            lower = 0xA0;
-        if (lead == 0xED)
-            upper = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            lower = 0x90;
-        if (lead == 0xF4)
-            upper = 0x8F;
-    } else {
-        return 0;
-    }
-    if (pos + length > bytes.size())
-        return 0;
-    const unsigned char second = byteAt(pos + 1);
-    if (second < lower || second > upper)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        const unsigned char next = byteAt(pos + i);
-        if (next < 0x80 || next > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
-// Position of the first byte that starts no valid sequence, npos when the input is valid.
-std::size_t firstInvalidUtf8(std::string_view bytes) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
-            ++pos;
-            continue;
-        }
-        const std::size_t length = validSequenceLength(bytes, pos);
-        if (length == 0)
-            return pos;
-        pos += length;
-    }
-    return std::string_view::npos;
-}
-
-// The input with each byte that starts no valid sequence replaced by U+FFFD.
-std::string sanitizedUtf8(std::string_view bytes) {
-    std::size_t pos = firstInvalidUtf8(bytes);
-    if (pos == std::string_view::npos)
-        return std::string(bytes);
-    std::string text;
-    text.reserve(bytes.size() + 8);
-    text.append(bytes.substr(0, pos));
-    while (pos < bytes.size()) {
-        const std::size_t length = validSequenceLength(bytes, pos);
-        if (length == 0) {
-            text += kReplacementCharacter;
-            ++pos;
-        } else {
-            text.append(bytes.substr(pos, length));
-            pos += length;
-        }
-    }
-    return text;
-}
-
-char32_t codePointOf(std::string_view sequence) {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
-    switch (sequence.size()) {
-    case 1:
-        return byteAt(0);
-    case 2:
-        return (char32_t(byteAt(0) & 0x1F) << 6) | (byteAt(1) & 0x3F);
-    case 3:
-        return (char32_t(byteAt(0) & 0x0F) << 12) | (char32_t(byteAt(1) & 0x3F) << 6) |
-               (byteAt(2) & 0x3F);
-    default:
-        return (char32_t(byteAt(0) & 0x07) << 18) | (char32_t(byteAt(1) & 0x3F) << 12) |
-               (char32_t(byteAt(2) & 0x3F) << 6) | (byteAt(3) & 0x3F);
-    }
-}
-
-std::string upperName(const std::string& name) {
-    std::string upper;
-    for (char c : name)
-        upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-    return upper;
-}
-
 bool isUtf8Name(const std::string& name) {
-    const std::string upper = upperName(name);
+    const std::string upper = asciiUpper(name);
     return upper == "UTF-8" || upper == "UTF8";
 }
 
@@ -138,19 +42,19 @@ std::size_t convertUntilRefused(iconv_t handle, std::string_view input, std::siz
     std::size_t inLeft = input.size() - pos;
     // Converted through a chunk on the stack: growing `out` by the worst case each time would
     // clear four times the input's size for nothing.
-    char chunk[4096];
+    std::array<char, 4096> chunk;
     while (true) {
-        char* outPtr = chunk;
-        std::size_t outLeft = sizeof chunk;
+        char* outPtr = chunk.data();
+        std::size_t outLeft = chunk.size();
         const std::size_t rc = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
         const int error = errno;
-        out.append(chunk, sizeof chunk - outLeft);
+        out.append(chunk.data(), chunk.size() - outLeft);
         if (rc != static_cast<std::size_t>(-1)) {
             // End of input: let a stateful encoding return to its initial state.
-            outPtr = chunk;
-            outLeft = sizeof chunk;
+            outPtr = chunk.data();
+            outLeft = chunk.size();
             iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
-            out.append(chunk, sizeof chunk - outLeft);
+            out.append(chunk.data(), chunk.size() - outLeft);
             return std::string_view::npos;
         }
         if (error == E2BIG)
@@ -177,7 +81,7 @@ struct TextCodec::Handles {
     struct Known {
         bool known = false;
         std::uint8_t length = 0;
-        char bytes[4] = {};
+        std::array<char, 4> bytes = {};
     };
     std::vector<Known> bmpBytes;
     std::unordered_map<char32_t, std::string> otherBytes;
@@ -222,7 +126,7 @@ Result<TextCodec> TextCodec::open(const std::string& iconvName) {
         const bool encodes =
             convertUntilRefused(handles->fromUtf8, ascii, 0, encoded) == std::string_view::npos;
         handles->asciiCompatible = decodes && encodes && decoded == ascii && encoded == ascii;
-        if (upperName(iconvName) == "CP932")
+        if (asciiUpper(iconvName) == "CP932")
             handles->table = DoubleByteDecoder::probe(handles->toUtf8);
     }
     return TextCodec(iconvName, std::move(handles));
@@ -280,15 +184,15 @@ std::string_view TextCodec::Handles::bytesOf(std::string_view character) {
             bmpBytes.resize(0x10000);
         Known& entry = bmpBytes[codePoint];
         if (entry.known)
-            return std::string_view(entry.bytes, entry.length);
+            return {entry.bytes.data(), entry.length};
         if (!otherBytes.contains(codePoint)) {
             std::string bytes = exactBytes(character);
-            if (bytes.size() > sizeof entry.bytes)
+            if (bytes.size() > entry.bytes.size())
                 return otherBytes.emplace(codePoint, std::move(bytes)).first->second;
             entry.length = static_cast<std::uint8_t>(bytes.size());
-            bytes.copy(entry.bytes, bytes.size());
+            bytes.copy(entry.bytes.data(), bytes.size());
             entry.known = true;
-            return std::string_view(entry.bytes, entry.length);
+            return {entry.bytes.data(), entry.length};
         }
     }
     auto known = otherBytes.find(codePoint);

@@ -2,6 +2,7 @@
 #include "render/fragments.h"
 
 #include "style/numeric_text.h"
+#include "text/utf8.h"
 
 #include <string_view>
 
@@ -61,29 +62,13 @@ void appendFontElement(std::string& out, const StyleRow& row, std::string_view t
     appendFontStyleTags(out, row, true);
 }
 
-// The byte length of the first UTF-8 character, so that a title's kind prefix is taken off
-// whole even when it is not ASCII.
-std::size_t firstCharacterLength(const std::string& text) {
-    if (text.empty())
-        return 0;
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 1;
-    if (lead >= 0xF0)
-        length = 4;
-    else if (lead >= 0xE0)
-        length = 3;
-    else if (lead >= 0xC0)
-        length = 2;
-    return length < text.size() ? length : text.size();
-}
-
 } // namespace
 
 std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& styleFolder, bool PPP,
                           const std::string& PSP) {
     std::string out;
-    out.reserve(160 + style.borderWidth.size() + style.rows[7].imageFile.size() + PSP.size() +
-                styleFolder.size());
+    out.reserve(160 + style.borderWidth.size() + style.rows[kTitleRow].imageFile.size() +
+                PSP.size() + styleFolder.size());
     if (style.tableAlign == 0)
         out += "<DIV ALIGN=\"LEFT\">";
     else if (style.tableAlign == 1)
@@ -99,7 +84,7 @@ std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& style
         out += '"';
     }
     out += " BACKGROUND=\"";
-    const std::string& backgroundImage = style.rows[7].imageFile;
+    const std::string& backgroundImage = style.rows[kTitleRow].imageFile;
     if (!backgroundImage.empty())
         appendImageReference(out, styleFolder, PPP, PSP, "quibrel/", backgroundImage);
     out += "\" HEIGHT=\"";
@@ -145,9 +130,10 @@ std::string QUIBREL_DATA2(const BreadcrumbStyle& style, const std::string& style
 
 std::string QUIBREL_DATA3(const BreadcrumbStyle& style, const std::string& STT,
                           const std::string& LinkSTR) {
-    const StyleRow& titleRow = style.rows[7];
+    const StyleRow& titleRow = style.rows[kTitleRow];
     const bool linked = !LinkSTR.empty();
-    const std::string_view rest = std::string_view(STT).substr(firstCharacterLength(STT));
+    // The kind prefix is taken off whole, even when it is not ASCII.
+    const std::string_view rest = std::string_view(STT).substr(advanceCharacters(STT, 0, 1));
 
     std::string out;
     out.reserve(120 + STT.size() + LinkSTR.size());

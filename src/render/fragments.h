@@ -10,8 +10,13 @@ namespace solvina {
 // Closes the row of cells, the inner table, the outer cell, row and table, and the DIV.
 inline constexpr const char* kClosingText = "</TR></TABLE></TD></TR></TABLE></DIV>";
 
-// styleFolder: the style's own folder ending in "/" (image references of the preview, PPP false).
-// PPP: true when the breadcrumb goes into a page of the site. PSP: "../" once per folder level.
+// What the short parameter names stand for:
+//   STT          the row number (QUIBREL_DATA2), or the title entry (QUIBREL_DATA3)
+//   PPP          true when the breadcrumb goes into a page of the site, false for the preview
+//   PSP          the page's way back to the top folder: "../" once per folder level
+//   STE          the connector's link target, written after PSP; empty for no link
+//   LinkSTR      the title's whole link address; empty for no link
+//   styleFolder  the style's own folder ending in "/" (image references of the preview)
 
 // The DIV, both tables and the opening of the cell row.
 std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& styleFolder, bool PPP,

@@ -11,7 +11,6 @@ namespace {
 constexpr const char* kPreviewHead = "<HTML><HEAD><TITLE>ソルビナプレビュー</TITLE></HEAD>"
                                      "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\">";
 constexpr const char* kPreviewTail = "</BODY></HTML>";
-constexpr int kFooterRow = 6;
 
 } // namespace
 

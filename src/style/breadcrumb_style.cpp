@@ -1,6 +1,8 @@
 // The style model's snapshot comparison, start values, path test and colour texts.
 #include "style/breadcrumb_style.h"
 
+#include "text/utf8.h"
+
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -37,12 +39,9 @@ SnapshotValue rowFieldValue(const StyleRow& row, int field) {
 std::vector<std::string> utf8Characters(const std::string& text) {
     std::vector<std::string> characters;
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        while (i + length < text.size() &&
-               (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
-            ++length;
-        characters.push_back(text.substr(i, length));
-        i += length;
+        const std::size_t next = advanceCharacters(text, i, 1);
+        characters.push_back(text.substr(i, next - i));
+        i = next;
     }
     return characters;
 }
@@ -99,11 +98,6 @@ BreadcrumbStyle programStartStyle() {
 
 bool FLH(const std::string& text) {
     return text.find('/') == std::string::npos;
-}
-
-std::string fileNamePart(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string colorTextFromPicker(std::uint32_t value) {

@@ -30,6 +30,10 @@ struct StyleRow {
 };
 
 inline constexpr int kRowCount = 8;
+inline constexpr int kHeaderRow = 0;       // the connector before the top page's title
+inline constexpr int kDeepestLevelRow = 5; // the connector before level 5 and every deeper one
+inline constexpr int kFooterRow = 6;       // the connector after the last title
+inline constexpr int kTitleRow = 7;        // the titles' text settings and the background image
 inline constexpr int kFieldsPerRow = 9;
 inline constexpr int kSnapshotSlots = 101;
 inline constexpr int kComparedSlots = 77; // slots 0..76 mirror fields
@@ -87,8 +91,6 @@ inline constexpr std::array<const char*, kRowCount> kNewStyleRowTexts = {"[Navi:
 
 // FLH: true when the text holds no "/" (a bare file name, or empty).
 bool FLH(const std::string& text);
-// The part after the last "/" (the whole text when it holds none).
-std::string fileNamePart(const std::string& path);
 
 // Colour texts. A picker value 0x00BBGGRR as six upper-case hexadecimal digits.
 std::string colorTextFromPicker(std::uint32_t value);

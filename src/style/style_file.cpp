@@ -1,9 +1,9 @@
 // Reading and writing the 78-line style file, keeping the snapshot in step line by line.
 #include "style/style_file.h"
 
-#include "platform/app_paths.h"
 #include "platform/text_codec.h"
 #include "style/numeric_text.h"
+#include "style/style_library_paths.h"
 
 #include <cmath>
 #include <cstddef>
@@ -22,9 +22,9 @@ inline constexpr const char* kLineEnd = "\r\n";
 
 // The lines of the file's bytes: a line ends at CR LF or at a lone CR; a lone LF belongs to
 // the line. CP932 never uses CR in a double-byte character, so the bytes can be split first.
-class LineReader {
+class StyleLineReader {
 public:
-    explicit LineReader(std::string_view bytes) : m_bytes(bytes) {}
+    explicit StyleLineReader(std::string_view bytes) : m_bytes(bytes) {}
 
     Result<std::string> next() {
         if (m_position >= m_bytes.size())
@@ -70,7 +70,7 @@ std::string* rowTextField(StyleRow& row, int field) {
 }
 
 // One line goes into its field and its snapshot slot at once; on a failure neither changes.
-Status readRowLine(LineReader& lines, StyleRow& row, int field, SnapshotValue& slot) {
+Status readRowLine(StyleLineReader& lines, StyleRow& row, int field, SnapshotValue& slot) {
     auto line = lines.next();
     if (!line)
         return std::move(line).takeError();
@@ -96,7 +96,7 @@ Status readRowLine(LineReader& lines, StyleRow& row, int field, SnapshotValue& s
     return {};
 }
 
-Status readTextLine(LineReader& lines, std::string& field, SnapshotValue& slot) {
+Status readTextLine(StyleLineReader& lines, std::string& field, SnapshotValue& slot) {
     auto line = lines.next();
     if (!line)
         return std::move(line).takeError();
@@ -107,7 +107,7 @@ Status readTextLine(LineReader& lines, std::string& field, SnapshotValue& slot) 
 
 // Lines 76 and 78 select one of the six alignment buttons: 0..2 the table's alignment,
 // 3..5 the cells' vertical alignment, whichever line the index stands on.
-Status readAlignmentLine(LineReader& lines, BreadcrumbStyle& style, SnapshotValue& slot) {
+Status readAlignmentLine(StyleLineReader& lines, BreadcrumbStyle& style, SnapshotValue& slot) {
     auto line = lines.next();
     if (!line)
         return std::move(line).takeError();
@@ -124,7 +124,7 @@ Status readAlignmentLine(LineReader& lines, BreadcrumbStyle& style, SnapshotValu
     return {};
 }
 
-Status readBody(LineReader& lines, BreadcrumbStyle& style) {
+Status readBody(StyleLineReader& lines, BreadcrumbStyle& style) {
     for (int row = 0; row < kRowCount; ++row) {
         for (int field = 0; field < kFieldsPerRow; ++field) {
             Status status = readRowLine(lines, style.rows[row], field,
@@ -214,7 +214,7 @@ StyleReadResult readStyleFile(FileSystem& fs, const std::string& path, Breadcrum
     auto bytes = fs.readWholeFile(path);
     if (!bytes)
         return {Outcome::Failed, bytes.error()};
-    LineReader lines(*bytes);
+    StyleLineReader lines(*bytes);
     auto header = lines.next();
     if (!header)
         return {Outcome::Failed, header.error()};

@@ -1,8 +1,8 @@
 // The style library's list, create, delete, load and the unsaved-change question on leaving.
 #include "style/style_library.h"
 
-#include "platform/app_paths.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "style/style_file.h"
 #include "style/style_library_paths.h"
 

@@ -1,7 +1,7 @@
 // Names and paths inside the style library.
 #include "style/style_library_paths.h"
 
-#include "platform/app_paths.h"
+#include "platform/paths.h"
 
 namespace solvina {
 
@@ -13,11 +13,8 @@ Status checkStyleName(const std::string& name) {
     return fail("クイブレルスタイルの名前「" + name + "」はフォルダ名に使えません。");
 }
 
-std::string withoutTrailingSlash(const std::string& path) {
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
-        trimmed.pop_back();
-    return trimmed;
+std::string styleFolder(const std::string& libraryFolder, const std::string& styleName) {
+    return withTrailingSlash(libraryFolder) + styleName + "/";
 }
 
 std::string workFolder(const std::string& libraryFolder, const std::string& styleName) {

@@ -1,5 +1,5 @@
-// Names and paths inside the style library: the check of a style name, and the work folder
-// in which a save builds the style folder's new content.
+// Names and paths inside the style library: the check of a style name, the folder of a style,
+// and the work folder in which a save builds the style folder's new content.
 #pragma once
 
 #include "platform/result.h"
@@ -12,8 +12,8 @@ namespace solvina {
 // not "." or "..".
 Status checkStyleName(const std::string& name);
 
-// The path without the "/" at its end (folder operations take folders without it).
-std::string withoutTrailingSlash(const std::string& path);
+// The folder of a style: library (with "/" added when missing) + name + "/".
+std::string styleFolder(const std::string& libraryFolder, const std::string& styleName);
 
 // The work folder of a save: the style folder + "tmp", ending in "/".
 std::string workFolder(const std::string& libraryFolder, const std::string& styleName);

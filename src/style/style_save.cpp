@@ -2,8 +2,8 @@
 // (style file and the images the rows use), then replaces the files of the style folder.
 #include "style/style_library.h"
 
-#include "platform/app_paths.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "style/style_file.h"
 #include "style/style_library_paths.h"
 

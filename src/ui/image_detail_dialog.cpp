@@ -2,10 +2,10 @@
 #include "image_detail_dialog.h"
 
 #include "fitted_text.h"
-#include "platform/app_paths.h"
 #include "platform/messages.h"
 #include "platform/qt/qt_picture_loader.h"
 #include "style/numeric_text.h"
+#include "style/style_library_paths.h"
 #include "ui_image_detail_dialog.h"
 #include "window_look.h"
 

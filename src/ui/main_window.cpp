@@ -11,6 +11,7 @@
 #include "platform/messages.h"
 #include "program_icon.h"
 #include "render/preview_page.h"
+#include "style/style_library_paths.h"
 #include "text_detail_dialog.h"
 #include "ui_main_window.h"
 #include "window_look.h"

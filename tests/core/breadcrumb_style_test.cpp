@@ -1,6 +1,8 @@
 // The style model: which field each snapshot slot mirrors, the modified test, FLH, colours.
 #include "style/breadcrumb_style.h"
 
+#include "platform/paths.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>

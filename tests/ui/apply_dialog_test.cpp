@@ -1,8 +1,8 @@
 // The apply dialog: initial states, the check boxes, the top-page choice and whole runs.
 #include "apply/apply_run.h"
 #include "apply_dialog.h"
-#include "platform/app_paths.h"
 #include "style/style_file.h"
+#include "style/style_library_paths.h"
 #include "support/app_folder_fixture.h"
 #include "support/scripted_dialogs.h"
 #include "support/window_driver.h"

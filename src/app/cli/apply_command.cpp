@@ -5,8 +5,8 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/command_style.h"
-#include "platform/app_paths.h"
 #include "platform/file_system.h"
+#include "style/style_library_paths.h"
 
 namespace solvina {
 

@@ -3,6 +3,7 @@
 
 #include "cli/cli_commands.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 #include "style/style_file.h"
 
 namespace solvina {

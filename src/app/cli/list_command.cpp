@@ -4,6 +4,7 @@
 #include "cli/cli_options.h"
 #include "cli/command_style.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 #include "render/preview_page.h"
 #include "style/breadcrumb_style.h"
 

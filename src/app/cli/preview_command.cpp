@@ -5,6 +5,7 @@
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
 #include "render/preview_page.h"
+#include "style/style_library_paths.h"
 
 namespace solvina {
 

@@ -1,0 +1,86 @@
+// Path texts, and the two helpers that ask the system about a path.
+#include "platform/paths.h"
+
+#include "platform/file_failure.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace solvina {
+
+std::string withTrailingSlash(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/')
+        return folder;
+    return folder + "/";
+}
+
+std::string withoutTrailingSlash(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    return trimmed;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    std::string base = folder;
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base + "/" + name;
+}
+
+std::string containingFolder(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string folderPart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string fileNamePart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string normalizePath(std::string path) {
+    std::string single;
+    single.reserve(path.size());
+    for (char c : path)
+        if (!(c == '/' && !single.empty() && single.back() == '/'))
+            single += c;
+    path = std::move(single);
+
+    for (std::size_t at = 0; (at = path.find("/./")) != std::string::npos;)
+        path.erase(at, 2);
+
+    for (std::size_t at = 0; (at = path.find("/../")) != std::string::npos;) {
+        const std::size_t folder = at == 0 ? std::string::npos : path.rfind('/', at - 1);
+        if (folder == std::string::npos)
+            return {};
+        path.erase(folder + 1, at + 4 - (folder + 1));
+    }
+    return path;
+}
+
+std::string absolutePath(const std::string& typed) {
+    if (typed.empty() || typed.front() == '/')
+        return typed;
+    std::error_code error;
+    return withTrailingSlash(std::filesystem::current_path(error).string()) + typed;
+}
+
+Result<std::string> realPath(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    if (!real)
+        return fileFailure(errno, path);
+    return std::string(real.get());
+}
+
+} // namespace solvina

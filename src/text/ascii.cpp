@@ -1,0 +1,21 @@
+// ASCII upper-casing of whole texts.
+#include "text/ascii.h"
+
+namespace solvina {
+
+void asciiUpperInPlace(std::string& text) {
+    // Without a branch, so that the compiler turns it into vector instructions.
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool lower = static_cast<unsigned char>(byte - 'a') < 26;
+        c = static_cast<char>(byte - (lower ? 0x20 : 0));
+    }
+}
+
+std::string asciiUpper(std::string_view text) {
+    std::string upper(text);
+    asciiUpperInPlace(upper);
+    return upper;
+}
+
+} // namespace solvina
