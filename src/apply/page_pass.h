@@ -2,7 +2,7 @@
 // links handed on, and the new block written where the body tags are.
 #pragma once
 
-#include "apply/apply_run.h"
+#include "apply/apply_types.h"
 #include "apply/line_reader.h"
 #include "apply/page_codec.h"
 

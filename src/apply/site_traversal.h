@@ -2,7 +2,7 @@
 // links of its lines, every page below it.
 #pragma once
 
-#include "apply/apply_run.h"
+#include "apply/apply_types.h"
 #include "apply/page_codec.h"
 
 #include <map>
