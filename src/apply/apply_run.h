@@ -10,6 +10,8 @@
 
 namespace solvina {
 
+struct SitePlan;
+
 inline constexpr const char* kNoTopPageMessage = "トップページを指定してください。";
 inline constexpr const char* kTopPageMissingMessage = "トップページが見つかりません。";
 inline constexpr const char* kConfirmStartMessage = "適応を開始します。よろしいですか？";
@@ -30,8 +32,13 @@ std::optional<int> firstUnsavedImageRow(const BreadcrumbStyle& style);
 // nullopt when the top page can be used; otherwise the message that refuses it.
 std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string& topPagePath);
 
-// Runs QuiBREL from the top page (state must have been reset). Failures are reported page by
-// page through the reporter.
+// Plans a run from the top page (state must have been reset): every page entered is reported,
+// no failure yet (they are in the plan). writesNothing leaves the quibrel folder unfilled.
+ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
+                          SitePlan& plan, bool writesNothing);
+
+// Runs QuiBREL from the top page (state must have been reset): plans, then writes. Failures are
+// reported through the reporter in the order the run meets them.
 ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env);
 
 // The start button: the two checks, the confirmation, the reset, the run, the final message.

@@ -35,6 +35,10 @@ public:
     virtual void pageEntered(const std::string& path) = 0;
     // A page failed: show the standard failure message with this description.
     virtual void pageFailed(const std::string& description) = 0;
+    // The writing phase has written the new content of `written` of the `planned` pages.
+    virtual void pageWritten(const std::string& path, int written, int planned) {
+        (void)path, (void)written, (void)planned;
+    }
 };
 
 inline constexpr int kMaxPages = 1001;

@@ -2,7 +2,6 @@
 #include "apply/page_pass.h"
 
 #include "apply/body_tags.h"
-#include "apply/breadcrumb_block.h"
 #include "apply/text_search.h"
 #include "apply/title_image.h"
 
@@ -66,11 +65,10 @@ std::string firstTitleEntry(const ApplyOptions& options, const std::string& leve
 
 } // namespace
 
-PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const BreadcrumbStyle& style,
-                   const std::string& styleFolder, const PageCodec& codec, int level,
-                   LinkFollower followLinks)
-    : m_options(options), m_state(state), m_style(style), m_styleFolder(styleFolder),
-      m_codec(codec), m_level(level), m_followLinks(std::move(followLinks)),
+PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const PageCodec& codec,
+                   int level, LinkFollower followLinks, BlockLines blockLines)
+    : m_options(options), m_state(state), m_codec(codec), m_level(level),
+      m_followLinks(std::move(followLinks)), m_blockLines(std::move(blockLines)),
       m_pageExcluded(options.eraseAll) {
     m_state.levelTitles[level] = firstTitleEntry(options, state.levelLinks[level], level);
 }
@@ -219,8 +217,7 @@ Status PagePass::place(const Line& line, OutputFile& out) {
 }
 
 Status PagePass::writeBlock(OutputFile& out) {
-    for (const std::string& blockLine :
-         breadcrumbBlock(m_style, m_styleFolder, m_options, m_state, m_level)) {
+    for (const std::string& blockLine : m_blockLines(m_state.levelTitles[m_level])) {
         if (auto status = writeLine(out, m_codec.encode(blockLine), m_firstLineEnd); !status)
             return status;
     }
