@@ -11,6 +11,12 @@
 
 namespace solvina {
 
+// How a page's level and parent are decided.
+enum class Hierarchy {
+    Order,    // the depth at which the depth-first walk first reaches it
+    Shortest, // its shortest link distance from the top page, found breadth-first
+};
+
 struct ApplyOptions {
     std::string topPagePath;
     bool insertAtTop = true;
@@ -25,6 +31,7 @@ struct ApplyOptions {
     bool linkFooter = false;
     std::string footerLink;
     bool eraseAll = false;
+    Hierarchy hierarchy = Hierarchy::Order;
 };
 
 // What a run tells its window (or the command line) while it goes on.

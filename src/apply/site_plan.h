@@ -32,7 +32,9 @@ struct PlannedPage {
     std::string realPath; // where it is read and replaced
     std::string link;     // relative to the top folder (the level link)
     int level = 0;
-    int parentCrumb = -1; // the chain above the page
+    int parent = -1;        // the page whose link reached it; -1 for the top page
+    int parentCrumb = -1;   // the chain above the page
+    std::string titleEntry; // its title entry when its pass ended (or stopped)
     // The page's own title entry in each block the pass placed, in page order; none when the
     // page gets no block (excluded, erase run, no body tag).
     std::vector<std::string> blockTitles;
@@ -56,6 +58,19 @@ struct SitePlan {
     std::string topFolder;                                    // ending in "/"
     std::map<std::string, std::unique_ptr<PageCodec>> codecs; // by encoding name
 };
+
+struct PlanCounts {
+    int pages = 0;        // entered
+    int withBlock = 0;    // rewritten with at least one block
+    int withoutBlock = 0; // rewritten without a block (excluded, erase run, no body tag)
+    int failed = 0;       // pages that fail
+    int unread = 0;       // pages that could not be opened
+    int failures = 0;     // every failure, those of no page (bounds) included
+};
+PlanCounts countPlan(const SitePlan& plan);
+
+// The title a page's breadcrumb shows for it: its entry in its first block, else its last one.
+const std::string& shownTitleEntry(const PlannedPage& page);
 
 // The level titles and links of the block a page gets, ownTitle its own entry there.
 void fillChain(const SitePlan& plan, const PlannedPage& page, const std::string& ownTitle,

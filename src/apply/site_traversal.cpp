@@ -265,6 +265,10 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     entered.path = OPT;
     entered.realPath = realPath;
     entered.level = KAISO;
+    entered.parent = KAISO == 0 ? -1 : m_levelPage[KAISO - 1];
+    entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);
+    if (KAISO < kLevelSlots)
+        m_levelPage[KAISO] = index;
     // The pages below are added while this one is read: reached by index, not by reference.
     auto planned = [&]() -> PlannedPage& { return m_plan.pages[index]; };
 
@@ -311,8 +315,10 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
             return std::vector<std::string>();
         });
     DiscardedOutput output;
-    if (auto status = pass.run(reader, output); !status)
-        return abandon(withPath(status.error(), OPT));
+    const Status passed = pass.run(reader, output);
+    planned().titleEntry = m_state.levelTitles[KAISO];
+    if (!passed)
+        return abandon(withPath(passed.error(), OPT));
     // A page with other names is not rewritten: the new file would take this name only and
     // part it from the others.
     if (identity.linkCount > 1)

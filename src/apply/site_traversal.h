@@ -74,6 +74,7 @@ private:
     bool m_writesNothing;
     std::array<int, kLevelSlots> m_levelCrumb{};  // the crumb last made of each level's page
     std::array<int, kLevelSlots> m_levelParent{}; // the crumb above each level's page
+    std::array<int, kLevelSlots> m_levelPage{};   // the page being read at each level
     ApplyRunSummary m_summary;
 };
 
