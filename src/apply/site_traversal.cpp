@@ -89,6 +89,30 @@ void SiteTraversal::run() {
     }
     m_plan.topFolder = m_topFolder;
     QuiBREL(top, 0);
+    if (m_options.hierarchy != Hierarchy::Shortest)
+        return;
+    // Breadth first: every page of a level is read before the first of the next.
+    while (!m_queue.empty()) {
+        QueuedPage next = std::move(m_queue.front());
+        m_queue.pop_front();
+        treatPage(next.path, next.level, next.found.realPath, next.found.identity, next.parent);
+    }
+    chainByLastTitles();
+}
+
+void SiteTraversal::chainByLastTitles() {
+    std::vector<int> crumbOfPage(m_plan.pages.size(), -1);
+    for (std::size_t i = 0; i < m_plan.pages.size(); ++i) {
+        PlannedPage& page = m_plan.pages[i];
+        // A page's parent comes before it; a page without link was never read to its links.
+        page.parentCrumb = page.parent >= 0 ? crumbOfPage[page.parent] : -1;
+        if (page.link.empty())
+            continue;
+        m_plan.crumbs.push_back({page.titleEntry, page.link, page.parentCrumb});
+        crumbOfPage[i] = static_cast<int>(m_plan.crumbs.size()) - 1;
+        for (std::string& title : page.blockTitles)
+            title = page.titleEntry;
+    }
 }
 
 void SiteTraversal::pageFailed(const std::string& description, int page) {
@@ -166,8 +190,8 @@ bool SiteTraversal::insideSite(const std::string& linkPath, const std::string& r
     return startsWith(linkPath, m_topFolder) && startsWith(realPath, m_topFolderReal);
 }
 
-void SiteTraversal::followLinks(const std::string& pageFolder, int level, const std::string& line,
-                                const std::string& upperLine) {
+void SiteTraversal::followLinks(const std::string& pageFolder, int level, int pageIndex,
+                                const std::string& line, const std::string& upperLine) {
     if (upperLine.find("<A HREF=") == std::string::npos)
         return;
     if (!m_options.eraseAll && upperLine.find(kPartLinkExclusion) != std::string::npos)
@@ -184,7 +208,14 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
         if (!page || !insideSite(linkPath, page->realPath) ||
             visited(page->realPath, page->identity))
             continue;
-        treatPage(linkPath, level + 1, page->realPath, page->identity);
+        if (m_options.hierarchy == Hierarchy::Shortest) {
+            // Marked when found, so that a page later in this level cannot take it again.
+            m_enteredPaths.insert(linkPath);
+            recordVisit(page->realPath, page->identity);
+            m_queue.push_back({linkPath, level + 1, std::move(*page), pageIndex});
+            continue;
+        }
+        treatPage(linkPath, level + 1, page->realPath, page->identity, pageIndex);
     }
 }
 
@@ -246,11 +277,11 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
     auto page = findPage(OPT);
     if (!page)
         return;
-    treatPage(OPT, KAISO, page->realPath, page->identity);
+    treatPage(OPT, KAISO, page->realPath, page->identity, -1);
 }
 
 void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
-                              const FileIdentity& identity) {
+                              const FileIdentity& identity, int parent) {
     if (m_state.visitedPages.size() >= static_cast<std::size_t>(kMaxPages)) {
         pageFailed(withPath("ページが多すぎます。1001ページまでしか適応できません。", OPT));
         return;
@@ -265,10 +296,8 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     entered.path = OPT;
     entered.realPath = realPath;
     entered.level = KAISO;
-    entered.parent = KAISO == 0 ? -1 : m_levelPage[KAISO - 1];
+    entered.parent = parent;
     entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);
-    if (KAISO < kLevelSlots)
-        m_levelPage[KAISO] = index;
     // The pages below are added while this one is read: reached by index, not by reference.
     auto planned = [&]() -> PlannedPage& { return m_plan.pages[index]; };
 
@@ -301,14 +330,16 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
         return abandon(withPath("階層が深すぎます。100階層までしか適応できません。", OPT));
     m_state.levelLinks[KAISO] = OPT.substr(m_topFolder.size());
     planned().link = m_state.levelLinks[KAISO];
-    planned().parentCrumb = m_levelParent[KAISO] = KAISO == 0 ? -1 : crumbOf(KAISO - 1);
-    m_levelCrumb[KAISO] = -1;
+    if (m_options.hierarchy == Hierarchy::Order) {
+        planned().parentCrumb = m_levelParent[KAISO] = KAISO == 0 ? -1 : crumbOf(KAISO - 1);
+        m_levelCrumb[KAISO] = -1;
+    }
 
     LineReader reader(**input, std::move(head));
     PagePass pass(
         m_options, m_state, *codec, KAISO,
         [&](const std::string& line, const std::string& upperLine) {
-            followLinks(pageFolder, KAISO, line, upperLine);
+            followLinks(pageFolder, KAISO, index, line, upperLine);
         },
         [&](const std::string& titleEntry) {
             planned().blockTitles.push_back(titleEntry);

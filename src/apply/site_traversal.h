@@ -8,6 +8,7 @@
 #include "apply/site_plan.h"
 
 #include <array>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -33,10 +34,15 @@ public:
 
 private:
     // QuiBREL once the page's file is known to be there, with its real path and identity.
+    // parent: the page whose link reached it, -1 for the top page.
     void treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
-                   const FileIdentity& identity);
-    void followLinks(const std::string& pageFolder, int level, const std::string& line,
+                   const FileIdentity& identity, int parent);
+    // page: the index of the page being read.
+    void followLinks(const std::string& pageFolder, int level, int page, const std::string& line,
                      const std::string& upperLine);
+    // With the shortest-path hierarchy: the chains from the pages' last titles, once all are
+    // read.
+    void chainByLastTitles();
     struct FoundPage {
         std::string realPath;
         FileIdentity identity;
@@ -74,7 +80,14 @@ private:
     bool m_writesNothing;
     std::array<int, kLevelSlots> m_levelCrumb{};  // the crumb last made of each level's page
     std::array<int, kLevelSlots> m_levelParent{}; // the crumb above each level's page
-    std::array<int, kLevelSlots> m_levelPage{};   // the page being read at each level
+    // With the shortest-path hierarchy: the pages found and not yet read, in the order found.
+    struct QueuedPage {
+        std::string path;
+        int level;
+        FoundPage found;
+        int parent;
+    };
+    std::deque<QueuedPage> m_queue;
     ApplyRunSummary m_summary;
 };
 
