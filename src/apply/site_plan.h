@@ -71,6 +71,14 @@ PlanCounts countPlan(const SitePlan& plan);
 
 // The title a page's breadcrumb shows for it: its entry in its first block, else its last one.
 const std::string& shownTitleEntry(const PlannedPage& page);
+// That entry as text: the title, or "［画像］" and a title image's address.
+std::string shownTitle(const PlannedPage& page);
+// The page's path relative to the top folder.
+std::string pathFromTop(const SitePlan& plan, const PlannedPage& page);
+// What sets a page apart in a shown plan: "［リストなし］", "［失敗］", "［読めません］", or "".
+const char* pageMark(const PlannedPage& page);
+// The one line of counts under a shown plan.
+std::string countsText(const PlanCounts& counts);
 
 // The level titles and links of the block a page gets, ownTitle its own entry there.
 void fillChain(const SitePlan& plan, const PlannedPage& page, const std::string& ownTitle,

@@ -8,36 +8,6 @@ namespace solvina {
 
 namespace {
 
-constexpr const char* kNoBlockMark = "［リストなし］";
-constexpr const char* kFailedMark = "［失敗］";
-constexpr const char* kUnreadMark = "［読めません］";
-
-// "M" + text shows the text; "I" + address shows the picture's address.
-std::string shownTitle(const PlannedPage& page) {
-    const std::string& entry = shownTitleEntry(page);
-    if (entry.empty())
-        return {};
-    return entry.front() == 'I' ? "［画像］" + entry.substr(1) : entry.substr(1);
-}
-
-std::string relativePath(const SitePlan& plan, const PlannedPage& page) {
-    return page.path.compare(0, plan.topFolder.size(), plan.topFolder) == 0
-               ? page.path.substr(plan.topFolder.size())
-               : page.path;
-}
-
-const char* markOf(const PlannedPage& page) {
-    switch (page.outcome) {
-    case PageOutcome::Unread:
-        return kUnreadMark;
-    case PageOutcome::Failed:
-        return kFailedMark;
-    case PageOutcome::Rewritten:
-        return page.blockTitles.empty() ? kNoBlockMark : "";
-    }
-    return "";
-}
-
 // The pages below each page, in the order they were entered; the top page's list is index -1.
 std::vector<std::vector<int>> childrenOf(const SitePlan& plan) {
     std::vector<std::vector<int>> children(plan.pages.size() + 1);
@@ -50,8 +20,8 @@ void printTree(const SitePlan& plan, const std::vector<std::vector<int>>& childr
                int depth, std::ostream& out) {
     for (int index : children[parent + 1]) {
         const PlannedPage& page = plan.pages[index];
-        const std::string mark = markOf(page);
-        out << std::string(2 * depth, ' ') << shownTitle(page) << "  " << relativePath(plan, page)
+        const std::string mark = pageMark(page);
+        out << std::string(2 * depth, ' ') << shownTitle(page) << "  " << pathFromTop(plan, page)
             << (mark.empty() ? "" : "  " + mark) << '\n';
         printTree(plan, children, index, depth + 1, out);
     }
@@ -98,10 +68,7 @@ void printPlanText(const SitePlan& plan, std::ostream& out) {
     printTree(plan, childrenOf(plan), -1, 0, out);
     for (const std::string& failure : plan.failures)
         out << "エラー：" << failure << '\n';
-    const PlanCounts counts = countPlan(plan);
-    out << "ページ " << counts.pages << "（リストを書く " << counts.withBlock << "、リストなし "
-        << counts.withoutBlock << "、失敗 " << counts.failed << "、読めない " << counts.unread
-        << "）、エラー " << counts.failures << '\n';
+    out << countsText(countPlan(plan)) << '\n';
 }
 
 void printPlanJson(const SitePlan& plan, const ApplyOptions& options, std::ostream& out) {
@@ -112,7 +79,7 @@ void printPlanJson(const SitePlan& plan, const ApplyOptions& options, std::ostre
     for (std::size_t i = 0; i < plan.pages.size(); ++i) {
         const PlannedPage& page = plan.pages[i];
         const std::string& entry = shownTitleEntry(page);
-        out << (i == 0 ? "\n" : ",\n") << "    {\"path\": " << jsonText(relativePath(plan, page))
+        out << (i == 0 ? "\n" : ",\n") << "    {\"path\": " << jsonText(pathFromTop(plan, page))
             << ", \"title\": " << jsonText(entry.empty() ? entry : entry.substr(1))
             << ", \"titleIsImage\": " << (!entry.empty() && entry.front() == 'I' ? "true" : "false")
             << ", \"level\": " << page.level << ", \"parent\": " << page.parent
