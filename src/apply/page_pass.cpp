@@ -17,6 +17,7 @@ constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
 constexpr std::string_view kBodyStart = "<BODY";
 constexpr std::string_view kBodyEnd = "</BODY>";
+constexpr std::string_view kCommentStart = "<!--";
 
 bool holds(const std::string& text, std::string_view pattern) {
     return text.find(pattern) != std::string::npos;
@@ -101,6 +102,10 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 skipComments(line.raw.bytes, m_inComment);
             return writeLine(out, line.raw.bytes, line.raw.end);
         }
+        // Written from a plan, a page needs its text only for the markers, all comments; its
+        // titles and links are in the plan.
+        if (!m_followLinks && line.raw.bytes.find(kCommentStart) == std::string_view::npos)
+            return place(line, out);
         line.text = m_codec.decode(line.raw.bytes);
         line.upper = asciiUpper(line.text);
 
@@ -118,7 +123,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 return {}; // the pass goes on with the next line like with any other
             continue;
         }
-        if (!m_linksExcluded)
+        if (!m_linksExcluded && m_followLinks)
             m_followLinks(line.text, line.upper);
         return place(line, out);
     }

@@ -13,7 +13,8 @@
 namespace solvina {
 
 // Called with a line (as characters) and its upper-cased copy whenever the line's links may be
-// followed; the pages they reach are treated before it returns.
+// followed; the pages they reach are treated before it returns. Empty when the page is written
+// from a plan: then only the lines with a comment are read as text.
 using LinkFollower = std::function<void(const std::string& line, const std::string& upperLine)>;
 // Called where a block goes, with the page's title entry as it stands there; returns the
 // block's lines (UTF-8, without line ends), or nothing while the run only plans.
