@@ -1,6 +1,8 @@
 // The start procedure of a run, the erase-all run and the checks before them.
 #include "apply/apply_run.h"
 
+#include "apply/plan_writer.h"
+#include "apply/site_plan.h"
 #include "apply/site_traversal.h"
 #include "platform/messages.h"
 
@@ -27,10 +29,18 @@ std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string
     return std::nullopt;
 }
 
-ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env) {
-    SiteTraversal traversal(options, state, env);
+ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
+                          SitePlan& plan, bool writesNothing) {
+    SiteTraversal traversal(options, state, env, plan, writesNothing);
     traversal.run();
     return traversal.summary();
+}
+
+ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env) {
+    SitePlan plan;
+    ApplyRunSummary summary = planApply(options, state, env, plan, false);
+    writePlan(plan, options, env, summary);
+    return summary;
 }
 
 std::optional<ApplyRunSummary> startApply(Dialogs& dialogs, const ApplyOptions& options,

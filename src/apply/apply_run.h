@@ -2,16 +2,15 @@
 // erase-all run. The dialog and the command line both drive these.
 #pragma once
 
+#include "apply/apply_types.h"
 #include "platform/dialogs.h"
-#include "platform/file_system.h"
-#include "style/breadcrumb_style.h"
 
-#include <array>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace solvina {
+
+struct SitePlan;
 
 inline constexpr const char* kNoTopPageMessage = "トップページを指定してください。";
 inline constexpr const char* kTopPageMissingMessage = "トップページが見つかりません。";
@@ -26,57 +25,6 @@ inline constexpr const char* kUnsavedImageMessage =
     "画像を変更した場合には、いったん保存しないとこの機能は使えません。\r\n"
     "「クイブレルスタイルを上書保存」ボタンを押して保存してから、再度この機能を使ってください。";
 
-struct ApplyOptions {
-    std::string topPagePath;
-    bool insertAtTop = true;
-    bool insertAtBottom = false;
-    bool addRule = false;
-    bool linkTitles = true;
-    bool skipTopPage = false;
-    bool useTopPageTitle = false;
-    std::string topPageTitle = "トップページ";
-    bool linkHeader = false;
-    std::string headerLink;
-    bool linkFooter = false;
-    std::string footerLink;
-    bool eraseAll = false;
-};
-
-// What a run tells its window (or the command line) while it goes on.
-class ApplyReporter {
-public:
-    virtual ~ApplyReporter() = default;
-    // A page is entered: show kProgressPrefix + path, repaint, process pending events.
-    virtual void pageEntered(const std::string& path) = 0;
-    // A page failed: show the standard failure message with this description.
-    virtual void pageFailed(const std::string& description) = 0;
-};
-
-inline constexpr int kMaxPages = 1001;
-inline constexpr int kLevelSlots = 101;
-
-// The state of one run.
-struct ApplyRunState {
-    std::vector<std::string> visitedPages; // at most kMaxPages
-    std::array<std::string, kLevelSlots> levelTitles;
-    std::array<std::string, kLevelSlots> levelLinks;
-    // Empties visitedPages and levelTitles; levelLinks keeps its contents.
-    void reset();
-};
-
-struct ApplyRunSummary {
-    int pagesEntered = 0;
-    int failures = 0;
-};
-
-// Everything a run reads besides its options.
-struct ApplyEnvironment {
-    FileSystem& fs;
-    const BreadcrumbStyle& style;
-    std::string styleFolder; // the style's folder, ending in "/"
-    ApplyReporter& reporter;
-};
-
 // The first row (0..7) whose imageFile is a picked, unsaved path; the apply button then shows
 // kUnsavedImageMessage.
 std::optional<int> firstUnsavedImageRow(const BreadcrumbStyle& style);
@@ -84,8 +32,13 @@ std::optional<int> firstUnsavedImageRow(const BreadcrumbStyle& style);
 // nullopt when the top page can be used; otherwise the message that refuses it.
 std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string& topPagePath);
 
-// Runs QuiBREL from the top page (state must have been reset). Failures are reported page by
-// page through the reporter.
+// Plans a run from the top page (state must have been reset): every page entered is reported,
+// no failure yet (they are in the plan). writesNothing leaves the quibrel folder unfilled.
+ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
+                          SitePlan& plan, bool writesNothing);
+
+// Runs QuiBREL from the top page (state must have been reset): plans, then writes. Failures are
+// reported through the reporter in the order the run meets them.
 ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env);
 
 // The start button: the two checks, the confirmation, the reset, the run, the final message.

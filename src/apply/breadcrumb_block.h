@@ -2,7 +2,7 @@
 // marker.
 #pragma once
 
-#include "apply/apply_run.h"
+#include "apply/apply_types.h"
 #include "style/breadcrumb_style.h"
 
 #include <string>

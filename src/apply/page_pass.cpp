@@ -2,7 +2,6 @@
 #include "apply/page_pass.h"
 
 #include "apply/body_tags.h"
-#include "apply/breadcrumb_block.h"
 #include "apply/text_search.h"
 #include "apply/title_image.h"
 #include "text/ascii.h"
@@ -17,6 +16,7 @@ constexpr std::string_view kNotQuibrel = "<!--NOTQUIBREL-->";
 constexpr std::string_view kNotQuibrelLink = "<!--NOTQUIBRELLINK-->";
 constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
+constexpr std::string_view kCommentStart = "<!--";
 
 bool holds(const std::string& text, std::string_view pattern) {
     return text.find(pattern) != std::string::npos;
@@ -65,11 +65,10 @@ std::string firstTitleEntry(const ApplyOptions& options, const std::string& leve
 
 } // namespace
 
-PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const BreadcrumbStyle& style,
-                   const std::string& styleFolder, const PageCodec& codec, int level,
-                   LinkFollower followLinks)
-    : m_options(options), m_state(state), m_style(style), m_styleFolder(styleFolder),
-      m_codec(codec), m_level(level), m_followLinks(std::move(followLinks)),
+PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const PageCodec& codec,
+                   int level, LinkFollower followLinks, BlockLines blockLines)
+    : m_options(options), m_state(state), m_codec(codec), m_level(level),
+      m_followLinks(std::move(followLinks)), m_blockLines(std::move(blockLines)),
       m_pageExcluded(options.eraseAll) {
     m_state.levelTitles[level] = firstTitleEntry(options, state.levelLinks[level], level);
 }
@@ -102,6 +101,10 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 skipComments(line.raw.bytes, m_inComment);
             return writeLine(out, line.raw.bytes, line.raw.end);
         }
+        // Written from a plan, a page needs its text only for the markers, all comments; its
+        // titles and links are in the plan.
+        if (!m_followLinks && line.raw.bytes.find(kCommentStart) == std::string_view::npos)
+            return place(line, out);
         line.text = m_codec.decode(line.raw.bytes);
         line.upper = asciiUpper(line.text);
 
@@ -119,7 +122,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 return {}; // the pass goes on with the next line like with any other
             continue;
         }
-        if (!m_linksExcluded)
+        if (!m_linksExcluded && m_followLinks)
             m_followLinks(line.text, line.upper);
         return place(line, out);
     }
@@ -221,8 +224,7 @@ Status PagePass::place(const Line& line, OutputFile& out) {
 }
 
 Status PagePass::writeBlock(OutputFile& out) {
-    for (const std::string& blockLine :
-         breadcrumbBlock(m_style, m_styleFolder, m_options, m_state, m_level)) {
+    for (const std::string& blockLine : m_blockLines(m_state.levelTitles[m_level])) {
         if (auto status = writeLine(out, m_codec.encode(blockLine), m_firstLineEnd); !status)
             return status;
     }

@@ -2,24 +2,28 @@
 // links handed on, and the new block written where the body tags are.
 #pragma once
 
-#include "apply/apply_run.h"
+#include "apply/apply_types.h"
 #include "apply/line_reader.h"
 #include "apply/page_codec.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace solvina {
 
 // Called with a line (as characters) and its upper-cased copy whenever the line's links may be
-// followed; the pages they reach are treated before it returns.
+// followed; the pages they reach are treated before it returns. Empty when the page is written
+// from a plan: then only the lines with a comment are read as text.
 using LinkFollower = std::function<void(const std::string& line, const std::string& upperLine)>;
+// Called where a block goes, with the page's title entry as it stands there; returns the
+// block's lines (UTF-8, without line ends), or nothing while the run only plans.
+using BlockLines = std::function<std::vector<std::string>(const std::string& titleEntry)>;
 
 class PagePass {
 public:
-    PagePass(const ApplyOptions& options, ApplyRunState& state, const BreadcrumbStyle& style,
-             const std::string& styleFolder, const PageCodec& codec, int level,
-             LinkFollower followLinks);
+    PagePass(const ApplyOptions& options, ApplyRunState& state, const PageCodec& codec, int level,
+             LinkFollower followLinks, BlockLines blockLines);
 
     // Reads every line and writes the new page. A failure leaves the output unfinished.
     Status run(LineReader& reader, OutputFile& out);
@@ -44,11 +48,10 @@ private:
 
     const ApplyOptions& m_options;
     ApplyRunState& m_state;
-    const BreadcrumbStyle& m_style;
-    const std::string& m_styleFolder;
     const PageCodec& m_codec;
     int m_level;
     LinkFollower m_followLinks;
+    BlockLines m_blockLines;
     bool m_pageExcluded = false;
     bool m_linksExcluded = false;
     bool m_inComment = false; // the line being read starts inside an HTML comment

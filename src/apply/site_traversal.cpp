@@ -5,7 +5,11 @@
 #include "apply/link_paths.h"
 #include "apply/page_encoding.h"
 #include "apply/page_pass.h"
+#include "platform/app_paths.h"
+#include "platform/file_failure.h"
 #include "platform/paths.h"
+
+#include <cerrno>
 
 namespace solvina {
 
@@ -61,7 +65,7 @@ Status foldersStayInside(FileSystem& fs, const std::string& source, const std::s
     return {};
 }
 
-// Where the pass of a page that is not rewritten writes: its links are followed all the same.
+// Where the planning pass writes: nowhere.
 class DiscardedOutput final : public OutputFile {
 public:
     Status write(std::string_view) override { return {}; }
@@ -71,8 +75,9 @@ public:
 } // namespace
 
 SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
-                             ApplyEnvironment& env)
-    : m_options(options), m_state(state), m_env(env) {}
+                             ApplyEnvironment& env, SitePlan& plan, bool writesNothing)
+    : m_options(options), m_state(state), m_env(env), m_plan(plan), m_writesNothing(writesNothing) {
+}
 
 void SiteTraversal::run() {
     std::string top = m_options.topPagePath;
@@ -83,12 +88,52 @@ void SiteTraversal::run() {
         auto real = m_env.fs.realPath(m_topFolder);
         m_topFolderReal = real ? withTrailingSlash(*real) : m_topFolder;
     }
+    m_plan.topFolder = m_topFolder;
     QuiBREL(top, 0);
+    if (m_options.hierarchy != Hierarchy::Shortest)
+        return;
+    // Breadth first: every page of a level is read before the first of the next.
+    while (!m_queue.empty()) {
+        QueuedPage next = std::move(m_queue.front());
+        m_queue.pop_front();
+        treatPage(next.path, next.level, next.found.realPath, next.found.identity, next.parent);
+    }
+    chainByLastTitles();
 }
 
-void SiteTraversal::pageFailed(const std::string& description) {
+void SiteTraversal::chainByLastTitles() {
+    std::vector<int> crumbOfPage(m_plan.pages.size(), -1);
+    for (std::size_t i = 0; i < m_plan.pages.size(); ++i) {
+        PlannedPage& page = m_plan.pages[i];
+        // A page's parent comes before it; a page without link was never read to its links.
+        page.parentCrumb = page.parent >= 0 ? crumbOfPage[page.parent] : -1;
+        if (page.link.empty())
+            continue;
+        m_plan.crumbs.push_back({page.titleEntry, page.link, page.parentCrumb});
+        crumbOfPage[i] = static_cast<int>(m_plan.crumbs.size()) - 1;
+        for (std::string& title : page.blockTitles)
+            title = page.titleEntry;
+    }
+}
+
+void SiteTraversal::pageFailed(const std::string& description, int page) {
     ++m_summary.failures;
-    m_env.reporter.pageFailed(description);
+    m_plan.steps.push_back({true, static_cast<int>(m_plan.failures.size())});
+    if (page >= 0) {
+        m_plan.pages[page].outcome = PageOutcome::Failed;
+        m_plan.pages[page].failure = static_cast<int>(m_plan.failures.size());
+    }
+    m_plan.failures.push_back(description);
+}
+
+int SiteTraversal::crumbOf(int level) {
+    int& crumb = m_levelCrumb[level];
+    if (crumb < 0 || m_plan.crumbs[crumb].titleEntry != m_state.levelTitles[level]) {
+        m_plan.crumbs.push_back(
+            {m_state.levelTitles[level], m_state.levelLinks[level], m_levelParent[level]});
+        crumb = static_cast<int>(m_plan.crumbs.size()) - 1;
+    }
+    return crumb;
 }
 
 bool SiteTraversal::visited(const std::string& realPath, const FileIdentity& identity) const {
@@ -102,14 +147,14 @@ void SiteTraversal::recordVisit(const std::string& realPath, const FileIdentity&
 }
 
 const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
-    auto found = m_codecs.find(encoding.name);
-    if (found != m_codecs.end())
+    auto found = m_plan.codecs.find(encoding.name);
+    if (found != m_plan.codecs.end())
         return found->second.get();
     auto codec = TextCodec::open(encoding.iconvName);
     if (!codec)
         return nullptr;
     auto page = std::make_unique<PageCodec>(encoding, std::move(*codec));
-    return m_codecs.emplace(encoding.name, std::move(page)).first->second.get();
+    return m_plan.codecs.emplace(encoding.name, std::move(page)).first->second.get();
 }
 
 Result<std::unique_ptr<InputFile>>
@@ -146,8 +191,8 @@ bool SiteTraversal::insideSite(const std::string& linkPath, const std::string& r
     return startsWith(linkPath, m_topFolder) && startsWith(realPath, m_topFolderReal);
 }
 
-void SiteTraversal::followLinks(const std::string& pageFolder, int level, const std::string& line,
-                                const std::string& upperLine) {
+void SiteTraversal::followLinks(const std::string& pageFolder, int level, int pageIndex,
+                                const std::string& line, const std::string& upperLine) {
     if (upperLine.find("<A HREF=") == std::string::npos)
         return;
     if (!m_options.eraseAll && upperLine.find(kPartLinkExclusion) != std::string::npos)
@@ -164,7 +209,14 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, const 
         if (!page || !insideSite(linkPath, page->realPath) ||
             visited(page->realPath, page->identity))
             continue;
-        treatPage(linkPath, level + 1, page->realPath, page->identity);
+        if (m_options.hierarchy == Hierarchy::Shortest) {
+            // Marked when found, so that a page later in this level cannot take it again.
+            m_enteredPaths.insert(linkPath);
+            recordVisit(page->realPath, page->identity);
+            m_queue.push_back({linkPath, level + 1, std::move(*page), pageIndex});
+            continue;
+        }
+        treatPage(linkPath, level + 1, page->realPath, page->identity, pageIndex);
     }
 }
 
@@ -211,6 +263,8 @@ Status SiteTraversal::copyStyleImages() {
     std::string quibrel = m_topFolder + "quibrel";
     if (auto inside = foldersStayInside(m_env.fs, source, quibrel, m_topFolderReal, 0); !inside)
         return inside;
+    if (m_writesNothing)
+        return {};
     if (auto status = m_env.fs.copyFolder(source, quibrel); !status)
         return status;
     std::string copiedStyleFile = quibrel + "/" + m_env.style.styleName + ".sty";
@@ -224,11 +278,11 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
     auto page = findPage(OPT);
     if (!page)
         return;
-    treatPage(OPT, KAISO, page->realPath, page->identity);
+    treatPage(OPT, KAISO, page->realPath, page->identity, -1);
 }
 
 void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
-                              const FileIdentity& identity) {
+                              const FileIdentity& identity, int parent) {
     if (m_state.visitedPages.size() >= static_cast<std::size_t>(kMaxPages)) {
         pageFailed(withPath("ページが多すぎます。1001ページまでしか適応できません。", OPT));
         return;
@@ -238,6 +292,15 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     recordVisit(realPath, identity);
     ++m_summary.pagesEntered;
     m_env.reporter.pageEntered(OPT);
+    const int index = static_cast<int>(m_plan.pages.size());
+    PlannedPage& entered = m_plan.pages.emplace_back();
+    entered.path = OPT;
+    entered.realPath = realPath;
+    entered.level = KAISO;
+    entered.parent = parent;
+    entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);
+    // The pages below are added while this one is read: reached by index, not by reference.
+    auto planned = [&]() -> PlannedPage& { return m_plan.pages[index]; };
 
     EncodingInfo encoding;
     std::string head;
@@ -247,23 +310,14 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
     if (!codec) {
         pageFailed(
-            withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT));
+            withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT),
+            index);
         return;
     }
-    // A page with other names is not rewritten: the new file would take this name only and
-    // part it from the others.
-    const bool hasOtherNames = identity.linkCount > 1;
-    const std::string tempPath = realPath + ".tmp";
-    auto output = hasOtherNames ? std::unique_ptr<OutputFile>(std::make_unique<DiscardedOutput>())
-                                : m_env.fs.createFile(tempPath);
-    if (!output)
-        return; // no temporary file: passed over silently
+    planned().codec = codec;
     auto abandon = [&](const std::string& description) {
         input->reset();
-        output->reset();
-        if (!hasOtherNames)
-            (void)m_env.fs.removeFile(tempPath);
-        pageFailed(description);
+        pageFailed(description, index);
     };
 
     const std::string pageFolder = folderPart(OPT);
@@ -276,24 +330,37 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     if (KAISO > kMaxLevel)
         return abandon(withPath("階層が深すぎます。100階層までしか適応できません。", OPT));
     m_state.levelLinks[KAISO] = OPT.substr(m_topFolder.size());
+    planned().link = m_state.levelLinks[KAISO];
+    if (m_options.hierarchy == Hierarchy::Order) {
+        planned().parentCrumb = m_levelParent[KAISO] = KAISO == 0 ? -1 : crumbOf(KAISO - 1);
+        m_levelCrumb[KAISO] = -1;
+    }
 
     LineReader reader(**input, std::move(head));
-    PagePass pass(m_options, m_state, m_env.style, m_env.styleFolder, *codec, KAISO,
-                  [&](const std::string& line, const std::string& upperLine) {
-                      followLinks(pageFolder, KAISO, line, upperLine);
-                  });
-    if (auto status = pass.run(reader, **output); !status)
-        return abandon(withPath(status.error(), OPT));
-    if (hasOtherNames)
+    PagePass pass(
+        m_options, m_state, *codec, KAISO,
+        [&](const std::string& line, const std::string& upperLine) {
+            followLinks(pageFolder, KAISO, index, line, upperLine);
+        },
+        [&](const std::string& titleEntry) {
+            planned().blockTitles.push_back(titleEntry);
+            return std::vector<std::string>();
+        });
+    DiscardedOutput output;
+    const Status passed = pass.run(reader, output);
+    planned().titleEntry = m_state.levelTitles[KAISO];
+    if (!passed)
+        return abandon(withPath(passed.error(), OPT));
+    // A page with other names is not rewritten: the new file would take this name only and
+    // part it from the others.
+    if (identity.linkCount > 1)
         return abandon(withPath(kOtherNamesDescription, OPT));
+    // A read-only page is the owner's "do not touch": its replacement would be refused.
+    if (identity.readOnly)
+        return abandon(fileFailureDescription(EACCES, realPath));
     input->reset();
-    if (auto status = (*output)->close(); !status)
-        return abandon(status.error());
-    output->reset();
-    if (auto status = m_env.fs.replaceFile(tempPath, realPath); !status) {
-        (void)m_env.fs.removeFile(tempPath);
-        pageFailed(status.error());
-    }
+    planned().outcome = PageOutcome::Rewritten;
+    m_plan.steps.push_back({false, index});
 }
 
 } // namespace solvina

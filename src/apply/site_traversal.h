@@ -1,10 +1,14 @@
-// The depth-first walk over a site from its top page: QuiBREL treats one page and, through the
-// links of its lines, every page below it.
+// The depth-first walk over a site from its top page, the planning phase of a run: QuiBREL
+// reads one page and, through the links of its lines, every page below it, and records in the
+// plan what each page's block needs. It writes no page.
 #pragma once
 
-#include "apply/apply_run.h"
+#include "apply/apply_types.h"
 #include "apply/page_codec.h"
+#include "apply/site_plan.h"
 
+#include <array>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,9 +21,11 @@ namespace solvina {
 
 class SiteTraversal {
 public:
-    SiteTraversal(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env);
+    // writesNothing: the quibrel folder is checked, not filled (a dry run).
+    SiteTraversal(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
+                  SitePlan& plan, bool writesNothing);
 
-    // Treats the top page and everything reached from it.
+    // Plans the top page and everything reached from it.
     void run();
     const ApplyRunSummary& summary() const { return m_summary; }
 
@@ -28,10 +34,15 @@ public:
 
 private:
     // QuiBREL once the page's file is known to be there, with its real path and identity.
+    // parent: the page whose link reached it, -1 for the top page.
     void treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
-                   const FileIdentity& identity);
-    void followLinks(const std::string& pageFolder, int level, const std::string& line,
+                   const FileIdentity& identity, int parent);
+    // page: the index of the page being read.
+    void followLinks(const std::string& pageFolder, int level, int page, const std::string& line,
                      const std::string& upperLine);
+    // With the shortest-path hierarchy: the chains from the pages' last titles, once all are
+    // read.
+    void chainByLastTitles();
     struct FoundPage {
         std::string realPath;
         FileIdentity identity;
@@ -51,7 +62,10 @@ private:
                                                 std::string& head);
     const PageCodec* codecFor(const EncodingInfo& encoding);
     Status copyStyleImages();
-    void pageFailed(const std::string& description);
+    // A failure the writing phase reports at this point; page is -1 when no page was entered.
+    void pageFailed(const std::string& description, int page = -1);
+    // The crumb of the page at level as it stands now.
+    int crumbOf(int level);
 
     const ApplyOptions& m_options;
     ApplyRunState& m_state;
@@ -62,7 +76,18 @@ private:
     std::set<std::string> m_visitedRealPaths;
     std::unordered_set<std::string> m_enteredPaths; // visitedPages, for lookup
     std::unordered_map<std::string, std::optional<std::string>> m_realFolders;
-    std::map<std::string, std::unique_ptr<PageCodec>> m_codecs;
+    SitePlan& m_plan;
+    bool m_writesNothing;
+    std::array<int, kLevelSlots> m_levelCrumb{};  // the crumb last made of each level's page
+    std::array<int, kLevelSlots> m_levelParent{}; // the crumb above each level's page
+    // With the shortest-path hierarchy: the pages found and not yet read, in the order found.
+    struct QueuedPage {
+        std::string path;
+        int level;
+        FoundPage found;
+        int parent;
+    };
+    std::deque<QueuedPage> m_queue;
     ApplyRunSummary m_summary;
 };
 

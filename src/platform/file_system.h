@@ -32,6 +32,7 @@ struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t linkCount = 1; // the file's names (hard links); not part of its identity
+    bool readOnly = false;       // its owner may not write it; not part of its identity
     bool operator==(const FileIdentity& other) const {
         return device == other.device && inode == other.inode;
     }
@@ -84,6 +85,10 @@ public:
     // A read-only target (no write permission for its owner) is refused and left as it is.
     virtual Status replaceFile(const std::string& replacement, const std::string& target) = 0;
     virtual Status removeFile(const std::string& path) = 0;
+    // Brings the data of the files written (closed) at these paths onto the disk, all at once.
+    virtual Status syncFiles(const std::vector<std::string>& paths) = 0;
+    // Brings a folder's entries (the renames into it) onto the disk.
+    virtual Status syncFolder(const std::string& folder) = 0;
 
     // The real path (symbolic links, "." and ".." resolved) of an existing file or folder.
     virtual Result<std::string> realPath(const std::string& path) = 0;

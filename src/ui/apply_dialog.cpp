@@ -1,8 +1,10 @@
 // ApplyDialog: reads its controls into ApplyOptions and drives a run of the engine.
 #include "apply_dialog.h"
 
+#include "apply/site_plan.h"
 #include "apply/top_page_path.h"
 #include "fitted_text.h"
+#include "plan_dialog.h"
 #include "platform/messages.h"
 #include "ui_apply_dialog.h"
 #include "window_look.h"
@@ -19,7 +21,7 @@ namespace solvina {
 namespace {
 
 constexpr int kClientWidth = 321;
-constexpr int kClientHeight = 535;
+constexpr int kClientHeight = 583;
 constexpr const char* kTopPageFilter = "HTMLファイル（*.htm *.html）|*.htm;*.html";
 
 const QColor kPanelPink(0xFF, 0xDD, 0xDD);
@@ -77,6 +79,7 @@ ApplyDialog::ApplyDialog(const BreadcrumbStyle& style, std::string styleFolder, 
     connect(m_ui->Command2, &QPushButton::clicked, this, &ApplyDialog::Command2_Click);
     connect(m_ui->Command4, &QPushButton::clicked, this, &ApplyDialog::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &ApplyDialog::reject);
+    connect(m_ui->Command6, &QPushButton::clicked, this, &ApplyDialog::Command6_Click);
     connect(m_ui->Check6, &QCheckBox::toggled, m_ui->Text2, &QWidget::setEnabled);
     connect(m_ui->Check8, &QCheckBox::toggled, m_ui->Text3, &QWidget::setEnabled);
     connect(m_ui->Check9, &QCheckBox::toggled, m_ui->Text4, &QWidget::setEnabled);
@@ -101,6 +104,7 @@ ApplyOptions ApplyDialog::optionsFromControls() const {
     options.linkFooter = isSet(m_ui->Check9);
     options.footerLink = m_ui->Text4->text().toStdString();
     options.eraseAll = isSet(m_ui->Check7);
+    options.hierarchy = isSet(m_ui->Check10) ? Hierarchy::Shortest : Hierarchy::Order;
     return options;
 }
 
@@ -126,6 +130,42 @@ void ApplyDialog::Command2_Click() {
     run(true);
 }
 
+namespace {
+
+class QuietReporter : public ApplyReporter {
+public:
+    void pageEntered(const std::string&) override {}
+    void pageFailed(const std::string&) override {}
+};
+
+} // namespace
+
+void ApplyDialog::Command6_Click() {
+    if (m_running)
+        return;
+    ApplyOptions options = optionsFromControls();
+    options.topPagePath = absoluteTopPage(options.topPagePath);
+    if (auto refusal = topPageCheckMessage(m_fs, options.topPagePath)) {
+        m_dialogs.messageBox(*refusal, kRefusedTitle, MessageButtons::Ok);
+        return;
+    }
+    setRunning(true);
+    QuietReporter quiet;
+    ApplyEnvironment environment{m_fs, m_style, m_styleFolder, quiet};
+    ApplyRunState state;
+    state.reset();
+    SitePlan plan;
+    {
+        HourglassCursor hourglass;
+        planApply(options, state, environment, plan, true);
+    }
+    setRunning(false);
+    auto* dialog = new PlanDialog(plan, this);
+    dialog->setObjectName(QStringLiteral("PlanDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
 void ApplyDialog::run(bool eraseAll) {
     // One traversal at a time over the one run state.
     if (m_running)
@@ -142,6 +182,7 @@ void ApplyDialog::run(bool eraseAll) {
         (void)startApply(m_runDialogs, options, m_state, environment);
     }
     m_hourglass.reset();
+    m_ui->Progress1->reset();
     m_ui->Label3->clear();
     m_ui->Label3->setToolTip(QString());
     setRunning(false);
@@ -153,8 +194,14 @@ void ApplyDialog::setRunning(bool running) {
     for (QWidget* control :
          {static_cast<QWidget*>(m_ui->Panel), static_cast<QWidget*>(m_ui->Text1),
           static_cast<QWidget*>(m_ui->Command1), static_cast<QWidget*>(m_ui->Command2),
-          static_cast<QWidget*>(m_ui->Command5)})
+          static_cast<QWidget*>(m_ui->Command5), static_cast<QWidget*>(m_ui->Command6)})
         control->setEnabled(!running);
+}
+
+void ApplyDialog::pageWritten(const std::string& path, int written, int planned) {
+    m_ui->Progress1->setMaximum(planned);
+    m_ui->Progress1->setValue(written);
+    pageEntered(path);
 }
 
 void ApplyDialog::pageEntered(const std::string& path) {

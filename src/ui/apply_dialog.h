@@ -55,10 +55,14 @@ private:
 
     void pageEntered(const std::string& path) override;
     void pageFailed(const std::string& description) override;
+    // The writing phase: the bar counts the pages written, the label shows the page.
+    void pageWritten(const std::string& path, int written, int planned) override;
 
     void Command1_Click(); // the browse button: choose the top page
     void Command2_Click(); // the erase button: remove the breadcrumb block from every page
     void Command4_Click(); // the start button: write the breadcrumb block into every page
+    // "サイトを確認": the plan for the options as set, in a read-only dialog.
+    void Command6_Click();
     void run(bool eraseAll);
     void setRunning(bool running);
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 namespace solvina::test_support {
@@ -51,6 +52,12 @@ TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
         {"top page is a folder",
          {"--library", lib, "--style", "Std", dir / "site"},
          "トップページが見つかりません。\n"},
+        {"unknown hierarchy",
+         {"--library", lib, "--style", "Std", "--hierarchy", "bfs", dir / "site/index.htm"},
+         "bfs"},
+        {"format without dry run",
+         {"--library", lib, "--style", "Std", "--format", "json", dir / "site/index.htm"},
+         "--dry-run"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,6 +107,51 @@ TEST_F(ApplyCommandTest, AStyleWithAnUnsavedImageIsRefused) {
     dir.write("site/index.htm", "<body>\n");
     EXPECT_EQ(run({"--style", "Std", "--library", dir / "lib", dir / "site/index.htm"}), 2);
     EXPECT_NE(err.str().find("画像を変更した場合には"), std::string::npos);
+}
+
+// A dry run writes nothing and prints the tree (marks on pages without a block and on failing
+// ones), the failures and the counts; as JSON the same.
+TEST_F(ApplyCommandTest, ADryRunPrintsThePlanAndWritesNothing) {
+    const std::map<std::string, std::string> pages{
+        {"index.htm", "<title>Top</title><body>\n<a href=\"sub/a.htm\">a</a><a href=\"x.htm\">x"
+                      "</a><a href=\"bad.htm\">b</a>\n"},
+        {"sub/a.htm", "<title>A &amp; B</title><body>\n<a href=\"b.htm\">b</a>\n"},
+        {"sub/b.htm", "<body>\n"},
+        {"x.htm", "<!--NOTQUIBREL--><title>X</title><body>\n"},
+        {"bad.htm", "<title>Bad</title><body>\n<!--ソルビナ(https://solvina.example/)-->\n"},
+    };
+    for (const auto& [path, bytes] : pages)
+        dir.write("site/" + path, bytes);
+    const std::vector<std::string> args{"--library", dir / "lib", "--style",
+                                        "Std",       "--dry-run", dir / "site/index.htm"};
+    EXPECT_EQ(run(args), 1);
+    EXPECT_EQ(out.str(), "Top  index.htm\n"
+                         "  A &amp; B  sub/a.htm\n"
+                         "    b.htm  sub/b.htm\n"
+                         "  X  x.htm  ［リストなし］\n"
+                         "  Bad  bad.htm  ［失敗］\n"
+                         "エラー：クイブレルリストの終わりの印「<!--ソルビナここまで-->」が見つかり"
+                         "ません。（" +
+                             dir / "site/bad.htm" +
+                             "）\n"
+                             "ページ 5（リストを書く 3、リストなし 1、失敗 1、読めない 0）、エラー "
+                             "1\n");
+    EXPECT_EQ(err.str(), "");
+    std::vector<std::string> withJson = args;
+    withJson.insert(withJson.end() - 1, {"--format", "json"});
+    EXPECT_EQ(run(withJson, true), 1);
+    EXPECT_NE(
+        out.str().find("{\"path\": \"sub/a.htm\", \"title\": \"A &amp; B\", \"titleIsImage\": "
+                       "false, \"level\": 1, \"parent\": 0, \"blocks\": 0, \"outcome\": "
+                       "\"noBlock\", \"failure\": -1}"),
+        std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("\"counts\": {\"pages\": 5, \"withBlock\": 0, \"withoutBlock\": 4, "
+                             "\"failed\": 1, \"unread\": 0, \"failures\": 1}"),
+              std::string::npos);
+    for (const auto& [path, bytes] : pages)
+        EXPECT_EQ(dir.read("site/" + path), bytes) << path;
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(dir / "site"), {}), 6);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/file_failure.h"
 #include "support/faulty_file_system.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -44,9 +45,9 @@ const std::string kPage = "/a.htm";
 const std::string kTmp = "a.htm.tmp";
 
 // Whatever fails on page a.htm, it keeps its bytes and no temporary file is left; the rest of
-// the run goes on. A failure after the pass began is reported (the pages below the page were
-// treated meanwhile when the line with their link had been read); a page that cannot be opened,
-// or whose temporary file cannot be made, is passed over without a message and unread.
+// the run goes on. A failure of the writing is reported; the pages below were planned before any
+// page was written. A page that cannot be opened is passed over without a message and unread;
+// one whose temporary file cannot be made is passed over without a message.
 TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
     const struct {
         const char* name;
@@ -57,15 +58,15 @@ TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
         bool linksFollowed;
     } cases[] = {
         {"disk full mid-file", &F::writeFault, {kTmp, ENOSPC}, 70000, kDiskFullText, true},
-        {"disk full at once", &F::writeFault, {kTmp, ENOSPC}, 0, kDiskFullText, false},
+        {"disk full at once", &F::writeFault, {kTmp, ENOSPC}, 0, kDiskFullText, true},
         {"disk full on close", &F::closeFault, {kTmp, ENOSPC}, 0, kDiskFullText, true},
         {"input-output error on close", &F::closeFault, {kTmp, EIO}, 0, kInputOutputText, true},
         {"replacement refused", &F::replaceFault, {kPage, EACCES}, 0, "", true},
         {"replacement on a read-only disk", &F::replaceFault, {kPage, EROFS}, 0, "", true},
         {"page not readable", &F::openFault, {kPage, EACCES}, 0, nullptr, false},
         {"page read fails", &F::openFault, {kPage, EIO}, 0, nullptr, false},
-        {"folder takes no new file", &F::createFault, {kTmp, EACCES}, 0, nullptr, false},
-        {"no room for a new file", &F::createFault, {kTmp, ENOSPC}, 0, nullptr, false},
+        {"folder takes no new file", &F::createFault, {kTmp, EACCES}, 0, nullptr, true},
+        {"no room for a new file", &F::createFault, {kTmp, ENOSPC}, 0, nullptr, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,6 +127,43 @@ TEST_F(ApplyFaultsTest, AFailedStyleCopyEndsTheRunBeforeAnyPageChanges) {
     apply();
     ASSERT_EQ(reporter.failures.size(), 1u);
     EXPECT_NE(reporter.failures[0].find(kDiskFullText), std::string::npos);
+    EXPECT_EQ(readPage("index.htm"), kTopPage);
+    EXPECT_EQ(readPage("a.htm"), kPageA);
+    EXPECT_TRUE(leftoverTemporaryFiles().empty());
+}
+
+// The new pages reach the disk before the first rename and the folders after the last: a power
+// cut leaves each page old or new. A sync that fails leaves every page old.
+TEST_F(ApplyFaultsTest, EveryPageIsSyncedBeforeAnyRenameAndTheFoldersAfter) {
+    apply();
+    std::vector<std::string> synced;
+    std::size_t lastSync = 0, firstRename = faulty.diskLog.size(), lastRename = 0;
+    std::size_t firstFolder = faulty.diskLog.size();
+    for (std::size_t i = 0; i < faulty.diskLog.size(); ++i) {
+        const std::string& entry = faulty.diskLog[i];
+        if (entry.rfind("sync ", 0) == 0) {
+            synced.push_back(entry.substr(5));
+            lastSync = i;
+        } else if (entry.rfind("rename ", 0) == 0) {
+            firstRename = std::min(firstRename, i);
+            lastRename = i;
+            EXPECT_NE(std::find(synced.begin(), synced.end(), entry.substr(7) + ".tmp"),
+                      synced.end())
+                << entry;
+        } else {
+            firstFolder = std::min(firstFolder, i);
+        }
+    }
+    EXPECT_EQ(synced.size(), 3u);
+    EXPECT_LT(lastSync, firstRename);
+    EXPECT_LT(lastRename, firstFolder);
+    EXPECT_EQ(faulty.diskLog.back(), "syncfolder " + fs::canonical(site("")).string() + "/");
+
+    writeSite();
+    faulty.syncFault = {kTmp, EIO};
+    apply();
+    ASSERT_EQ(reporter.failures.size(), 1u);
+    EXPECT_NE(reporter.failures[0].find(kInputOutputText), std::string::npos);
     EXPECT_EQ(readPage("index.htm"), kTopPage);
     EXPECT_EQ(readPage("a.htm"), kPageA);
     EXPECT_TRUE(leftoverTemporaryFiles().empty());

@@ -53,6 +53,32 @@ TEST_F(SiteTraversalTest, TheFirstPathDepthFirstFixesTheLevel) {
                                          {{"M0", "index.htm"}, {"MA", "a.htm"}, {"MB", ""}}));
 }
 
+// With the shortest-path hierarchy a page's level is its link distance from the top page, its
+// parent the first page of the level above linking to it, and every title entry the page's last
+// title (a failing page still leads to what it links to before the failing line).
+TEST_F(SiteTraversalTest, TheShortestPathFixesTheLevelAndTheLastTitleTheEntry) {
+    writePage("index.htm", "<BODY>\r\n<A HREF=\"a.htm\">a</A><A HREF=\"b.htm\">b</A>\r\n"
+                           "<TITLE>0</TITLE>\r\n");
+    writePage("a.htm", page("A", "<A HREF=\"b.htm\">b</A><A HREF=\"c.htm\">c</A>\r\n"
+                                 "<!--ソルビナ(https://solvina.example/)-->"));
+    writePage("b.htm", page("B", "<A HREF=\"c.htm\">c</A><A HREF=\"d.htm\">d</A>"));
+    writePage("c.htm", page("C", "<A HREF=\"d.htm\">d</A>"));
+    writePage("d.htm", "<BODY>\r\nd\r\n<TITLE>D1</TITLE>\r\n<TITLE>D2</TITLE>\r\n");
+    options.hierarchy = Hierarchy::Shortest;
+    apply();
+    EXPECT_EQ(enteredRelative(),
+              (std::vector<std::string>{"index.htm", "a.htm", "b.htm", "c.htm", "d.htm"}));
+    ASSERT_EQ(reporter.failures.size(), 1u);
+    EXPECT_NE(reporter.failures[0].find(site("a.htm")), std::string::npos);
+    EXPECT_EQ(pageText("c.htm"), applied("C", "<A HREF=\"d.htm\">d</A>",
+                                         {{"M0", "index.htm"}, {"MA", "a.htm"}, {"MC", ""}}));
+    EXPECT_EQ(
+        pageText("d.htm"),
+        "<BODY>\r\n" +
+            joinLines(plainBlock({{"M0", "index.htm"}, {"MB", "b.htm"}, {"MD2", ""}}), "\r\n") +
+            "d\r\n<TITLE>D1</TITLE>\r\n<TITLE>D2</TITLE>\r\n");
+}
+
 TEST_F(SiteTraversalTest, DeepPagesGetPrefixesAndLinkedAncestors) {
     writePage("index.htm", page("0", "<A HREF=\"p/index.htm\">p</A>"));
     writePage("p/index.htm", page("1", "<A HREF=\"s/t.htm\">t</A>"));

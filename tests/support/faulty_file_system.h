@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace solvina::test_support {
 
@@ -32,11 +33,17 @@ public:
     Fault closeFault;
     Fault replaceFault;
     Fault copyFolderFault;
+    Fault syncFault; // hits syncFiles when one of its paths ends so
+    // The calls that change what is on the disk, in order: "sync <path>" for each file of a
+    // syncFiles call, "rename <target>", "syncfolder <folder>".
+    std::vector<std::string> diskLog;
     // Called with the path before each openForReading reaches the inner file system.
     std::function<void(const std::string&)> beforeOpen;
 
     void clearFaults() {
-        openFault = createFault = writeFault = closeFault = replaceFault = copyFolderFault = {};
+        openFault = createFault = writeFault = closeFault = replaceFault = copyFolderFault =
+            syncFault = {};
+        diskLog.clear();
         writeBudget = 0;
         beforeOpen = nullptr;
     }
@@ -91,9 +98,22 @@ public:
     Status replaceFile(const std::string& replacement, const std::string& target) override {
         if (replaceFault.hits(target))
             return fileFailure(replaceFault.errorNumber, target);
+        diskLog.push_back("rename " + target);
         return m_inner.replaceFile(replacement, target);
     }
     Status removeFile(const std::string& path) override { return m_inner.removeFile(path); }
+    Status syncFiles(const std::vector<std::string>& paths) override {
+        for (const std::string& path : paths) {
+            if (syncFault.hits(path))
+                return fileFailure(syncFault.errorNumber, path);
+            diskLog.push_back("sync " + path);
+        }
+        return m_inner.syncFiles(paths);
+    }
+    Status syncFolder(const std::string& folder) override {
+        diskLog.push_back("syncfolder " + folder);
+        return m_inner.syncFolder(folder);
+    }
     Result<std::string> realPath(const std::string& path) override {
         return m_inner.realPath(path);
     }

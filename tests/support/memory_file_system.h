@@ -128,6 +128,9 @@ public:
         return files.erase(normalized(path)) != 0 ? Status() : Status(notFound(path));
     }
 
+    Status syncFiles(const std::vector<std::string>&) override { return {}; }
+    Status syncFolder(const std::string&) override { return {}; }
+
     Result<std::string> realPath(const std::string& path) override {
         std::string real = normalized(path);
         if (!exists(real))

@@ -11,8 +11,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
 
 #include <filesystem>
 #include <functional>
@@ -121,6 +123,30 @@ private slots:
         QCOMPARE(h.edit("Text1")->text(), QStringLiteral("/site/index.html"));
     }
 
+    // "サイトを確認" shows the plan for the options as set and writes nothing.
+    void checkingTheSiteShowsThePlanAndWritesNothing() {
+        Harness h;
+        const std::string before = h.page("index.html");
+        h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
+        h.click("Check10");
+        QVERIFY(h.dialog->optionsFromControls().hierarchy == Hierarchy::Shortest);
+        h.click("Command6");
+        auto* plan = h.dialog->findChild<QDialog*>("PlanDialog");
+        QVERIFY(plan != nullptr);
+        auto* tree = plan->findChild<QTreeView*>("PlanTree");
+        QCOMPARE(tree->model()->rowCount(), 1);
+        const QModelIndex top = tree->model()->index(0, 1);
+        QCOMPARE(top.data().toString(), QStringLiteral("index.html"));
+        QCOMPARE(tree->model()->index(0, 1, tree->model()->index(0, 0)).data().toString(),
+                 QStringLiteral("sub/a.html"));
+        QVERIFY(
+            plan->findChild<QLabel*>("PlanCounts")->text().startsWith(QStringLiteral("ページ 2")));
+        plan->close();
+        QCOMPARE(h.page("index.html"), before);
+        QVERIFY(!std::filesystem::exists(h.site + "quibrel"));
+        QVERIFY(h.dialogs.shown.empty());
+    }
+
     void browseFillsTheTopPageOrChangesNothing() {
         Harness h;
         h.dialogs.files = {FileChoice{FileChoice::Outcome::Chosen, "/site/top.htm", ""},
@@ -143,9 +169,13 @@ private slots:
         h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
         bool lockedAtTheEnd = false;
         bool stayedOpen = false;
+        int progressAtTheEnd = 0;
         h.dialogs.onMessage = [&](const std::string& text) {
             if (text != kApplyDoneMessage)
                 return;
+            progressAtTheEnd = h.find<QProgressBar>("Progress1")->maximum() == 2
+                                   ? h.find<QProgressBar>("Progress1")->value()
+                                   : -1;
             lockedAtTheEnd = !h.find<QPushButton>("Command4")->isEnabled() &&
                              !h.find<QPushButton>("Command2")->isEnabled() &&
                              !h.find<QPushButton>("Command5")->isEnabled() &&
@@ -160,6 +190,7 @@ private slots:
                                            "適応が終了しました。"}));
         QVERIFY(lockedAtTheEnd);
         QVERIFY(stayedOpen);
+        QCOMPARE(progressAtTheEnd, 2);
         QVERIFY(h.page("index.html").find(kStartMarker) != std::string::npos);
         QVERIFY(h.page("sub/a.html").find(kStartMarker) != std::string::npos);
         QVERIFY(std::filesystem::is_directory(h.site + "quibrel"));
@@ -196,11 +227,12 @@ private slots:
         h.click("Command4");
         QDir::setCurrent(before);
 
-        QCOMPARE(tip, QString::fromStdString(h.folder.path() + deep + sub));
+        // The label ends on the last page written: the top page, whose pass ends last.
+        QCOMPARE(tip, QString::fromStdString(h.folder.path() + deep + "index.html"));
         const QStringList lines = shown.split(QLatin1Char('\n'));
         QVERIFY2(lines.size() <= 3, qPrintable(shown));
         QVERIFY(shown.startsWith(QStringLiteral("適応中：/")));
-        QVERIFY(shown.endsWith(QStringLiteral("c.html")));
+        QVERIFY(shown.endsWith(QStringLiteral("index.html")));
         QVERIFY(shown.contains(QChar(0x2026)));
         const int besideClose = h.find<QPushButton>("Command5")->x() - label->x();
         for (int i = 0; i < lines.size(); ++i)

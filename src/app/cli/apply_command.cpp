@@ -1,10 +1,13 @@
 // solvina-cli apply and erase: the options of a run, the checks before it, progress on stdout
 // and failures on stderr.
 #include "apply/apply_run.h"
+#include "apply/site_plan.h"
 #include "apply/top_page_path.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/command_style.h"
+#include "cli/dry_run_output.h"
+#include "platform/app_paths.h"
 #include "platform/file_system.h"
 #include "style/style_library_paths.h"
 
@@ -23,9 +26,30 @@ private:
     std::ostream& m_err;
 };
 
+class QuietReporter : public ApplyReporter {
+public:
+    void pageEntered(const std::string&) override {}
+    void pageFailed(const std::string&) override {}
+};
+
 const AcceptedOptions kAcceptedApplyOptions{
-    {"--library", "--style", "--top-title", "--header-link", "--footer-link"},
-    {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page"}};
+    {"--library", "--style", "--top-title", "--header-link", "--footer-link", "--hierarchy",
+     "--format"},
+    {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page", "--dry-run"}};
+
+// The checks of the options a run has no field for; nullopt when they are sound.
+std::optional<std::string> runModeError(const ParsedOptions& parsed) {
+    if (auto hierarchy = parsed.value("--hierarchy");
+        hierarchy && *hierarchy != "order" && *hierarchy != "shortest")
+        return "--hierarchy は order か shortest です: " + *hierarchy;
+    if (auto format = parsed.value("--format")) {
+        if (*format != "text" && *format != "json")
+            return "--format は text か json です: " + *format;
+        if (!parsed.has("--dry-run"))
+            return "--format は --dry-run と共に使います。";
+    }
+    return std::nullopt;
+}
 
 ApplyOptions applyOptions(const ParsedOptions& parsed) {
     ApplyOptions options;
@@ -46,6 +70,8 @@ ApplyOptions applyOptions(const ParsedOptions& parsed) {
         options.linkFooter = true;
         options.footerLink = *footer;
     }
+    if (parsed.value("--hierarchy") == "shortest")
+        options.hierarchy = Hierarchy::Shortest;
     return options;
 }
 
@@ -63,6 +89,8 @@ int runApplyOrErase(const std::vector<std::string>& arguments, bool eraseAll, st
         return usageError(err, parsed.error());
     if (parsed->positional.size() > 1)
         return usageError(err, "余分な引数があります: " + parsed->positional[1]);
+    if (auto wrong = runModeError(*parsed))
+        return usageError(err, *wrong);
     std::optional<CommandStyle> loaded = readCommandStyle(*parsed, err);
     if (!loaded)
         return kExitUsage;
@@ -79,11 +107,23 @@ int runApplyOrErase(const std::vector<std::string>& arguments, bool eraseAll, st
         err << *refusal << '\n';
         return kExitUsage;
     }
-    PrintingReporter reporter(out, err);
-    ApplyEnvironment env{fs, loaded->style, styleFolder(loaded->library, loaded->style.styleName),
-                         reporter};
+    const std::string folder = styleFolder(loaded->library, loaded->style.styleName);
     ApplyRunState state;
     state.reset();
+    if (parsed->has("--dry-run")) {
+        QuietReporter quiet;
+        ApplyEnvironment env{fs, loaded->style, folder, quiet};
+        SitePlan plan;
+        planApply(options, state, env, plan, true);
+        if (parsed->value("--format") == "json")
+            printPlanJson(plan, options, out);
+        else
+            printPlanText(plan, out);
+        out.flush();
+        return plan.failures.empty() ? kExitDone : kExitFailed;
+    }
+    PrintingReporter reporter(out, err);
+    ApplyEnvironment env{fs, loaded->style, folder, reporter};
     ApplyRunSummary summary = runApply(options, state, env);
     out << kApplyDoneMessage << '\n';
     out.flush();

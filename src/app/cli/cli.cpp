@@ -36,7 +36,11 @@ constexpr const char* kApplyOptionsHelp =
     "  --skip-top-page       トップページには適応しない\n"
     "  --top-title TEXT      トップページだけ別のページタイトルをつける\n"
     "  --header-link TARGET  ヘッダー接続記号にリンクを設定する\n"
-    "  --footer-link TARGET  フッター接続記号にリンクを設定する\n";
+    "  --footer-link TARGET  フッター接続記号にリンクを設定する\n"
+    "  --hierarchy MODE      階層の決め方: order（リンクをたどった順、既定）か\n"
+    "                        shortest（トップページからの最短のリンク）\n"
+    "  --dry-run             何も書かずに、計画（ページの木、エラー、件数）を表示する\n"
+    "  --format FORMAT       --dry-run の出力: text（既定）か json\n";
 
 void writeUsage(std::ostream& stream) {
     stream << "使い方:\n";

@@ -1,0 +1,99 @@
+// The plan of a dry run as text and as JSON.
+#include "cli/dry_run_output.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace solvina {
+
+namespace {
+
+// The pages below each page, in the order they were entered; the top page's list is index -1.
+std::vector<std::vector<int>> childrenOf(const SitePlan& plan) {
+    std::vector<std::vector<int>> children(plan.pages.size() + 1);
+    for (std::size_t i = 0; i < plan.pages.size(); ++i)
+        children[plan.pages[i].parent + 1].push_back(static_cast<int>(i));
+    return children;
+}
+
+void printTree(const SitePlan& plan, const std::vector<std::vector<int>>& children, int parent,
+               int depth, std::ostream& out) {
+    for (int index : children[parent + 1]) {
+        const PlannedPage& page = plan.pages[index];
+        const std::string mark = pageMark(page);
+        out << std::string(2 * depth, ' ') << shownTitle(page) << "  " << pathFromTop(plan, page)
+            << (mark.empty() ? "" : "  " + mark) << '\n';
+        printTree(plan, children, index, depth + 1, out);
+    }
+}
+
+std::string jsonText(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"':
+            quoted += "\\\"";
+            break;
+        case '\\':
+            quoted += "\\\\";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+                quoted += escaped;
+            } else {
+                quoted += c;
+            }
+        }
+    }
+    return quoted + "\"";
+}
+
+const char* outcomeName(const PlannedPage& page) {
+    switch (page.outcome) {
+    case PageOutcome::Unread:
+        return "unread";
+    case PageOutcome::Failed:
+        return "failed";
+    case PageOutcome::Rewritten:
+        return page.blockTitles.empty() ? "noBlock" : "block";
+    }
+    return "";
+}
+
+} // namespace
+
+void printPlanText(const SitePlan& plan, std::ostream& out) {
+    printTree(plan, childrenOf(plan), -1, 0, out);
+    for (const std::string& failure : plan.failures)
+        out << "エラー：" << failure << '\n';
+    out << countsText(countPlan(plan)) << '\n';
+}
+
+void printPlanJson(const SitePlan& plan, const ApplyOptions& options, std::ostream& out) {
+    out << "{\n  \"topFolder\": " << jsonText(plan.topFolder)
+        << ",\n  \"erase\": " << (options.eraseAll ? "true" : "false") << ",\n  \"hierarchy\": "
+        << (options.hierarchy == Hierarchy::Shortest ? "\"shortest\"" : "\"order\"")
+        << ",\n  \"pages\": [";
+    for (std::size_t i = 0; i < plan.pages.size(); ++i) {
+        const PlannedPage& page = plan.pages[i];
+        const std::string& entry = shownTitleEntry(page);
+        out << (i == 0 ? "\n" : ",\n") << "    {\"path\": " << jsonText(pathFromTop(plan, page))
+            << ", \"title\": " << jsonText(entry.empty() ? entry : entry.substr(1))
+            << ", \"titleIsImage\": " << (!entry.empty() && entry.front() == 'I' ? "true" : "false")
+            << ", \"level\": " << page.level << ", \"parent\": " << page.parent
+            << ", \"blocks\": " << page.blockTitles.size() << ", \"outcome\": \""
+            << outcomeName(page) << "\", \"failure\": " << page.failure << "}";
+    }
+    out << "\n  ],\n  \"failures\": [";
+    for (std::size_t i = 0; i < plan.failures.size(); ++i)
+        out << (i == 0 ? "\n    " : ",\n    ") << jsonText(plan.failures[i]);
+    const PlanCounts counts = countPlan(plan);
+    out << "\n  ],\n  \"counts\": {\"pages\": " << counts.pages
+        << ", \"withBlock\": " << counts.withBlock << ", \"withoutBlock\": " << counts.withoutBlock
+        << ", \"failed\": " << counts.failed << ", \"unread\": " << counts.unread
+        << ", \"failures\": " << counts.failures << "}\n}\n";
+}
+
+} // namespace solvina

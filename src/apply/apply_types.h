@@ -1,0 +1,76 @@
+// The types an apply run shares between its layers: its options, its state, what it reads and
+// whom it tells, and the bounds of a site.
+#pragma once
+
+#include "platform/file_system.h"
+#include "style/breadcrumb_style.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace solvina {
+
+// How a page's level and parent are decided.
+enum class Hierarchy {
+    Order,    // the depth at which the depth-first walk first reaches it
+    Shortest, // its shortest link distance from the top page, found breadth-first
+};
+
+struct ApplyOptions {
+    std::string topPagePath;
+    bool insertAtTop = true;
+    bool insertAtBottom = false;
+    bool addRule = false;
+    bool linkTitles = true;
+    bool skipTopPage = false;
+    bool useTopPageTitle = false;
+    std::string topPageTitle = "トップページ";
+    bool linkHeader = false;
+    std::string headerLink;
+    bool linkFooter = false;
+    std::string footerLink;
+    bool eraseAll = false;
+    Hierarchy hierarchy = Hierarchy::Order;
+};
+
+// What a run tells its window (or the command line) while it goes on.
+class ApplyReporter {
+public:
+    virtual ~ApplyReporter() = default;
+    // A page is entered: show kProgressPrefix + path, repaint, process pending events.
+    virtual void pageEntered(const std::string& path) = 0;
+    // A page failed: show the standard failure message with this description.
+    virtual void pageFailed(const std::string& description) = 0;
+    // The writing phase has written the new content of `written` of the `planned` pages.
+    virtual void pageWritten(const std::string& path, int written, int planned) {
+        (void)path, (void)written, (void)planned;
+    }
+};
+
+inline constexpr int kMaxPages = 1001;
+inline constexpr int kLevelSlots = 101;
+
+// The state of one run.
+struct ApplyRunState {
+    std::vector<std::string> visitedPages; // at most kMaxPages
+    std::array<std::string, kLevelSlots> levelTitles;
+    std::array<std::string, kLevelSlots> levelLinks;
+    // Empties visitedPages and levelTitles; levelLinks keeps its contents.
+    void reset();
+};
+
+struct ApplyRunSummary {
+    int pagesEntered = 0;
+    int failures = 0;
+};
+
+// Everything a run reads besides its options.
+struct ApplyEnvironment {
+    FileSystem& fs;
+    const BreadcrumbStyle& style;
+    std::string styleFolder; // the style's folder, ending in "/"
+    ApplyReporter& reporter;
+};
+
+} // namespace solvina

@@ -1,0 +1,87 @@
+// What the planning phase of a run decides and the writing phase carries out: the pages in the
+// order they were entered, the chains their blocks show, the failures to report. It holds no
+// page content.
+#pragma once
+
+#include "apply/apply_types.h"
+#include "apply/page_codec.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace solvina {
+
+// An ancestor as the pages below it show it: its title entry when the run went below it, its
+// link, and the crumb above it (-1 above the top page).
+struct PlannedCrumb {
+    std::string titleEntry;
+    std::string link;
+    int parent = -1;
+};
+
+enum class PageOutcome {
+    Unread,    // could not be opened: passed over silently
+    Failed,    // a failure was reported; the page keeps its bytes
+    Rewritten, // the pass ended: the page is written
+};
+
+struct PlannedPage {
+    std::string path;     // as the link reached it
+    std::string realPath; // where it is read and replaced
+    std::string link;     // relative to the top folder (the level link)
+    int level = 0;
+    int parent = -1;        // the page whose link reached it; -1 for the top page
+    int parentCrumb = -1;   // the chain above the page
+    std::string titleEntry; // its title entry when its pass ended (or stopped)
+    // The page's own title entry in each block the pass placed, in page order; none when the
+    // page gets no block (excluded, erase run, no body tag).
+    std::vector<std::string> blockTitles;
+    const PageCodec* codec = nullptr;
+    PageOutcome outcome = PageOutcome::Unread;
+    int failure = -1; // index into SitePlan::failures
+};
+
+// One step of the writing phase, in the order the run met it: a failure to report or a page
+// to write (at the end of its pass).
+struct PlanStep {
+    bool isFailure = false;
+    int index = 0; // into failures or pages
+};
+
+struct SitePlan {
+    std::vector<PlannedPage> pages; // in the order they were entered
+    std::vector<PlannedCrumb> crumbs;
+    std::vector<std::string> failures; // descriptions, in the order found
+    std::vector<PlanStep> steps;
+    std::string topFolder;                                    // ending in "/"
+    std::map<std::string, std::unique_ptr<PageCodec>> codecs; // by encoding name
+};
+
+struct PlanCounts {
+    int pages = 0;        // entered
+    int withBlock = 0;    // rewritten with at least one block
+    int withoutBlock = 0; // rewritten without a block (excluded, erase run, no body tag)
+    int failed = 0;       // pages that fail
+    int unread = 0;       // pages that could not be opened
+    int failures = 0;     // every failure, those of no page (bounds) included
+};
+PlanCounts countPlan(const SitePlan& plan);
+
+// The title a page's breadcrumb shows for it: its entry in its first block, else its last one.
+const std::string& shownTitleEntry(const PlannedPage& page);
+// That entry as text: the title, or "［画像］" and a title image's address.
+std::string shownTitle(const PlannedPage& page);
+// The page's path relative to the top folder.
+std::string pathFromTop(const SitePlan& plan, const PlannedPage& page);
+// What sets a page apart in a shown plan: "［リストなし］", "［失敗］", "［読めません］", or "".
+const char* pageMark(const PlannedPage& page);
+// The one line of counts under a shown plan.
+std::string countsText(const PlanCounts& counts);
+
+// The level titles and links of the block a page gets, ownTitle its own entry there.
+void fillChain(const SitePlan& plan, const PlannedPage& page, const std::string& ownTitle,
+               ApplyRunState& chain);
+
+} // namespace solvina
