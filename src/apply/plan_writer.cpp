@@ -5,6 +5,7 @@
 #include "apply/line_reader.h"
 #include "apply/link_paths.h"
 #include "apply/page_pass.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <set>
