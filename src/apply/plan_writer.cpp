@@ -14,7 +14,7 @@ namespace solvina {
 
 namespace {
 
-constexpr std::size_t kCopySize = 64 * 1024;
+constexpr std::size_t kCopySize = std::size_t{64} * 1024;
 
 // Copies a page's bytes to the new page up to a point, and takes the bytes of a line.
 class ByteCopier {

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t kHeadSize = 1024;
 constexpr std::size_t kReadSize = 64 * 1024;
-constexpr std::size_t kKeptPageSize = 256 * 1024;
+constexpr std::size_t kKeptPageSize = std::size_t{256} * 1024;
 constexpr int kMaxLevel = kLevelSlots - 1;
 constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
