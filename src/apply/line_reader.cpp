@@ -48,6 +48,7 @@ LineReader::LineReader(InputFile& file, std::string initialBytes)
 
 Status LineReader::fill() {
     if (m_start > 0) {
+        m_dropped += m_start;
         m_buffer.erase(0, m_start);
         m_start = 0;
     }

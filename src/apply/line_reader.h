@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/result.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,8 @@ public:
 
     // The next line; false at the end of the page. The views stay valid until the next call.
     Result<bool> next(RawLine& line);
+    // Where the next line starts in the file.
+    std::uint64_t offsetOfNext() const { return m_dropped + m_start; }
 
 private:
     Status fill(); // reads more bytes after those not yet taken
@@ -31,6 +34,7 @@ private:
     std::string m_buffer;
     std::size_t m_start = 0; // first byte not yet taken
     bool m_endOfFile = false;
+    std::uint64_t m_dropped = 0; // bytes of the file taken out of the buffer
 };
 
 } // namespace solvina

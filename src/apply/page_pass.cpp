@@ -82,6 +82,7 @@ Status PagePass::writeLine(OutputFile& out, std::string_view bytes, std::string_
 Status PagePass::run(LineReader& reader, OutputFile& out) {
     Line line;
     for (;;) {
+        m_currentLine.offset = reader.offsetOfNext();
         auto more = reader.next(line.raw);
         if (!more)
             return std::move(more).takeError();
@@ -89,9 +90,19 @@ Status PagePass::run(LineReader& reader, OutputFile& out) {
             return {};
         if (m_firstLineEnd.empty())
             m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
+        m_currentLine.length = line.raw.bytes.size() + line.raw.end.size();
         if (auto status = treat(reader, line, out); !status)
             return status;
     }
+}
+
+Status PagePass::placeBlock(const RawLine& raw, bool inComment, const std::string& firstLineEnd,
+                            OutputFile& out) {
+    m_inComment = inComment;
+    m_firstLineEnd = firstLineEnd;
+    Line line;
+    line.raw = raw;
+    return place(line, out);
 }
 
 Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
@@ -115,6 +126,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
         recordTitle(line);
         if (std::size_t start = line.upper.find(m_codec.startMarkerPattern());
             start != std::string::npos) {
+            m_droppedOldBlock = true;
             auto besideBlock = dropOldBlock(reader, line, start);
             if (!besideBlock)
                 return std::move(besideBlock).takeError();
@@ -191,6 +203,7 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
 Status PagePass::place(const Line& line, OutputFile& out) {
     const std::string_view raw = line.raw.bytes;
     const bool skipThisPage = m_options.skipTopPage && m_level == 0;
+    m_currentLine.inComment = m_inComment;
     const BodyTags tags = findBodyTags(raw, m_inComment);
     if (tags.start != BodyTags::npos && m_options.insertAtTop && !m_pageExcluded) {
         if (skipThisPage || tags.startEnd == BodyTags::npos)
@@ -224,6 +237,7 @@ Status PagePass::place(const Line& line, OutputFile& out) {
 }
 
 Status PagePass::writeBlock(OutputFile& out) {
+    m_placedLines.push_back(m_currentLine);
     for (const std::string& blockLine : m_blockLines(m_state.levelTitles[m_level])) {
         if (auto status = writeLine(out, m_codec.encode(blockLine), m_firstLineEnd); !status)
             return status;

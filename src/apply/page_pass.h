@@ -6,6 +6,7 @@
 #include "apply/line_reader.h"
 #include "apply/page_codec.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,6 +21,14 @@ using LinkFollower = std::function<void(const std::string& line, const std::stri
 // block's lines (UTF-8, without line ends), or nothing while the run only plans.
 using BlockLines = std::function<std::vector<std::string>(const std::string& titleEntry)>;
 
+// A line the pass put a block into: its first byte in the page, its length with its end, and
+// whether it began inside a comment.
+struct PlacedLine {
+    std::uint64_t offset = 0;
+    std::size_t length = 0;
+    bool inComment = false;
+};
+
 class PagePass {
 public:
     PagePass(const ApplyOptions& options, ApplyRunState& state, const PageCodec& codec, int level,
@@ -27,6 +36,16 @@ public:
 
     // Reads every line and writes the new page. A failure leaves the output unfinished.
     Status run(LineReader& reader, OutputFile& out);
+
+    // After run: the lines that got a block, and whether the page's bytes changed anywhere else
+    // (an old block dropped). When they did not, the new page is the old one with those lines
+    // rewritten by placeBlock.
+    const std::vector<PlacedLine>& placedLines() const { return m_placedLines; }
+    bool droppedOldBlock() const { return m_droppedOldBlock; }
+    const std::string& firstLineEnd() const { return m_firstLineEnd; }
+    // Writes one line recorded in placedLines, with its block.
+    Status placeBlock(const RawLine& raw, bool inComment, const std::string& firstLineEnd,
+                      OutputFile& out);
 
 private:
     struct Line {
@@ -56,8 +75,11 @@ private:
     bool m_linksExcluded = false;
     bool m_inComment = false; // the line being read starts inside an HTML comment
     std::string m_firstLineEnd;
-    std::string m_joined;    // the text beside an old block, joined into one line
-    std::string m_joinedEnd; // and its line end
+    std::string m_joined;     // the text beside an old block, joined into one line
+    std::string m_joinedEnd;  // and its line end
+    PlacedLine m_currentLine; // the line being placed
+    std::vector<PlacedLine> m_placedLines;
+    bool m_droppedOldBlock = false;
 };
 
 } // namespace solvina

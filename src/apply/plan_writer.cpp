@@ -8,11 +8,81 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace solvina {
 
 namespace {
+
+constexpr std::size_t kCopySize = std::size_t{64} * 1024;
+
+// Copies a page's bytes to the new page up to a point, and takes the bytes of a line.
+class ByteCopier {
+public:
+    ByteCopier(InputFile& input, OutputFile& output) : m_input(input), m_output(output) {}
+
+    // Copies up to the byte at offset (to the end when none).
+    Status copyTo(std::optional<std::uint64_t> offset) {
+        while (!offset || m_position < *offset) {
+            if (m_start == m_buffer.size())
+                if (auto status = fill(); !status)
+                    return status;
+            if (m_start == m_buffer.size()) {
+                if (!offset)
+                    return {};
+                return fail(kChangedDescription);
+            }
+            std::size_t size = m_buffer.size() - m_start;
+            if (offset)
+                size =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(size, *offset - m_position));
+            if (auto status = m_output.write(std::string_view(m_buffer).substr(m_start, size));
+                !status)
+                return status;
+            m_start += size;
+            m_position += size;
+        }
+        return {};
+    }
+
+    // The next length bytes; valid until the next call.
+    Result<std::string_view> take(std::size_t length) {
+        if (m_start > 0) {
+            m_buffer.erase(0, m_start);
+            m_start = 0;
+        }
+        while (m_buffer.size() < length) {
+            auto got = appendRead(m_input, m_buffer, std::max(kCopySize, length - m_buffer.size()));
+            if (!got)
+                return std::move(got).takeError();
+            if (*got == 0)
+                return fail(kChangedDescription);
+        }
+        m_start = length;
+        m_position += length;
+        return std::string_view(m_buffer).substr(0, length);
+    }
+
+private:
+    // The page is shorter than when it was planned.
+    static constexpr const char* kChangedDescription = "ページが計画の後に変わりました。";
+
+    Status fill() {
+        m_buffer.clear();
+        m_start = 0;
+        auto got = appendRead(m_input, m_buffer, kCopySize);
+        if (!got)
+            return std::move(got).takeError();
+        return {};
+    }
+
+    InputFile& m_input;
+    OutputFile& m_output;
+    std::string m_buffer;
+    std::size_t m_start = 0;      // first byte not yet copied
+    std::uint64_t m_position = 0; // in the page, of m_buffer[m_start]
+};
 
 class PlanWriter {
 public:
@@ -98,12 +168,41 @@ private:
                 return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, m_chain,
                                        page.level);
             });
-        if (auto status = pass.run(reader, **output); !status)
-            return abandon(withPathNote(status.error(), page.path));
+        const Status written = page.onlyPlacedLinesChange
+                                   ? rewritePlacedLines(page, pass, **input, **output)
+                                   : pass.run(reader, **output);
+        if (!written)
+            return abandon(withPathNote(written.error(), page.path));
         input->reset();
         if (auto status = (*output)->close(); !status)
             return abandon(status.error());
         return true;
+    }
+
+    // The page copied as it is but for the lines that get a block: no line of it is split or
+    // read as text.
+    static Status rewritePlacedLines(const PlannedPage& page, PagePass& pass, InputFile& input,
+                                     OutputFile& output) {
+        ByteCopier copier(input, output);
+        for (const PlacedLine& line : page.placedLines) {
+            if (auto status = copier.copyTo(line.offset); !status)
+                return status;
+            auto bytes = copier.take(line.length);
+            if (!bytes)
+                return std::move(bytes).takeError();
+            std::string_view text = *bytes;
+            std::size_t endLength = 0;
+            if (!text.empty() && text.back() == '\n')
+                endLength = text.size() >= 2 && text[text.size() - 2] == '\r' ? 2 : 1;
+            else if (!text.empty() && text.back() == '\r')
+                endLength = 1;
+            const RawLine raw{text.substr(0, text.size() - endLength),
+                              text.substr(text.size() - endLength)};
+            if (auto status = pass.placeBlock(raw, line.inComment, page.firstLineEnd, output);
+                !status)
+                return status;
+        }
+        return copier.copyTo(std::nullopt);
     }
 
     static std::string withPathNote(const std::string& sentence, const std::string& path) {

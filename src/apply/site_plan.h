@@ -5,6 +5,7 @@
 
 #include "apply/apply_types.h"
 #include "apply/page_codec.h"
+#include "apply/page_pass.h"
 
 #include <map>
 #include <memory>
@@ -39,6 +40,10 @@ struct PlannedPage {
     // page gets no block (excluded, erase run, no body tag).
     std::vector<std::string> blockTitles;
     const PageCodec* codec = nullptr;
+    // When no old block was dropped, the page is rewritten at these lines only.
+    bool onlyPlacedLinesChange = false;
+    std::vector<PlacedLine> placedLines;
+    std::string firstLineEnd;
     PageOutcome outcome = PageOutcome::Unread;
     int failure = -1; // index into SitePlan::failures
 };

@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::size_t kHeadSize = 1024;
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
+constexpr std::size_t kKeptPageSize = std::size_t{256} * 1024;
 constexpr int kMaxLevel = kLevelSlots - 1;
 constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
@@ -169,9 +170,11 @@ SiteTraversal::openPage(const std::string& path, EncodingInfo& encoding, std::st
         return file;
     }
     // Without a declaration the whole page decides between UTF-8 and CP932; it is read once
-    // for that and opened again for the pass.
+    // for that. A small page is kept for the pass; a larger one is opened again, so that memory
+    // does not grow with the size of a page.
     Utf8Validator validator;
     validator.feed(head);
+    bool kept = head.size() <= kKeptPageSize;
     std::string chunk;
     for (;;) {
         chunk.resize(kReadSize);
@@ -180,9 +183,15 @@ SiteTraversal::openPage(const std::string& path, EncodingInfo& encoding, std::st
             return std::move(got).takeError();
         if (*got == 0)
             break;
-        validator.feed(std::string_view(chunk.data(), *got));
+        const std::string_view bytes(chunk.data(), *got);
+        validator.feed(bytes);
+        kept = kept && head.size() + bytes.size() <= kKeptPageSize;
+        if (kept)
+            head += bytes;
     }
     encoding = undeclaredPageEncoding(validator);
+    if (kept)
+        return file; // at its end: the pass reads head alone
     head.clear();
     return m_env.fs.openForReading(path);
 }
@@ -359,6 +368,11 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     if (identity.readOnly)
         return abandon(fileFailureDescription(EACCES, realPath));
     input->reset();
+    if (!pass.droppedOldBlock()) {
+        planned().onlyPlacedLinesChange = true;
+        planned().placedLines = pass.placedLines();
+        planned().firstLineEnd = pass.firstLineEnd();
+    }
     planned().outcome = PageOutcome::Rewritten;
     m_plan.steps.push_back({false, index});
 }

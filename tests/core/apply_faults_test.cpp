@@ -159,6 +159,17 @@ TEST_F(ApplyFaultsTest, EveryPageIsSyncedBeforeAnyRenameAndTheFoldersAfter) {
     EXPECT_LT(lastRename, firstFolder);
     EXPECT_EQ(faulty.diskLog.back(), "syncfolder " + fs::canonical(site("")).string() + "/");
 
+    // A temporary file left by a killed run is replaced, never renamed over its page as it is.
+    writeSite();
+    writePage(kTmp, "<P>half a page</P>");
+    writePage("b.htm.tmp", "<P>half a page</P>");
+    ASSERT_EQ(::chmod(site("b.htm").c_str(), 0444), 0);
+    apply();
+    EXPECT_TRUE(rewritten("a.htm"));
+    EXPECT_EQ(readPage("b.htm"), kPageB);
+    ASSERT_EQ(::chmod(site("b.htm").c_str(), 0644), 0);
+    fs::remove(site("b.htm.tmp"));
+
     writeSite();
     faulty.syncFault = {kTmp, EIO};
     apply();

@@ -191,6 +191,20 @@ TEST_F(PagePassTest, PlacesBlocksAndHonoursMarkers) {
     }
 }
 
+// Lines that get a block far into a page (past the reader's buffer, a CR LF split by a read)
+// are found again when the page is written from the plan.
+TEST_F(PagePassTest, BlockLinesFarIntoAPageAreRewrittenInPlace) {
+    std::string filler = "x";
+    while (filler.size() < 150000)
+        filler += "<P>filler line</P>\r\n";
+    writePage("index.htm", "<TITLE>T</TITLE>\r\n" + filler + "<BODY>\r\n" + filler + "</BODY>");
+    options.insertAtBottom = true;
+    apply();
+    const std::string block = joinLines(plainBlock({{"MT", ""}}), "\r\n");
+    EXPECT_EQ(pageText("index.htm"),
+              "<TITLE>T</TITLE>\r\n" + filler + "<BODY>\r\n" + block + filler + block + "</BODY>");
+}
+
 TEST_F(PagePassTest, ApplyingTwiceGivesTheSameBytesAsOnceAndKeepsThePermissionBits) {
     writePage("index.htm", "<html><head><title>T</title></head>\n<body class=\"a\"><p>x</p>\n"
                            "</body></html>\n");

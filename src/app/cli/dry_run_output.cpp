@@ -1,7 +1,6 @@
 // The plan of a dry run as text and as JSON.
 #include "cli/dry_run_output.h"
 
-#include <cstdio>
 #include <string_view>
 
 namespace solvina {
@@ -21,8 +20,8 @@ void printTree(const SitePlan& plan, const std::vector<std::vector<int>>& childr
     for (int index : children[parent + 1]) {
         const PlannedPage& page = plan.pages[index];
         const std::string mark = pageMark(page);
-        out << std::string(2 * depth, ' ') << shownTitle(page) << "  " << pathFromTop(plan, page)
-            << (mark.empty() ? "" : "  " + mark) << '\n';
+        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << shownTitle(page) << "  "
+            << pathFromTop(plan, page) << (mark.empty() ? "" : "  " + mark) << '\n';
         printTree(plan, children, index, depth + 1, out);
     }
 }
@@ -39,9 +38,10 @@ std::string jsonText(std::string_view text) {
             break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                quoted += escaped;
+                constexpr std::string_view kHex = "0123456789abcdef";
+                quoted += "\\u00";
+                quoted += kHex[static_cast<unsigned char>(c) >> 4];
+                quoted += kHex[static_cast<unsigned char>(c) & 0xF];
             } else {
                 quoted += c;
             }
