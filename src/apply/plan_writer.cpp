@@ -16,6 +16,8 @@ namespace solvina {
 namespace {
 
 constexpr std::size_t kCopySize = std::size_t{64} * 1024;
+// A page's bytes differ from those the plan was made from: its blocks would land elsewhere.
+constexpr const char* kChangedDescription = "ページが計画の後に変わりました。";
 
 // Copies a page's bytes to the new page up to a point, and takes the bytes of a line.
 class ByteCopier {
@@ -65,9 +67,6 @@ public:
     }
 
 private:
-    // The page is shorter than when it was planned.
-    static constexpr const char* kChangedDescription = "ページが計画の後に変わりました。";
-
     Status fill() {
         m_buffer.clear();
         m_start = 0;
@@ -138,6 +137,8 @@ private:
 
     // The page read again and its new content written from the plan; links are not followed.
     bool writeTemporary(const PlannedPage& page) {
+        if (!unchangedSincePlanned(page))
+            return failed(withPathNote(kChangedDescription, page.path)), false;
         auto input = m_env.fs.openForReading(page.realPath);
         if (!input)
             return false; // gone since it was planned: passed over silently, as when planning
@@ -176,7 +177,16 @@ private:
         input->reset();
         if (auto status = (*output)->close(); !status)
             return abandon(status.error());
+        // Changed while it was read: the new page would hold a mix of old and new bytes.
+        if (!unchangedSincePlanned(page))
+            return abandon(withPathNote(kChangedDescription, page.path));
         return true;
+    }
+
+    // A page gone since it was planned counts as unchanged: opening it then passes it over.
+    bool unchangedSincePlanned(const PlannedPage& page) {
+        auto now = m_env.fs.identity(page.realPath);
+        return !now || sameFileUnchanged(page.identity, *now);
     }
 
     // The page copied as it is but for the lines that get a block: no line of it is split or

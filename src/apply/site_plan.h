@@ -29,9 +29,10 @@ enum class PageOutcome {
 };
 
 struct PlannedPage {
-    std::string path;     // as the link reached it
-    std::string realPath; // where it is read and replaced
-    std::string link;     // relative to the top folder (the level link)
+    std::string path;      // as the link reached it
+    std::string realPath;  // where it is read and replaced
+    FileIdentity identity; // as planned: a page changed since then is not written
+    std::string link;      // relative to the top folder (the level link)
     int level = 0;
     int parent = -1;        // the page whose link reached it; -1 for the top page
     int parentCrumb = -1;   // the chain above the page

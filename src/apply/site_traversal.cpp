@@ -305,6 +305,7 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::stri
     PlannedPage& entered = m_plan.pages.emplace_back();
     entered.path = OPT;
     entered.realPath = realPath;
+    entered.identity = identity;
     entered.level = KAISO;
     entered.parent = parent;
     entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);

@@ -33,10 +33,18 @@ struct FileIdentity {
     std::uint64_t inode = 0;
     std::uint64_t linkCount = 1; // the file's names (hard links); not part of its identity
     bool readOnly = false;       // its owner may not write it; not part of its identity
+    // Its content's size and last change (nanoseconds); not part of its identity either.
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
     bool operator==(const FileIdentity& other) const {
         return device == other.device && inode == other.inode;
     }
 };
+
+// The same file with the same content, as far as its size and time of change tell.
+inline bool sameFileUnchanged(const FileIdentity& before, const FileIdentity& now) {
+    return before == now && before.size == now.size && before.modifiedNs == now.modifiedNs;
+}
 
 enum class EntryKind { RegularFile, Directory, SymbolicLink, Other };
 

@@ -185,9 +185,13 @@ public:
 
 private:
     static FileIdentity identityOf(const struct stat& info) {
-        return FileIdentity{
-            static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::uint64_t>(info.st_nlink), (info.st_mode & S_IWUSR) == 0};
+        return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino),
+                            static_cast<std::uint64_t>(info.st_nlink),
+                            (info.st_mode & S_IWUSR) == 0,
+                            static_cast<std::uint64_t>(info.st_size),
+                            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                                info.st_mtim.tv_nsec};
     }
 };
 

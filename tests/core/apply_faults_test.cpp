@@ -6,6 +6,7 @@
 #include "support/faulty_file_system.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -104,6 +105,28 @@ TEST_F(ApplyFaultsTest, APageThatVanishesBeforeItIsOpenedIsPassedOver) {
         EXPECT_TRUE(leftoverTemporaryFiles().empty());
         EXPECT_TRUE(rewritten("index.htm"));
     }
+}
+
+// A page edited between planning and writing keeps the edit: the blocks were placed by the
+// bytes the plan read, so the page fails with the message instead of being rewritten.
+TEST_F(ApplyFaultsTest, APageEditedAfterPlanningIsNotRewritten) {
+    std::string edited = kPageA;
+    edited[edited.find("<P>") + 3] = 'e'; // same size: only the time of change tells
+    int openings = 0;
+    const std::string page = site("a.htm");
+    faulty.beforeOpen = [&](const std::string& path) {
+        if (path != page || ++openings != 2)
+            return;
+        const auto planned = fs::last_write_time(page);
+        writePage("a.htm", edited);
+        fs::last_write_time(page, planned + std::chrono::seconds(1));
+    };
+    apply();
+    ASSERT_EQ(reporter.failures.size(), 1u);
+    EXPECT_EQ(reporter.failures[0], "ページが計画の後に変わりました。（" + page + "）");
+    EXPECT_EQ(readPage("a.htm"), edited);
+    EXPECT_TRUE(rewritten("b.htm"));
+    EXPECT_TRUE(leftoverTemporaryFiles().empty());
 }
 
 // A read-only page is the site owner's "do not touch": the replacement is refused with the
