@@ -116,8 +116,9 @@ void appendConnector(std::string& out, const BreadcrumbStyle& style, const std::
         appendImageReference(address, styleFolder, PPP, PSP, "quibrel/", row.imageFile);
         out += attributeText(address);
         out += '"';
-        if (const long width = std::lround(row.imageWidth); width >= 0)
-            out += " width=\"" + std::to_string(width) + '"';
+        // HTML wants whole pixels; a width beyond any screen is left to the image itself.
+        if (row.imageWidth >= 0 && row.imageWidth < 1e6)
+            out += " width=\"" + std::to_string(std::lround(row.imageWidth)) + '"';
         if (row.imageHeight >= 0)
             out += " height=\"" + std::to_string(row.imageHeight) + '"';
         out += '>';

@@ -161,6 +161,8 @@ TEST(NavMarkup, StyleSettingsReachBothForms) {
          ">】</FONT>", "</ol><span aria-hidden=\"true\" style=\"color:#000000\">】</span></nav>"},
         {"image connectors", [](BreadcrumbStyle&) {}, "SRC=\"../../quibrel/arrow.gif\"",
          "<img alt=\"\" src=\"../../quibrel/arrow.gif\" width=\"12\" height=\"12\">"},
+        {"fractional image width", [](BreadcrumbStyle& s) { s.rows[1].imageWidth = 12.6; },
+         "WIDTH=\"12.6\"", "arrow.gif\" width=\"13\" height=\"12\">"},
         {"title image", [](BreadcrumbStyle&) {}, "<IMG SRC=\"../../products/logo.gif\" BORDER=0>",
          "<a href=\"../../products/index.html\"><img src=\"../../products/logo.gif\" "
          "alt=\"logo.gif\"></a>"},
