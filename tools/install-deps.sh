@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, and the ones named as arguments,
-# when any is missing.
+# Installs the Debian packages that building and testing need (tidy checks the nav form's HTML),
+# and the ones named as arguments, when any is missing.
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
-          fonts-ipafont-gothic "$@")
+          fonts-ipafont-gothic tidy "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

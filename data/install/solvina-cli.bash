@@ -27,7 +27,11 @@ _solvina_cli() {
         COMPREPLY=($(compgen -W "$names" -- "$cur"))
         return
         ;;
-    --top-title | --header-link | --footer-link)
+    --markup)
+        COMPREPLY=($(compgen -W 'table nav' -- "$cur"))
+        return
+        ;;
+    --top-title | --header-link | --footer-link | --json-ld)
         return
         ;;
     esac
@@ -35,10 +39,10 @@ _solvina_cli() {
     local options
     case ${words[1]} in
     list) options='--library --verbose' ;;
-    preview) options='--library --style --out' ;;
+    preview) options='--library --style --out --markup' ;;
     apply | erase)
         options='--library --style --no-top --bottom --rule --no-title-links --skip-top-page
-                 --top-title --header-link --footer-link'
+                 --top-title --header-link --footer-link --markup --json-ld'
         ;;
     *) return ;;
     esac

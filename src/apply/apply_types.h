@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "render/nav_breadcrumb.h"
 #include "style/breadcrumb_style.h"
 
 #include <array>
@@ -32,6 +33,8 @@ struct ApplyOptions {
     std::string footerLink;
     bool eraseAll = false;
     Hierarchy hierarchy = Hierarchy::Order;
+    Markup markup = Markup::Table;
+    std::string jsonLdBase; // the site's address for the BreadcrumbList; empty for none
 };
 
 // What a run tells its window (or the command line) while it goes on.

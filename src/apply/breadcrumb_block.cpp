@@ -5,10 +5,89 @@
 #include "apply/text_search.h"
 #include "apply/title_image.h"
 #include "render/fragments.h"
+#include "render/json_ld.h"
 
 #include <algorithm>
 
 namespace solvina {
+
+namespace {
+
+// The title entry as the page at the given prefix writes it: title images are rebased.
+std::string entryInPage(const std::string& entry, const std::string& prefix) {
+    if (!entry.empty() && entry.front() == 'I')
+        return "I" + titleImageFromPage(entry.substr(1), prefix);
+    return entry;
+}
+
+std::string headerTarget(const ApplyOptions& options) {
+    return options.linkHeader && !options.headerLink.empty() ? options.headerLink : "";
+}
+
+std::string footerTarget(const ApplyOptions& options) {
+    return options.linkFooter && !options.footerLink.empty() ? options.footerLink : "";
+}
+
+void appendTableLines(std::vector<std::string>& lines, const BreadcrumbStyle& style,
+                      const std::string& styleFolder, const ApplyOptions& options,
+                      const ApplyRunState& state, int level, const std::string& prefix) {
+    lines.push_back(QUIBREL_DATA1(style, styleFolder, true, prefix));
+    for (int k = 0; k <= level; ++k) {
+        std::string connector =
+            QUIBREL_DATA2(style, styleFolder, std::min(k, kDeepestLevelRow), true, prefix,
+                          k == 0 ? headerTarget(options) : std::string());
+        replaceAll(connector, '\\', '/');
+        lines.push_back(std::move(connector));
+        std::string titleLink;
+        if (k != level && options.linkTitles)
+            titleLink = prefix + state.levelLinks[k];
+        lines.push_back(QUIBREL_DATA3(style, entryInPage(state.levelTitles[k], prefix), titleLink));
+    }
+    // The footer connector is written exactly as the renderer returns it.
+    lines.push_back(
+        QUIBREL_DATA2(style, styleFolder, kFooterRow, true, prefix, footerTarget(options)));
+    lines.emplace_back(kClosingText);
+}
+
+void appendNavLines(std::vector<std::string>& lines, const BreadcrumbStyle& style,
+                    const std::string& styleFolder, const ApplyOptions& options,
+                    const ApplyRunState& state, int level, const std::string& prefix) {
+    std::vector<NavLevel> levels(static_cast<std::size_t>(level) + 1);
+    for (int k = 0; k <= level; ++k) {
+        NavLevel& nav = levels[static_cast<std::size_t>(k)];
+        nav.titleEntry = entryInPage(state.levelTitles[k], prefix);
+        if (options.linkTitles)
+            nav.titleLink = prefix + pathHref(state.levelLinks[k]);
+    }
+    if (const std::string header = headerTarget(options); !header.empty())
+        levels.front().connectorLink = prefix + header;
+    const std::string footer = footerTarget(options);
+    for (std::string& line : navBreadcrumbLines(style, styleFolder, true, prefix, levels,
+                                                footer.empty() ? footer : prefix + footer))
+        lines.push_back(std::move(line));
+}
+
+// A level's name for search engines: the title text, a title image's file name, or, for a
+// page without either, its own file name.
+std::string levelName(const std::string& entry, const std::string& levelLink) {
+    std::string name;
+    if (!entry.empty() && entry.front() == 'M')
+        name = titleTextName(std::string_view(entry).substr(1));
+    else if (!entry.empty())
+        name = addressFileName(entry.substr(1));
+    return name.empty() ? addressFileName(levelLink) : name;
+}
+
+std::string jsonLdLine(const ApplyOptions& options, const ApplyRunState& state, int level) {
+    std::vector<JsonLdItem> items;
+    items.reserve(static_cast<std::size_t>(level) + 1);
+    for (int k = 0; k <= level; ++k)
+        items.push_back({levelName(state.levelTitles[k], state.levelLinks[k]),
+                         itemUrl(options.jsonLdBase, state.levelLinks[k])});
+    return breadcrumbJsonLd(items);
+}
+
+} // namespace
 
 std::string relativePrefix(const std::string& levelLink) {
     std::string prefix;
@@ -26,33 +105,16 @@ std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
                                          int level) {
     const std::string prefix = relativePrefix(state.levelLinks[level]);
     std::vector<std::string> lines;
-    lines.reserve(2 * level + 8);
+    lines.reserve(2 * level + 9);
     lines.emplace_back(kStartMarker);
-    lines.push_back(QUIBREL_DATA1(style, styleFolder, true, prefix));
-    for (int k = 0; k <= level; ++k) {
-        std::string headerTarget =
-            k == 0 && options.linkHeader && !options.headerLink.empty() ? options.headerLink : "";
-        std::string connector = QUIBREL_DATA2(style, styleFolder, std::min(k, kDeepestLevelRow),
-                                              true, prefix, headerTarget);
-        replaceAll(connector, '\\', '/');
-        lines.push_back(std::move(connector));
-        std::string titleLink;
-        if (k != level && options.linkTitles)
-            titleLink = prefix + state.levelLinks[k];
-        const std::string& entry = state.levelTitles[k];
-        if (!entry.empty() && entry.front() == 'I')
-            lines.push_back(
-                QUIBREL_DATA3(style, "I" + titleImageFromPage(entry.substr(1), prefix), titleLink));
-        else
-            lines.push_back(QUIBREL_DATA3(style, entry, titleLink));
-    }
-    // The footer connector is written exactly as the renderer returns it.
-    std::string footerTarget =
-        options.linkFooter && !options.footerLink.empty() ? options.footerLink : "";
-    lines.push_back(QUIBREL_DATA2(style, styleFolder, kFooterRow, true, prefix, footerTarget));
-    lines.emplace_back(kClosingText);
+    if (options.markup == Markup::Nav)
+        appendNavLines(lines, style, styleFolder, options, state, level, prefix);
+    else
+        appendTableLines(lines, style, styleFolder, options, state, level, prefix);
     if (options.addRule)
-        lines.emplace_back("<HR>");
+        lines.emplace_back(options.markup == Markup::Nav ? "<hr>" : "<HR>");
+    if (!options.jsonLdBase.empty())
+        lines.push_back(jsonLdLine(options, state, level));
     lines.emplace_back(kEndMarker);
     return lines;
 }

@@ -10,20 +10,6 @@ namespace solvina {
 
 namespace {
 
-// Where an image of a row is found: in the site's quibrel folder (PPP), in the style folder
-// (a bare file name), or at the full path the user picked and has not saved yet.
-void appendImageReference(std::string& out, const std::string& styleFolder, bool PPP,
-                          const std::string& PSP, std::string_view folderWord,
-                          const std::string& imageFile) {
-    if (PPP) {
-        out += PSP;
-        out += folderWord;
-    } else if (FLH(imageFile)) {
-        out += styleFolder;
-    }
-    out += imageFile;
-}
-
 void appendCellOpening(std::string& out, int cellVAlign) {
     out += "<TD NOWRAP ";
     if (cellVAlign == 3)
@@ -63,6 +49,18 @@ void appendFontElement(std::string& out, const StyleRow& row, std::string_view t
 }
 
 } // namespace
+
+void appendImageReference(std::string& out, const std::string& styleFolder, bool PPP,
+                          const std::string& PSP, std::string_view folderWord,
+                          const std::string& imageFile) {
+    if (PPP) {
+        out += PSP;
+        out += folderWord;
+    } else if (FLH(imageFile)) {
+        out += styleFolder;
+    }
+    out += imageFile;
+}
 
 std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& styleFolder, bool PPP,
                           const std::string& PSP) {

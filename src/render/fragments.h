@@ -4,6 +4,7 @@
 #include "style/breadcrumb_style.h"
 
 #include <string>
+#include <string_view>
 
 namespace solvina {
 
@@ -17,6 +18,13 @@ inline constexpr const char* kClosingText = "</TR></TABLE></TD></TR></TABLE></DI
 //   STE          the connector's link target, written after PSP; empty for no link
 //   LinkSTR      the title's whole link address; empty for no link
 //   styleFolder  the style's own folder ending in "/" (image references of the preview)
+
+// Appends where an image of a row is found: in the site's quibrel folder (PPP, PSP then
+// folderWord), in the style folder (a bare file name), or at the full path the user picked and
+// has not saved yet.
+void appendImageReference(std::string& out, const std::string& styleFolder, bool PPP,
+                          const std::string& PSP, std::string_view folderWord,
+                          const std::string& imageFile);
 
 // The DIV, both tables and the opening of the cell row.
 std::string QUIBREL_DATA1(const BreadcrumbStyle& style, const std::string& styleFolder, bool PPP,

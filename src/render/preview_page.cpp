@@ -12,10 +12,27 @@ constexpr const char* kPreviewHead = "<HTML><HEAD><TITLE>ソルビナプレビ�
                                      "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\">";
 constexpr const char* kPreviewTail = "</BODY></HTML>";
 
+std::string sampleTitle(int level) {
+    return "M第" + std::to_string(level) + "階層";
+}
+
+std::vector<std::string> navPreviewLines(const BreadcrumbStyle& style,
+                                         const std::string& styleFolder) {
+    std::vector<NavLevel> levels;
+    for (int level = 1; level <= kFooterRow; ++level)
+        levels.push_back({sampleTitle(level), "", ""});
+    std::vector<std::string> lines = navBreadcrumbLines(style, styleFolder, false, "", levels, "");
+    lines.insert(lines.begin(), kPreviewHead);
+    lines.back() += kPreviewTail;
+    return lines;
+}
+
 } // namespace
 
 std::vector<std::string> previewPageLines(const BreadcrumbStyle& style,
-                                          const std::string& styleFolder) {
+                                          const std::string& styleFolder, Markup markup) {
+    if (markup == Markup::Nav)
+        return navPreviewLines(style, styleFolder);
     const std::string noPrefix;
     const std::string noLink;
     std::vector<std::string> lines;
@@ -25,8 +42,7 @@ std::vector<std::string> previewPageLines(const BreadcrumbStyle& style,
     for (int row = 0; row <= kFooterRow; ++row) {
         lines.push_back(QUIBREL_DATA2(style, styleFolder, row, false, noPrefix, noLink));
         if (row < kFooterRow) {
-            const std::string title = "M第" + std::to_string(row + 1) + "階層";
-            lines.push_back(QUIBREL_DATA3(style, title, noLink));
+            lines.push_back(QUIBREL_DATA3(style, sampleTitle(row + 1), noLink));
         }
     }
     lines.push_back(std::string(kClosingText) + kPreviewTail);
@@ -34,9 +50,9 @@ std::vector<std::string> previewPageLines(const BreadcrumbStyle& style,
 }
 
 Status writePreviewPage(FileSystem& fs, const std::string& path, const BreadcrumbStyle& style,
-                        const std::string& styleFolder) {
+                        const std::string& styleFolder, Markup markup) {
     std::string text;
-    for (const std::string& line : previewPageLines(style, styleFolder)) {
+    for (const std::string& line : previewPageLines(style, styleFolder, markup)) {
         text += line;
         text += "\r\n";
     }

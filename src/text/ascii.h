@@ -17,6 +17,33 @@ constexpr char asciiLowerByte(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
 }
 
+constexpr bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr bool isAsciiAlphanumeric(char c) {
+    return isAsciiLetter(c) || isAsciiDigit(c);
+}
+constexpr bool isAsciiHexLetter(char c) {
+    return (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+constexpr bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (asciiUpperByte(text[i]) != asciiUpperByte(prefix[i]))
+            return false;
+    return true;
+}
+
+// Appends "%" and the byte's two upper-case hexadecimal digits.
+inline void appendPercentEncoded(std::string& out, char c) {
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+}
+
 std::string asciiUpper(std::string_view text);
 void asciiUpperInPlace(std::string& text);
 

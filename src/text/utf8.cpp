@@ -2,6 +2,7 @@
 #include "text/utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -70,6 +71,19 @@ std::string sanitizedUtf8(std::string_view bytes) {
         }
     }
     return text;
+}
+
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+        return;
+    }
+    int continuation = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    constexpr std::array<unsigned char, 4> kLeads = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLeads[static_cast<std::size_t>(continuation)] |
+                             (code >> (6 * continuation)));
+    while (continuation-- > 0)
+        out += static_cast<char>(0x80 | ((code >> (6 * continuation)) & 0x3F));
 }
 
 char32_t codePointOf(std::string_view sequence) {

@@ -44,6 +44,8 @@ bool isValidUtf8(std::string_view bytes);
 std::string sanitizedUtf8(std::string_view bytes);
 // The code point of one valid sequence.
 char32_t codePointOf(std::string_view sequence);
+// Appends the UTF-8 sequence of a code point (not a surrogate, at most U+10FFFF).
+void appendUtf8(std::string& out, char32_t code);
 
 // Byte offset of the character that lies count characters (code points) after from.
 std::size_t advanceCharacters(std::string_view utf8, std::size_t from, std::size_t count);

@@ -6,6 +6,7 @@
 #include "fitted_text.h"
 #include "plan_dialog.h"
 #include "platform/messages.h"
+#include "render/json_ld.h"
 #include "ui_apply_dialog.h"
 #include "window_look.h"
 
@@ -21,7 +22,7 @@ namespace solvina {
 namespace {
 
 constexpr int kClientWidth = 321;
-constexpr int kClientHeight = 583;
+constexpr int kClientHeight = 649;
 constexpr const char* kTopPageFilter = "HTMLファイル（*.htm *.html）|*.htm;*.html";
 
 const QColor kPanelPink(0xFF, 0xDD, 0xDD);
@@ -105,6 +106,8 @@ ApplyOptions ApplyDialog::optionsFromControls() const {
     options.footerLink = m_ui->Text4->text().toStdString();
     options.eraseAll = isSet(m_ui->Check7);
     options.hierarchy = isSet(m_ui->Check10) ? Hierarchy::Shortest : Hierarchy::Order;
+    options.markup = m_ui->Option2->isChecked() ? Markup::Nav : Markup::Table;
+    options.jsonLdBase = m_ui->Text5->text().trimmed().toStdString();
     return options;
 }
 
@@ -170,8 +173,15 @@ void ApplyDialog::run(bool eraseAll) {
     // One traversal at a time over the one run state.
     if (m_running)
         return;
-    setRunning(true);
     ApplyOptions options = optionsFromControls();
+    // An erase writes no block, so the address it would go into does not matter.
+    if (!eraseAll && !options.jsonLdBase.empty()) {
+        if (auto wrong = jsonLdBaseError(options.jsonLdBase)) {
+            m_dialogs.messageBox(*wrong, kRefusedTitle, MessageButtons::Ok);
+            return;
+        }
+    }
+    setRunning(true);
     options.topPagePath = absoluteTopPage(options.topPagePath);
     ApplyEnvironment environment{m_fs, m_style, m_styleFolder, *this};
     if (eraseAll) {

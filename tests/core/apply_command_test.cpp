@@ -58,6 +58,12 @@ TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
         {"format without dry run",
          {"--library", lib, "--style", "Std", "--format", "json", dir / "site/index.htm"},
          "--dry-run"},
+        {"unknown markup",
+         {"--library", lib, "--style", "Std", "--markup", "div", dir / "site/index.htm"},
+         "--markup は table か nav です: div"},
+        {"structured data without an absolute address",
+         {"--library", lib, "--style", "Std", "--json-ld", "example.com", dir / "site/index.htm"},
+         "http:// か https://"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -78,6 +84,14 @@ TEST_F(ApplyCommandTest, PrintsEachPageThenTheEnd) {
     EXPECT_EQ(err.str(), "");
     EXPECT_NE(dir.read("site/sub/a.htm").find("</TR></TABLE></TD></TR></TABLE></DIV>"),
               std::string::npos);
+
+    EXPECT_EQ(run({"--library", dir / "lib", "--style", "Std", "--markup", "nav", "--json-ld",
+                   "https://example.com/", dir / "site/index.htm"}),
+              0);
+    const std::string nav = dir.read("site/sub/a.htm");
+    EXPECT_NE(nav.find("<ol "), std::string::npos) << nav;
+    EXPECT_NE(nav.find("\"item\":\"https://example.com/sub/a.htm\""), std::string::npos) << nav;
+    EXPECT_EQ(nav.find("<TABLE"), std::string::npos) << nav;
 
     EXPECT_EQ(run({"--library", dir / "lib", "--style", "Std", dir / "site/index.htm"}, true), 0);
     EXPECT_EQ(dir.read("site/sub/a.htm"), "<body>\n");

@@ -47,20 +47,58 @@ TEST_F(ApplyHostileTest, ApplyThenEraseGivesBackEveryByte) {
         {"lines of only CRs", "\r\r\r", "\r\r"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string original = c.before + "<BODY>\r\n" + c.after;
-        writePage("index.htm", original);
-        auto applied = apply();
-        EXPECT_EQ(applied.failures, 0);
-        std::string withBlock = readPage("index.htm");
-        EXPECT_NE(withBlock, original) << "no block written";
-        EXPECT_EQ(withBlock.compare(0, c.before.size(), c.before), 0);
-        auto erased = erase();
-        EXPECT_EQ(erased.failures, 0);
-        EXPECT_EQ(readPage("index.htm"), original);
-        EXPECT_TRUE(leftoverTemporaryFiles().empty());
-        reporter.failures.clear();
+        for (Markup markup : {Markup::Table, Markup::Nav}) {
+            SCOPED_TRACE(c.name);
+            options.markup = markup;
+            options.jsonLdBase = markup == Markup::Nav ? "https://example.com/" : "";
+            const std::string original = c.before + "<BODY>\r\n" + c.after;
+            writePage("index.htm", original);
+            auto applied = apply();
+            EXPECT_EQ(applied.failures, 0);
+            std::string withBlock = readPage("index.htm");
+            EXPECT_NE(withBlock, original) << "no block written";
+            EXPECT_EQ(withBlock.compare(0, c.before.size(), c.before), 0);
+            auto erased = erase();
+            EXPECT_EQ(erased.failures, 0);
+            EXPECT_EQ(readPage("index.htm"), original);
+            EXPECT_TRUE(leftoverTemporaryFiles().empty());
+            reporter.failures.clear();
+        }
     }
+}
+
+// A site with blocks of one form gets the other form in their place, and back, byte for byte.
+TEST_F(ApplyHostileTest, SwitchingFormsReplacesTheBlocks) {
+    const std::string top =
+        "<title>T</title>\r\n<body>\r\n<a href=\"a/b.htm\">b</a>\r\n</body>\r\n";
+    const std::string deep = "<title>B</title>\r\n<body>\r\nb\r\n</body>\r\n";
+    writePage("index.htm", top);
+    writePage("a/b.htm", deep);
+    options.insertAtBottom = true;
+    ASSERT_EQ(apply().failures, 0);
+    const std::string tableTop = readPage("index.htm");
+    const std::string tableDeep = readPage("a/b.htm");
+    options.markup = Markup::Nav;
+    options.jsonLdBase = "https://example.com/";
+    ASSERT_EQ(apply().failures, 0);
+    for (const char* page : {"index.htm", "a/b.htm"}) {
+        const std::string text = readPage(page);
+        EXPECT_EQ(text.find("<TABLE"), std::string::npos) << page;
+        std::size_t navs = 0;
+        for (std::size_t at = 0; (at = text.find("<nav ", at)) != std::string::npos; ++at)
+            ++navs;
+        EXPECT_EQ(navs, 2U) << page;
+    }
+    options.markup = Markup::Table;
+    options.jsonLdBase.clear();
+    ASSERT_EQ(apply().failures, 0);
+    EXPECT_EQ(readPage("index.htm"), tableTop);
+    EXPECT_EQ(readPage("a/b.htm"), tableDeep);
+    options.markup = Markup::Nav;
+    ASSERT_EQ(apply().failures, 0);
+    ASSERT_EQ(erase().failures, 0);
+    EXPECT_EQ(readPage("index.htm"), top);
+    EXPECT_EQ(readPage("a/b.htm"), deep);
 }
 
 // Pages that are no text at all keep every byte when they hold no body tag; pages in an

@@ -134,6 +134,7 @@ TEST_F(Cli, UsageErrorsExitTwoWithTheUsage) {
         {{"preview", "--library", "/x"}, "--style でスタイル名を指定してください。"},
         {{"preview", "--style", "../Std"}, "スタイル名にフォルダーは指定できません: ../Std"},
         {{"preview", "--style", ".."}, "スタイル名にフォルダーは指定できません: .."},
+        {{"preview", "--style", "Std", "--markup", "ul"}, "--markup は table か nav です: ul"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.arguments), 2) << c.message;

@@ -30,6 +30,23 @@ TEST(PreviewPage, EmptyStyleStillHasEveryCellAndNoLink) {
     EXPECT_EQ(emptyFonts, 7);
 }
 
+// The nav form shows the same six sample levels, unlinked, with the style folder's images.
+TEST(PreviewPage, NavFormShowsTheSampleAsANav) {
+    const auto lines = previewPageLines(test::sampleStyle(), "/lib/Std/", Markup::Nav);
+    ASSERT_EQ(lines.size(), 9u); // head, nav opening, six items, closing with the tail
+    EXPECT_EQ(lines.front(), test::samplePreviewLines("").front());
+    EXPECT_EQ(lines[1].rfind("<nav class=\"solvina-breadcrumb\"", 0), 0u);
+    for (int level = 1; level <= 6; ++level) {
+        const std::string& item = lines[static_cast<std::size_t>(level) + 1];
+        EXPECT_NE(item.find(">第" + std::to_string(level) + "階層</span></li>"), std::string::npos)
+            << item;
+        EXPECT_EQ(item.find("<a "), std::string::npos) << item;
+        if (level > 1)
+            EXPECT_NE(item.find("src=\"/lib/Std/arrow.gif\""), std::string::npos) << item;
+    }
+    EXPECT_EQ(lines.back(), "</ol></nav></BODY></HTML>");
+}
+
 TEST(PreviewPage, WrittenAsCp932ReplacingEarlierContent) {
     test_support::TempDir folder;
     const std::string out = folder.write("pre.html", std::string(5000, 'x'));

@@ -1,6 +1,7 @@
 // The apply dialog: initial states, the check boxes, the top-page choice and whole runs.
 #include "apply/apply_run.h"
 #include "apply_dialog.h"
+#include "render/json_ld.h"
 #include "style/style_file.h"
 #include "style/style_library_paths.h"
 #include "support/app_folder_fixture.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -121,6 +123,22 @@ private slots:
         QVERIFY(h.dialog->isVisible());
         QVERIFY(h.dialogs.shown.empty());
         QCOMPARE(h.edit("Text1")->text(), QStringLiteral("/site/index.html"));
+        // The form of the list and the address of the structured data.
+        QVERIFY(h.find<QRadioButton>("Option1")->isChecked());
+        QCOMPARE(h.dialog->optionsFromControls().markup, Markup::Table);
+        QVERIFY(h.dialog->optionsFromControls().jsonLdBase.empty());
+        h.click("Option2");
+        h.edit("Text5")->setText(QStringLiteral(" https://example.com/ "));
+        QCOMPARE(h.dialog->optionsFromControls().markup, Markup::Nav);
+        QCOMPARE(h.dialog->optionsFromControls().jsonLdBase, std::string("https://example.com/"));
+        // An address that is none is refused before anything is asked or written.
+        h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
+        h.edit("Text5")->setText(QStringLiteral("example.com"));
+        const std::string before = h.page("index.html");
+        h.click("Command4");
+        QCOMPARE(h.dialogs.messageTexts(), std::vector<std::string>{kJsonLdBaseMessage});
+        QCOMPARE(h.dialogs.shown.front().title, std::string("エラー"));
+        QCOMPARE(h.page("index.html"), before);
     }
 
     // "サイトを確認" shows the plan for the options as set and writes nothing.

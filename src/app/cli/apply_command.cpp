@@ -9,6 +9,7 @@
 #include "cli/dry_run_output.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
+#include "render/json_ld.h"
 #include "style/style_library_paths.h"
 
 namespace solvina {
@@ -34,7 +35,7 @@ public:
 
 const AcceptedOptions kAcceptedApplyOptions{
     {"--library", "--style", "--top-title", "--header-link", "--footer-link", "--hierarchy",
-     "--format"},
+     "--format", "--markup", "--json-ld"},
     {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page", "--dry-run"}};
 
 // The checks of the options a run has no field for; nullopt when they are sound.
@@ -42,6 +43,11 @@ std::optional<std::string> runModeError(const ParsedOptions& parsed) {
     if (auto hierarchy = parsed.value("--hierarchy");
         hierarchy && *hierarchy != "order" && *hierarchy != "shortest")
         return "--hierarchy は order か shortest です: " + *hierarchy;
+    if (auto markup = parsed.value("--markup"); markup && !markupFromName(*markup))
+        return "--markup は table か nav です: " + *markup;
+    if (auto base = parsed.value("--json-ld"))
+        if (auto wrong = jsonLdBaseError(*base))
+            return *wrong + ": " + *base;
     if (auto format = parsed.value("--format")) {
         if (*format != "text" && *format != "json")
             return "--format は text か json です: " + *format;
@@ -72,6 +78,8 @@ ApplyOptions applyOptions(const ParsedOptions& parsed) {
     }
     if (parsed.value("--hierarchy") == "shortest")
         options.hierarchy = Hierarchy::Shortest;
+    options.markup = markupFromName(parsed.value("--markup").value_or("table")).value();
+    options.jsonLdBase = parsed.value("--json-ld").value_or("");
     return options;
 }
 

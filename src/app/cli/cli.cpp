@@ -19,7 +19,8 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"list", "list [--library DIR] [--verbose]", runListCommand},
-    {"preview", "preview [--library DIR] --style NAME [--out FILE]", runPreviewCommand},
+    {"preview", "preview [--library DIR] --style NAME [--out FILE] [--markup FORM]",
+     runPreviewCommand},
     {"apply", "apply [OPTIONS] --style NAME TOP_PAGE", runApplyCommand},
     {"erase", "erase [OPTIONS] --style NAME TOP_PAGE", runEraseCommand},
 };
@@ -39,6 +40,9 @@ constexpr const char* kApplyOptionsHelp =
     "  --footer-link TARGET  フッター接続記号にリンクを設定する\n"
     "  --hierarchy MODE      階層の決め方: order（リンクをたどった順、既定）か\n"
     "                        shortest（トップページからの最短のリンク）\n"
+    "  --markup FORM         リストの形式: table（表、既定）か nav（アクセシブル）\n"
+    "  --json-ld BASE_URL    構造化データ（schema.org の BreadcrumbList）を加える。\n"
+    "                        BASE_URL はトップページのフォルダーの URL\n"
     "  --dry-run             何も書かずに、計画（ページの木、エラー、件数）を表示する\n"
     "  --format FORMAT       --dry-run の出力: text（既定）か json\n";
 

@@ -15,7 +15,8 @@ inline constexpr int kExitUsage = 2;
 // list [--library DIR] [--verbose]: the style names, one per line, sorted; --verbose first
 // prints the library, the preview page and the help page.
 int runListCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
-// preview [--library DIR] --style NAME [--out FILE]: writes the style's preview page.
+// preview [--library DIR] --style NAME [--out FILE] [--markup FORM]: writes the style's
+// preview page in the form given (table by default).
 int runPreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
                       std::ostream& err);
 
