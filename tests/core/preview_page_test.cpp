@@ -41,8 +41,9 @@ TEST(PreviewPage, NavFormShowsTheSampleAsANav) {
         EXPECT_NE(item.find(">第" + std::to_string(level) + "階層</span></li>"), std::string::npos)
             << item;
         EXPECT_EQ(item.find("<a "), std::string::npos) << item;
-        if (level > 1)
+        if (level > 1) {
             EXPECT_NE(item.find("src=\"/lib/Std/arrow.gif\""), std::string::npos) << item;
+        }
     }
     EXPECT_EQ(lines.back(), "</ol></nav></BODY></HTML>");
 }
