@@ -1,6 +1,8 @@
 // The plan of a dry run as text and as JSON.
 #include "cli/dry_run_output.h"
 
+#include "text/utf8.h"
+
 #include <string_view>
 
 namespace solvina {
@@ -26,7 +28,9 @@ void printTree(const SitePlan& plan, const std::vector<std::vector<int>>& childr
     }
 }
 
-std::string jsonText(std::string_view text) {
+// A file name need not be UTF-8; JSON text must be: bytes that are not become U+FFFD.
+std::string jsonText(std::string_view bytes) {
+    const std::string text = sanitizedUtf8(bytes);
     std::string quoted = "\"";
     for (char c : text) {
         switch (c) {
