@@ -31,6 +31,14 @@ _solvina_cli() {
         COMPREPLY=($(compgen -W 'table nav' -- "$cur"))
         return
         ;;
+    --hierarchy)
+        COMPREPLY=($(compgen -W 'order shortest' -- "$cur"))
+        return
+        ;;
+    --format)
+        COMPREPLY=($(compgen -W 'text json' -- "$cur"))
+        return
+        ;;
     --top-title | --header-link | --footer-link | --json-ld)
         return
         ;;
@@ -42,7 +50,8 @@ _solvina_cli() {
     preview) options='--library --style --out --markup' ;;
     apply | erase)
         options='--library --style --no-top --bottom --rule --no-title-links --skip-top-page
-                 --top-title --header-link --footer-link --markup --json-ld'
+                 --top-title --header-link --footer-link --markup --json-ld --hierarchy
+                 --dry-run --format'
         ;;
     *) return ;;
     esac
