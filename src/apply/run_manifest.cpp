@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <string_view>
 
 namespace solvina {
 
@@ -19,7 +20,7 @@ std::string quoted(const std::string& text) {
             out += '\\';
             out += c;
         } else if (byte < 0x20) {
-            static constexpr char kDigits[] = "0123456789abcdef";
+            static constexpr std::string_view kDigits = "0123456789abcdef";
             out += "\\u00";
             out += kDigits[byte >> 4];
             out += kDigits[byte & 0xf];

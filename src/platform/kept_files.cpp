@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/sha256.h"
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -30,9 +31,9 @@ bool copyContent(int in, int out) {
             continue;
         break; // not supported here: plain reads and writes from where it stopped
     }
-    char buffer[65536];
+    std::array<char, 65536> buffer{};
     for (;;) {
-        const ssize_t got = read(in, buffer, sizeof buffer);
+        const ssize_t got = read(in, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -40,7 +41,8 @@ bool copyContent(int in, int out) {
         if (got == 0)
             return true;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
+            const ssize_t put =
+                write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
             if (put < 0 && errno == EINTR)
                 continue;
             if (put < 0)
@@ -105,16 +107,16 @@ Result<FileDigest> fileDigest(const std::string& path) {
         return readFailure(errno, path);
     Sha256 hash;
     FileDigest digest;
-    char buffer[65536];
+    std::array<char, 65536> buffer{};
     for (;;) {
-        const ssize_t got = read(in.get(), buffer, sizeof buffer);
+        const ssize_t got = read(in.get(), buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return readFailure(errno, path);
         if (got == 0)
             break;
-        hash.add(std::string_view(buffer, static_cast<std::size_t>(got)));
+        hash.add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
         digest.size += static_cast<std::uint64_t>(got);
     }
     digest.sha256 = hash.hexDigest();

@@ -1,13 +1,13 @@
 // The FIPS 180-4 algorithm, one 64-byte block at a time.
 #include "platform/sha256.h"
 
-#include <cstring>
+#include <array>
 
 namespace solvina {
 
 namespace {
 
-constexpr std::uint32_t kRounds[64] = {
+constexpr std::array<std::uint32_t, 64> kRounds = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -28,10 +28,12 @@ Sha256::Sha256()
               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
 void Sha256::block(const unsigned char* data) {
-    std::uint32_t w[64];
+    std::array<std::uint32_t, 64> w{};
     for (int i = 0; i < 16; ++i)
-        w[i] = std::uint32_t{data[4 * i]} << 24 | std::uint32_t{data[4 * i + 1]} << 16 |
-               std::uint32_t{data[4 * i + 2]} << 8 | std::uint32_t{data[4 * i + 3]};
+        w[i] = std::uint32_t{data[std::size_t{4} * i]} << 24 |
+               std::uint32_t{data[std::size_t{4} * i + 1]} << 16 |
+               std::uint32_t{data[std::size_t{4} * i + 2]} << 8 |
+               std::uint32_t{data[std::size_t{4} * i + 3]};
     for (int i = 16; i < 64; ++i) {
         const std::uint32_t s0 = rotate(w[i - 15], 7) ^ rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
         const std::uint32_t s1 = rotate(w[i - 2], 17) ^ rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
@@ -63,7 +65,7 @@ void Sha256::add(std::string_view bytes) {
     for (char byte : bytes) {
         m_buffer[m_buffered++] = static_cast<unsigned char>(byte);
         if (m_buffered == 64) {
-            block(m_buffer);
+            block(m_buffer.data());
             m_buffered = 0;
         }
     }
@@ -80,7 +82,7 @@ std::string Sha256::hexDigest() {
         const char byte = static_cast<char>(bits >> (8 * i));
         add(std::string_view(&byte, 1));
     }
-    static constexpr char kDigits[] = "0123456789abcdef";
+    static constexpr std::string_view kDigits = "0123456789abcdef";
     std::string hex;
     for (std::uint32_t word : m_state)
         for (int shift = 28; shift >= 0; shift -= 4)

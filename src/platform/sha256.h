@@ -19,7 +19,7 @@ private:
     void block(const unsigned char* data);
 
     std::array<std::uint32_t, 8> m_state;
-    unsigned char m_buffer[64] = {};
+    std::array<unsigned char, 64> m_buffer{};
     std::size_t m_buffered = 0;
     std::uint64_t m_length = 0;
 };

@@ -15,9 +15,11 @@ const AcceptedOptions kAcceptedUndoOptions{{"--run"}, {"--list", "--force"}};
 std::string spaceText(std::uint64_t bytes) {
     if (bytes < 1024)
         return std::to_string(bytes) + " B";
-    if (bytes < std::uint64_t{1024} * 1024)
-        return std::to_string((bytes + 1023) / 1024) + " KiB";
-    return std::to_string((bytes + 1024 * 1024 - 1) / (1024 * 1024)) + " MiB";
+    constexpr std::uint64_t kKiB = 1024;
+    constexpr std::uint64_t kMiB = kKiB * kKiB;
+    if (bytes < kMiB)
+        return std::to_string((bytes + kKiB - 1) / kKiB) + " KiB";
+    return std::to_string((bytes + kMiB - 1) / kMiB) + " MiB";
 }
 
 } // namespace
