@@ -53,6 +53,18 @@ Status makeFolders(FileSystem& fs, const std::string& folder) {
     return {};
 }
 
+// A page the run kept but did not replace (its rename failed, or the run was killed before it)
+// still shares its file with the kept one: the next run would take it for a page with a second
+// name, and an edit of the page would change what undo puts back.
+void unshareKeptPages(FileSystem& fs, const std::string& runFolder, const KeptRun& run) {
+    for (const KeptPage& page : run.pages) {
+        auto pageIdentity = fs.identity(page.path);
+        auto keptIdentity = fs.identity(runFolder + page.kept);
+        if (pageIdentity && keptIdentity && *pageIdentity == *keptIdentity)
+            (void)unshareFile(runFolder + page.kept);
+    }
+}
+
 std::string topPageKey(FileSystem& fs, const std::string& topPage) {
     auto real = fs.realPath(topPage);
     return real ? *real : topPage;
@@ -91,6 +103,8 @@ Status RunKeeper::begin() {
         return {};
     if (auto made = makeFolders(m_fs, m_settings.folder); !made)
         return made;
+    for (const KeptRun& earlier : keptRuns(m_fs, m_settings.folder, m_run.topPage))
+        unshareKeptPages(m_fs, m_settings.folder + earlier.id + "/", earlier);
     auto [id, time] = runIdAndTime();
     m_run.id = id;
     m_run.time = time;
@@ -143,6 +157,8 @@ Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages) {
 void RunKeeper::finish() {
     if (m_settings.folder.empty())
         return;
+    if (m_active)
+        unshareKeptPages(m_fs, m_runFolder, m_run);
     if (m_active && m_run.pages.empty() && !m_fs.isDirectory(m_run.quibrel) &&
         !m_run.quibrelExisted)
         (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);

@@ -101,6 +101,24 @@ Status restoreFile(const std::string& kept, const std::string& target) {
     return {};
 }
 
+Status unshareFile(const std::string& kept) {
+    struct stat status {};
+    if (stat(kept.c_str(), &status) != 0)
+        return readFailure(errno, kept);
+    if (status.st_nlink < 2)
+        return {};
+    const std::string copy = kept + ".copy";
+    (void)unlink(copy.c_str());
+    if (auto copied = copyFile(kept, copy, status.st_mode); !copied)
+        return copied;
+    if (rename(copy.c_str(), kept.c_str()) != 0) {
+        const int error = errno;
+        (void)unlink(copy.c_str());
+        return fileFailure(error, kept);
+    }
+    return {};
+}
+
 Result<FileDigest> fileDigest(const std::string& path) {
     Descriptor in(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.isOpen())

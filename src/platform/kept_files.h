@@ -15,6 +15,8 @@ Status keepFile(const std::string& source, const std::string& kept, bool allowLi
 // Puts kept's content at target: a temporary file beside target with kept's permission bits,
 // synced, renamed over target, the folder synced.
 Status restoreFile(const std::string& kept, const std::string& target);
+// Gives kept a file of its own when it is a hard link: a copy renamed over it.
+Status unshareFile(const std::string& kept);
 // The SHA-256 of a file's content, and its size.
 struct FileDigest {
     std::string sha256;
