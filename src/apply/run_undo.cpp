@@ -65,6 +65,13 @@ void unshareKeptPages(FileSystem& fs, const std::string& runFolder, const KeptRu
     }
 }
 
+// A real folder, not a link to one: a link leading out of the site is neither copied nor
+// deleted through.
+bool isRealFolder(FileSystem& fs, const std::string& path) {
+    auto entry = fs.entryStatus(path);
+    return entry && entry->kind == EntryKind::Directory;
+}
+
 std::string topPageKey(FileSystem& fs, const std::string& topPage) {
     auto real = fs.realPath(topPage);
     return real ? *real : topPage;
@@ -114,7 +121,7 @@ Status RunKeeper::begin() {
     if (auto made = m_fs.makeFolder(m_runFolder + "pages"); !made)
         return made;
     m_active = true;
-    m_run.quibrelExisted = m_fs.isDirectory(m_run.quibrel);
+    m_run.quibrelExisted = isRealFolder(m_fs, m_run.quibrel);
     if (m_run.quibrelExisted)
         if (auto copied = m_fs.copyFolder(m_run.quibrel, m_runFolder + "quibrel"); !copied)
             return copied;
@@ -159,7 +166,7 @@ void RunKeeper::finish() {
         return;
     if (m_active)
         unshareKeptPages(m_fs, m_runFolder, m_run);
-    if (m_active && m_run.pages.empty() && !m_fs.isDirectory(m_run.quibrel) &&
+    if (m_active && m_run.pages.empty() && !isRealFolder(m_fs, m_run.quibrel) &&
         !m_run.quibrelExisted)
         (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
     const auto runs = keptRuns(m_fs, m_settings.folder, m_run.topPage);
@@ -240,7 +247,7 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
     }
     if (outcome.refused > 0 || outcome.failures > 0)
         return outcome; // the run stays kept, for --force or another try
-    if (fs.isDirectory(run.quibrel))
+    if (isRealFolder(fs, run.quibrel))
         if (auto status = fs.deleteFolder(run.quibrel, true); !status) {
             ++outcome.failures;
             failed(status.error());
