@@ -16,6 +16,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <vector>
 
@@ -229,6 +230,7 @@ void ApplyDialog::run(bool eraseAll) {
     options.topPagePath = absoluteTopPage(options.topPagePath);
     ApplyEnvironment environment{m_fs, m_style, m_styleFolder, *this};
     environment.undo.folder = runningUndoFolder();
+    environment.undo.keep = m_ui->Spin1->value();
     if (eraseAll) {
         m_ui->Check7->setChecked(true);
         (void)startEraseAll(m_runDialogs, options, m_state, environment);
@@ -250,7 +252,7 @@ void ApplyDialog::setRunning(bool running) {
          {static_cast<QWidget*>(m_ui->Panel), static_cast<QWidget*>(m_ui->Text1),
           static_cast<QWidget*>(m_ui->Command1), static_cast<QWidget*>(m_ui->Command2),
           static_cast<QWidget*>(m_ui->Command5), static_cast<QWidget*>(m_ui->Command6),
-          static_cast<QWidget*>(m_ui->Command7)})
+          static_cast<QWidget*>(m_ui->Command7), static_cast<QWidget*>(m_ui->Spin1)})
         control->setEnabled(!running);
 }
 
