@@ -2,6 +2,7 @@
 #include "apply/apply_run.h"
 
 #include "apply/plan_writer.h"
+#include "apply/run_undo.h"
 #include "apply/site_plan.h"
 #include "apply/site_traversal.h"
 #include "platform/messages.h"
@@ -37,9 +38,18 @@ ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, App
 }
 
 ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env) {
+    RunKeeper keeper(env.fs, env.undo, options);
+    if (auto begun = keeper.begin(); !begun) {
+        // Without a place to keep what it replaces, the run would be one that cannot be
+        // taken back: it writes nothing.
+        env.reporter.pageFailed(begun.error());
+        keeper.finish();
+        return {0, 1};
+    }
     SitePlan plan;
     ApplyRunSummary summary = planApply(options, state, env, plan, false);
-    writePlan(plan, options, env, summary);
+    writePlan(plan, options, env, summary, &keeper);
+    keeper.finish();
     return summary;
 }
 

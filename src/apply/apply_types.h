@@ -68,12 +68,21 @@ struct ApplyRunSummary {
     int failures = 0;
 };
 
+// Where a run keeps what it replaces so that it can be taken back, and how many runs of a site
+// stay kept; an empty folder keeps nothing.
+struct UndoSettings {
+    std::string folder; // ending in "/"
+    int keep = 10;
+    bool mayLink = true; // false: copies even on the same file system
+};
+
 // Everything a run reads besides its options.
 struct ApplyEnvironment {
     FileSystem& fs;
     const BreadcrumbStyle& style;
     std::string styleFolder; // the style's folder, ending in "/"
     ApplyReporter& reporter;
+    UndoSettings undo = {};
 };
 
 } // namespace solvina

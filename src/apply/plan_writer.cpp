@@ -5,6 +5,7 @@
 #include "apply/line_reader.h"
 #include "apply/link_paths.h"
 #include "apply/page_pass.h"
+#include "apply/run_undo.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -86,8 +87,8 @@ private:
 class PlanWriter {
 public:
     PlanWriter(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
-               ApplyRunSummary& summary)
-        : m_plan(plan), m_options(options), m_env(env), m_summary(summary) {}
+               ApplyRunSummary& summary, RunKeeper* keeper)
+        : m_plan(plan), m_options(options), m_env(env), m_summary(summary), m_keeper(keeper) {}
 
     void run() {
         const auto planned = std::count_if(m_plan.steps.begin(), m_plan.steps.end(),
@@ -114,6 +115,14 @@ public:
                 (void)m_env.fs.removeFile(temporary);
             return failed(synced.error());
         }
+        // What the renames replace is kept, and its record on the disk, before the first of
+        // them: a run that cannot be taken back writes nothing.
+        if (m_keeper)
+            if (auto kept = m_keeper->keepPages(m_written); !kept) {
+                for (const std::string& temporary : temporaries)
+                    (void)m_env.fs.removeFile(temporary);
+                return failed(kept.error());
+            }
         std::set<std::string> folders;
         for (const PlannedPage* page : m_written) {
             if (auto status = m_env.fs.replaceFile(page->realPath + ".tmp", page->realPath);
@@ -223,6 +232,7 @@ private:
     const ApplyOptions& m_options;
     ApplyEnvironment& m_env;
     ApplyRunSummary& m_summary;
+    RunKeeper* m_keeper;
     ApplyRunState m_chain; // the chain of the block being written
     std::vector<const PlannedPage*> m_written;
     int m_done = 0;
@@ -231,8 +241,8 @@ private:
 } // namespace
 
 void writePlan(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
-               ApplyRunSummary& summary) {
-    PlanWriter(plan, options, env, summary).run();
+               ApplyRunSummary& summary, RunKeeper* keeper) {
+    PlanWriter(plan, options, env, summary, keeper).run();
 }
 
 } // namespace solvina

@@ -7,9 +7,12 @@
 
 namespace solvina {
 
+class RunKeeper;
+
 // Reports the plan's failures and those of the writing in the order the run met them; adds
 // the failures of the writing to summary.
+// With a keeper, the old pages are kept before the first rename.
 void writePlan(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
-               ApplyRunSummary& summary);
+               ApplyRunSummary& summary, RunKeeper* keeper = nullptr);
 
 } // namespace solvina

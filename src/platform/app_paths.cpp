@@ -121,6 +121,14 @@ Status prepareAppFolders(const AppFolders& folders) {
     return seedLibrary(folders.library, shipped);
 }
 
+std::string undoFolderFor(const std::string& xdgStateHome, const std::string& home) {
+    return xdgFolder(xdgStateHome, home, ".local/state/") + "solvina/undo/";
+}
+
+std::string runningUndoFolder() {
+    return undoFolderFor(environment("XDG_STATE_HOME"), homeFolder());
+}
+
 std::string applicationDirectory() {
     std::error_code error;
     fs::path exe = fs::read_symlink("/proc/self/exe", error);

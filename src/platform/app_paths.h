@@ -44,6 +44,11 @@ const AppFolders& appFolders();
 // the build-folder layout, whose library is the shipped one.
 Status prepareAppFolders(const AppFolders& folders);
 
+// The folder of kept runs, ending in "/": $XDG_STATE_HOME/solvina/undo/, by default
+// ~/.local/state/solvina/undo/, wherever the program runs from.
+std::string undoFolderFor(const std::string& xdgStateHome, const std::string& home);
+std::string runningUndoFolder();
+
 // The folder of the running executable, ending in "/".
 std::string applicationDirectory();
 

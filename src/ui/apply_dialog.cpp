@@ -1,10 +1,12 @@
 // ApplyDialog: reads its controls into ApplyOptions and drives a run of the engine.
 #include "apply_dialog.h"
 
+#include "apply/run_undo.h"
 #include "apply/site_plan.h"
 #include "apply/top_page_path.h"
 #include "fitted_text.h"
 #include "plan_dialog.h"
+#include "platform/app_paths.h"
 #include "platform/messages.h"
 #include "render/json_ld.h"
 #include "ui_apply_dialog.h"
@@ -12,8 +14,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <vector>
 
@@ -23,6 +27,9 @@ namespace {
 
 constexpr int kClientWidth = 321;
 constexpr int kClientHeight = 649;
+constexpr const char* kUndoTitle = "元に戻す";
+constexpr const char* kUndoChoosePrompt = "元に戻す実行を選んでください。";
+constexpr const char* kUndoConfirmMessage = "選んだ実行を元に戻します。よろしいですか？";
 constexpr const char* kTopPageFilter = "HTMLファイル（*.htm *.html）|*.htm;*.html";
 
 const QColor kPanelPink(0xFF, 0xDD, 0xDD);
@@ -81,6 +88,7 @@ ApplyDialog::ApplyDialog(const BreadcrumbStyle& style, std::string styleFolder, 
     connect(m_ui->Command4, &QPushButton::clicked, this, &ApplyDialog::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &ApplyDialog::reject);
     connect(m_ui->Command6, &QPushButton::clicked, this, &ApplyDialog::Command6_Click);
+    connect(m_ui->Command7, &QPushButton::clicked, this, &ApplyDialog::Command7_Click);
     connect(m_ui->Check6, &QCheckBox::toggled, m_ui->Text2, &QWidget::setEnabled);
     connect(m_ui->Check8, &QCheckBox::toggled, m_ui->Text3, &QWidget::setEnabled);
     connect(m_ui->Check9, &QCheckBox::toggled, m_ui->Text4, &QWidget::setEnabled);
@@ -169,6 +177,53 @@ void ApplyDialog::Command6_Click() {
     dialog->open();
 }
 
+void ApplyDialog::Command7_Click() {
+    if (m_running)
+        return;
+    const std::string topPage = absoluteTopPage(m_ui->Text1->text().toStdString());
+    if (topPage.empty()) {
+        m_dialogs.messageBox(kNoTopPageMessage, kRefusedTitle, MessageButtons::Ok);
+        return;
+    }
+    const std::string undoFolder = runningUndoFolder();
+    const std::vector<KeptRun> runs = keptRuns(m_fs, undoFolder, topPage);
+    if (runs.empty()) {
+        m_dialogs.messageBox(kNoKeptRunMessage, kRefusedTitle, MessageButtons::Ok);
+        return;
+    }
+    QStringList items;
+    for (const KeptRun& run : runs)
+        items << QString::fromStdString(run.time + "  " + (run.kind == "erase" ? "消去" : "適応") +
+                                        "  " + std::to_string(run.pages.size()) + " ページ");
+    bool chosen = false;
+    const QString item =
+        QInputDialog::getItem(this, QString::fromUtf8(kUndoTitle),
+                              QString::fromUtf8(kUndoChoosePrompt), items, 0, false, &chosen);
+    if (!chosen)
+        return;
+    const KeptRun& run = runs[static_cast<std::size_t>(items.indexOf(item))];
+    if (m_runDialogs.messageBox(kUndoConfirmMessage, kQuestionTitle, MessageButtons::YesNo) !=
+        Answer::Yes)
+        return;
+    setRunning(true);
+    auto outcome = undoRun(
+        m_fs, undoFolder, topPage, run.id, false,
+        [&](const std::string& path) {
+            m_ui->Label3->setText(QString::fromStdString(kRestoringPrefix + path));
+            QCoreApplication::processEvents();
+        },
+        [&](const std::string& description) { showFailure(m_runDialogs, description); });
+    m_ui->Label3->clear();
+    setRunning(false);
+    if (!outcome) {
+        showFailure(m_runDialogs, outcome.error());
+        return;
+    }
+    const bool whole = outcome->refused == 0 && outcome->failures == 0;
+    m_runDialogs.messageBox(whole ? kUndoDoneMessage : kUndoIncompleteMessage, kDoneTitle,
+                            MessageButtons::Ok);
+}
+
 void ApplyDialog::run(bool eraseAll) {
     // One traversal at a time over the one run state.
     if (m_running)
@@ -184,6 +239,8 @@ void ApplyDialog::run(bool eraseAll) {
     setRunning(true);
     options.topPagePath = absoluteTopPage(options.topPagePath);
     ApplyEnvironment environment{m_fs, m_style, m_styleFolder, *this};
+    environment.undo.folder = runningUndoFolder();
+    environment.undo.keep = m_ui->Spin1->value();
     if (eraseAll) {
         m_ui->Check7->setChecked(true);
         (void)startEraseAll(m_runDialogs, options, m_state, environment);
@@ -204,7 +261,8 @@ void ApplyDialog::setRunning(bool running) {
     for (QWidget* control :
          {static_cast<QWidget*>(m_ui->Panel), static_cast<QWidget*>(m_ui->Text1),
           static_cast<QWidget*>(m_ui->Command1), static_cast<QWidget*>(m_ui->Command2),
-          static_cast<QWidget*>(m_ui->Command5), static_cast<QWidget*>(m_ui->Command6)})
+          static_cast<QWidget*>(m_ui->Command5), static_cast<QWidget*>(m_ui->Command6),
+          static_cast<QWidget*>(m_ui->Command7), static_cast<QWidget*>(m_ui->Spin1)})
         control->setEnabled(!running);
 }
 

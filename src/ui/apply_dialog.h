@@ -63,6 +63,8 @@ private:
     void Command4_Click(); // the start button: write the breadcrumb block into every page
     // "サイトを確認": the plan for the options as set, in a read-only dialog.
     void Command6_Click();
+    // "元に戻す…": the kept runs of the top page; the chosen one restored after a confirmation.
+    void Command7_Click();
     void run(bool eraseAll);
     void setRunning(bool running);
 

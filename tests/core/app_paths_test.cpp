@@ -46,6 +46,13 @@ TEST(AppFolders, FollowTheExecutableFolderOrTheXdgFolders) {
     }
 }
 
+// Kept runs live in the state folder wherever the program runs from.
+TEST(AppFolders, UndoFolderFollowsXdgStateHome) {
+    EXPECT_EQ(undoFolderFor("", "/home/u"), "/home/u/.local/state/solvina/undo/");
+    EXPECT_EQ(undoFolderFor("state", "/home/u/"), "/home/u/.local/state/solvina/undo/");
+    EXPECT_EQ(undoFolderFor("/x/state", "/home/u"), "/x/state/solvina/undo/");
+}
+
 TEST(AppFolders, FirstStartCopiesTheSampleStylesOnce) {
     test_support::TempDir dir;
     dir.write("share/styledata/サンプル/サンプル.sty", "sample");

@@ -19,7 +19,9 @@ protected:
     ApplyCommandTest() {
         dir.write("lib/Std/.keep", "");
         EXPECT_TRUE(writeDefaultStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty").ok());
+        setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1); // runs kept in the test's folder
     }
+    ~ApplyCommandTest() override { unsetenv("XDG_STATE_HOME"); }
 
     int run(std::vector<std::string> args, bool erase = false) {
         out.str("");

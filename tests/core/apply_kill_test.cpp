@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -134,6 +135,30 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
         std::cout << "killed after " << (kPages - oldPages) << " of " << kPages << " pages\n";
     }
     EXPECT_GT(killedMidway, 0) << "every run finished before it could be killed";
+}
+
+// An undo killed halfway leaves every page whole; undo again finishes the job.
+TEST_F(ApplyKillTest, UndoKilledHalfwayIsFinishedByTheNextUndo) {
+    setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+    const std::string top = freshSite("site");
+    int status = waitForCli(startApply(dir / "lib", top));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    int progress = -1;
+    pid_t child = startCli({"undo", top}, &progress);
+    ASSERT_GT(child, 0);
+    awaitProgressLines(progress, std::uniform_int_distribution<int>(1, kPages - 20)(random));
+    ::kill(child, SIGKILL);
+    (void)waitForCli(child);
+    ::close(progress);
+    status = waitForCli(startCli({"undo", top}));
+    unsetenv("XDG_STATE_HOME");
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    for (int i = 0; i < kPages; ++i)
+        EXPECT_EQ(dir.read("site/" + pageName(i)), old[i]) << pageName(i);
+    EXPECT_FALSE(fs::exists(dir / "site/quibrel"));
 }
 
 } // namespace

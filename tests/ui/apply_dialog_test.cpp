@@ -1,5 +1,6 @@
 // The apply dialog: initial states, the check boxes, the top-page choice and whole runs.
 #include "apply/apply_run.h"
+#include "apply/run_undo.h"
 #include "apply_dialog.h"
 #include "render/json_ld.h"
 #include "style/style_file.h"
@@ -8,14 +9,17 @@
 #include "support/scripted_dialogs.h"
 #include "support/window_driver.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <filesystem>
@@ -218,6 +222,31 @@ private slots:
         QVERIFY(!h.edit("Text2")->isEnabled());
         h.click("Command5");
         QVERIFY(!h.dialog->isVisible());
+    }
+
+    // A run is kept; "元に戻す…" lists it and takes it back after the confirmation.
+    void undoListsTheKeptRunsAndRestoresTheChosenOne() {
+        Harness h;
+        const std::string before = h.page("sub/a.html");
+        h.click("Command7");
+        QCOMPARE(h.dialogs.messageTexts(), std::vector<std::string>{kNoTopPageMessage});
+        h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
+        h.dialogs.answers = {Answer::Yes};
+        h.click("Command4");
+        QVERIFY(h.page("sub/a.html") != before);
+        QTimer::singleShot(0, [] {
+            if (auto* chooser = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                QCOMPARE(chooser->comboBoxItems().size(), 1);
+                QVERIFY(
+                    chooser->comboBoxItems().front().contains(QStringLiteral("適応  2 ページ")));
+                chooser->accept();
+            }
+        });
+        h.dialogs.answers = {Answer::Yes};
+        h.click("Command7");
+        QCOMPARE(h.page("sub/a.html"), before);
+        QVERIFY(!std::filesystem::exists(h.site + "quibrel"));
+        QCOMPARE(h.dialogs.messageTexts().back(), std::string(kUndoDoneMessage));
     }
 
     // A top page typed relative to the current folder runs as its full path; a path too long

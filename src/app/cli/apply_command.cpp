@@ -35,8 +35,15 @@ public:
 
 const AcceptedOptions kAcceptedApplyOptions{
     {"--library", "--style", "--top-title", "--header-link", "--footer-link", "--hierarchy",
-     "--format", "--markup", "--json-ld"},
+     "--format", "--markup", "--json-ld", "--keep"},
     {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page", "--dry-run"}};
+
+std::optional<int> keptRunCount(const std::string& text) {
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoi(text);
+}
 
 // The checks of the options a run has no field for; nullopt when they are sound.
 std::optional<std::string> runModeError(const ParsedOptions& parsed) {
@@ -48,6 +55,8 @@ std::optional<std::string> runModeError(const ParsedOptions& parsed) {
     if (auto base = parsed.value("--json-ld"))
         if (auto wrong = jsonLdBaseError(*base))
             return *wrong + ": " + *base;
+    if (auto keep = parsed.value("--keep"); keep && !keptRunCount(*keep))
+        return "--keep は 0 以上の整数です: " + *keep;
     if (auto format = parsed.value("--format")) {
         if (*format != "text" && *format != "json")
             return "--format は text か json です: " + *format;
@@ -132,6 +141,9 @@ int runApplyOrErase(const std::vector<std::string>& arguments, bool eraseAll, st
     }
     PrintingReporter reporter(out, err);
     ApplyEnvironment env{fs, loaded->style, folder, reporter};
+    env.undo.folder = runningUndoFolder();
+    if (auto keep = parsed->value("--keep"))
+        env.undo.keep = *keptRunCount(*keep);
     ApplyRunSummary summary = runApply(options, state, env);
     out << kApplyDoneMessage << '\n';
     out.flush();

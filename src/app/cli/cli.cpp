@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
      runPreviewCommand},
     {"apply", "apply [OPTIONS] --style NAME TOP_PAGE", runApplyCommand},
     {"erase", "erase [OPTIONS] --style NAME TOP_PAGE", runEraseCommand},
+    {"undo", "undo [--list] [--run ID] [--force] TOP_PAGE", runUndoCommand},
 };
 
 // The options of apply and erase.
@@ -44,7 +45,8 @@ constexpr const char* kApplyOptionsHelp =
     "  --json-ld BASE_URL    構造化データ（schema.org の BreadcrumbList）を加える。\n"
     "                        BASE_URL はトップページのフォルダーの URL\n"
     "  --dry-run             何も書かずに、計画（ページの木、エラー、件数）を表示する\n"
-    "  --format FORMAT       --dry-run の出力: text（既定）か json\n";
+    "  --format FORMAT       --dry-run の出力: text（既定）か json\n"
+    "  --keep N              元に戻せるように残す実行の数（既定 10、0 で残さない）\n";
 
 void writeUsage(std::ostream& stream) {
     stream << "使い方:\n";
@@ -54,7 +56,9 @@ void writeUsage(std::ostream& stream) {
     stream
         << "--library の既定はプログラムのフォルダーの styledata/、インストールしたプログラムでは\n"
            "$XDG_DATA_HOME/solvina/styledata/ (~/.local/share/solvina/styledata/) です。\n"
-           "list --verbose で使うフォルダーを表示します。\n";
+           "list --verbose で使うフォルダーを表示します。\n"
+           "実行が置き換えたページは $XDG_STATE_HOME/solvina/undo/ (~/.local/state/solvina/undo/)\n"
+           "に残り、undo で元に戻せます。\n";
 }
 
 } // namespace

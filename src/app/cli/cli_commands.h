@@ -27,6 +27,10 @@ int runApplyCommand(const std::vector<std::string>& arguments, std::ostream& out
 int runEraseCommand(const std::vector<std::string>& arguments, std::ostream& out,
                     std::ostream& err);
 
+// undo [--list] [--run ID] [--force] TOP_PAGE: lists the kept runs of the site, newest first, or
+// restores the newest (or the given) one. Exit 1 when a page was refused or failed.
+int runUndoCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
 // Writes a usage error and the usage text; returns kExitUsage.
 int usageError(std::ostream& err, const std::string& message);
 // Writes "エラーが発生しました。" and the description on the next line.

@@ -1,0 +1,203 @@
+// The manifest as JSON, and a reader for the JSON it writes (objects, arrays, strings, numbers,
+// true and false).
+#include "apply/run_manifest.h"
+
+#include <map>
+#include <memory>
+#include <string_view>
+
+namespace solvina {
+
+namespace {
+
+constexpr const char* kBadManifest = "記録が壊れています。";
+
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            static constexpr std::string_view kDigits = "0123456789abcdef";
+            out += "\\u00";
+            out += kDigits[byte >> 4];
+            out += kDigits[byte & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+struct JsonValue {
+    enum Type { Null, Bool, Number, String, Array, Object } type = Null;
+    bool boolean = false;
+    std::uint64_t number = 0;
+    std::string text;
+    std::vector<JsonValue> items;
+    std::map<std::string, JsonValue> members;
+
+    const JsonValue& operator[](const std::string& key) const {
+        static const JsonValue none;
+        auto found = members.find(key);
+        return found == members.end() ? none : found->second;
+    }
+};
+
+class JsonReader {
+public:
+    explicit JsonReader(const std::string& text) : m_text(text) {}
+
+    bool read(JsonValue& value, int depth = 0) {
+        skipSpace();
+        if (depth > 16 || m_at >= m_text.size())
+            return false;
+        const char c = m_text[m_at];
+        if (c == '{') {
+            value.type = JsonValue::Object;
+            ++m_at;
+            if (next('}'))
+                return true;
+            do {
+                JsonValue key;
+                skipSpace();
+                if (!readString(key.text) || !next(':') ||
+                    !read(value.members[key.text], depth + 1))
+                    return false;
+            } while (next(','));
+            return next('}');
+        }
+        if (c == '[') {
+            value.type = JsonValue::Array;
+            ++m_at;
+            if (next(']'))
+                return true;
+            do {
+                value.items.emplace_back();
+                if (!read(value.items.back(), depth + 1))
+                    return false;
+            } while (next(','));
+            return next(']');
+        }
+        if (c == '"') {
+            value.type = JsonValue::String;
+            return readString(value.text);
+        }
+        if (m_text.compare(m_at, 4, "true") == 0 || m_text.compare(m_at, 5, "false") == 0) {
+            value.type = JsonValue::Bool;
+            value.boolean = c == 't';
+            m_at += value.boolean ? 4 : 5;
+            return true;
+        }
+        if (c >= '0' && c <= '9') {
+            value.type = JsonValue::Number;
+            while (m_at < m_text.size() && m_text[m_at] >= '0' && m_text[m_at] <= '9')
+                value.number = value.number * 10 + static_cast<std::uint64_t>(m_text[m_at++] - '0');
+            return true;
+        }
+        return false;
+    }
+
+    bool atEnd() {
+        skipSpace();
+        return m_at == m_text.size();
+    }
+
+private:
+    void skipSpace() {
+        while (m_at < m_text.size() && (m_text[m_at] == ' ' || m_text[m_at] == '\n' ||
+                                        m_text[m_at] == '\r' || m_text[m_at] == '\t'))
+            ++m_at;
+    }
+
+    bool next(char c) {
+        skipSpace();
+        if (m_at < m_text.size() && m_text[m_at] == c)
+            return ++m_at, true;
+        return false;
+    }
+
+    // Only the escapes quoted() writes are read back.
+    bool readString(std::string& out) {
+        if (m_at >= m_text.size() || m_text[m_at] != '"')
+            return false;
+        for (++m_at; m_at < m_text.size(); ++m_at) {
+            const char c = m_text[m_at];
+            if (c == '"')
+                return ++m_at, true;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (++m_at >= m_text.size())
+                return false;
+            const char escaped = m_text[m_at];
+            if (escaped == 'u') {
+                if (m_at + 4 >= m_text.size())
+                    return false;
+                out += static_cast<char>(std::stoi(m_text.substr(m_at + 1, 4), nullptr, 16));
+                m_at += 4;
+            } else {
+                out += escaped;
+            }
+        }
+        return false;
+    }
+
+    const std::string& m_text;
+    std::size_t m_at = 0;
+};
+
+} // namespace
+
+std::string manifestJson(const KeptRun& run) {
+    std::string json = "{\n";
+    json += "  \"id\": " + quoted(run.id) + ",\n";
+    json += "  \"topPage\": " + quoted(run.topPage) + ",\n";
+    json += "  \"time\": " + quoted(run.time) + ",\n";
+    json += "  \"kind\": " + quoted(run.kind) + ",\n";
+    json += "  \"options\": " + quoted(run.options) + ",\n";
+    json += "  \"quibrel\": " + quoted(run.quibrel) + ",\n";
+    json += std::string("  \"quibrelExisted\": ") + (run.quibrelExisted ? "true" : "false") + ",\n";
+    json += "  \"pages\": [";
+    for (std::size_t i = 0; i < run.pages.size(); ++i) {
+        const KeptPage& page = run.pages[i];
+        json += i ? ",\n    " : "\n    ";
+        json += "{\"path\": " + quoted(page.path) + ", \"kept\": " + quoted(page.kept) +
+                ", \"size\": " + std::to_string(page.size) +
+                ", \"sha256\": " + quoted(page.sha256) + "}";
+    }
+    json += run.pages.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return json;
+}
+
+Result<KeptRun> parseManifest(const std::string& json) {
+    JsonValue root;
+    JsonReader reader(json);
+    if (!reader.read(root) || !reader.atEnd() || root.type != JsonValue::Object)
+        return fail(kBadManifest);
+    KeptRun run;
+    run.id = root["id"].text;
+    run.topPage = root["topPage"].text;
+    run.time = root["time"].text;
+    run.kind = root["kind"].text;
+    run.options = root["options"].text;
+    run.quibrel = root["quibrel"].text;
+    run.quibrelExisted = root["quibrelExisted"].boolean;
+    for (const JsonValue& item : root["pages"].items) {
+        KeptPage page{item["path"].text, item["kept"].text, item["size"].number,
+                      item["sha256"].text};
+        // A kept name that climbs out of the run folder is no record of this program.
+        if (page.path.empty() || page.kept.empty() || page.kept.find("..") != std::string::npos ||
+            page.kept.front() == '/')
+            return fail(kBadManifest);
+        run.pages.push_back(std::move(page));
+    }
+    if (run.id.empty() || run.topPage.empty())
+        return fail(kBadManifest);
+    return run;
+}
+
+} // namespace solvina

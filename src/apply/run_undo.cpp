@@ -1,0 +1,266 @@
+// Keeping and restoring runs.
+#include "apply/run_undo.h"
+
+#include "apply/site_plan.h"
+#include "platform/kept_files.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+namespace solvina {
+
+namespace {
+
+constexpr const char* kManifestName = "manifest.json";
+
+std::string twoDigits(int value) {
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+// A sortable id (UTC, microseconds) and the local time shown for it.
+std::pair<std::string, std::string> runIdAndTime() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() %
+        1000000;
+    std::tm utc{}, local{};
+    gmtime_r(&seconds, &utc);
+    localtime_r(&seconds, &local);
+    std::string microText = std::to_string(micros);
+    microText.insert(0, 6 - microText.size(), '0');
+    const std::string id = std::to_string(utc.tm_year + 1900) + twoDigits(utc.tm_mon + 1) +
+                           twoDigits(utc.tm_mday) + "-" + twoDigits(utc.tm_hour) +
+                           twoDigits(utc.tm_min) + twoDigits(utc.tm_sec) + "-" + microText;
+    const std::string time = std::to_string(local.tm_year + 1900) + "-" +
+                             twoDigits(local.tm_mon + 1) + "-" + twoDigits(local.tm_mday) + " " +
+                             twoDigits(local.tm_hour) + ":" + twoDigits(local.tm_min) + ":" +
+                             twoDigits(local.tm_sec);
+    return {id, time};
+}
+
+// The folder and those above it that are missing, made private to the user.
+Status makeFolders(FileSystem& fs, const std::string& folder) {
+    const std::string path = withoutTrailingSlash(folder);
+    if (path.empty() || fs.isDirectory(path))
+        return {};
+    if (auto above = makeFolders(fs, containingFolder(path)); !above)
+        return above;
+    if (auto made = fs.makeFolder(path); !made && !fs.isDirectory(path))
+        return made;
+    return {};
+}
+
+// A page the run kept but did not replace (its rename failed, or the run was killed before it)
+// still shares its file with the kept one: the next run would take it for a page with a second
+// name, and an edit of the page would change what undo puts back.
+void unshareKeptPages(FileSystem& fs, const std::string& runFolder, const KeptRun& run) {
+    for (const KeptPage& page : run.pages) {
+        auto pageIdentity = fs.identity(page.path);
+        auto keptIdentity = fs.identity(runFolder + page.kept);
+        if (pageIdentity && keptIdentity && *pageIdentity == *keptIdentity)
+            (void)unshareFile(runFolder + page.kept);
+    }
+}
+
+// A real folder, not a link to one: a link leading out of the site is neither copied nor
+// deleted through.
+bool isRealFolder(FileSystem& fs, const std::string& path) {
+    auto entry = fs.entryStatus(path);
+    return entry && entry->kind == EntryKind::Directory;
+}
+
+std::string topPageKey(FileSystem& fs, const std::string& topPage) {
+    auto real = fs.realPath(topPage);
+    return real ? *real : topPage;
+}
+
+} // namespace
+
+std::string optionsText(const ApplyOptions& options) {
+    std::string text;
+    auto add = [&](bool on, const std::string& option) {
+        if (on)
+            text += (text.empty() ? "" : " ") + option;
+    };
+    add(!options.insertAtTop, "--no-top");
+    add(options.insertAtBottom, "--bottom");
+    add(options.addRule, "--rule");
+    add(!options.linkTitles, "--no-title-links");
+    add(options.skipTopPage, "--skip-top-page");
+    add(options.useTopPageTitle, "--top-title " + options.topPageTitle);
+    add(options.linkHeader, "--header-link " + options.headerLink);
+    add(options.linkFooter, "--footer-link " + options.footerLink);
+    add(options.hierarchy == Hierarchy::Shortest, "--hierarchy shortest");
+    return text;
+}
+
+RunKeeper::RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& options)
+    : m_fs(fs), m_settings(std::move(settings)) {
+    m_run.topPage = topPageKey(fs, options.topPagePath);
+    m_run.kind = options.eraseAll ? "erase" : "apply";
+    m_run.options = optionsText(options);
+    m_run.quibrel = folderPart(options.topPagePath) + "quibrel";
+}
+
+Status RunKeeper::begin() {
+    if (m_settings.folder.empty())
+        return {};
+    if (auto made = makeFolders(m_fs, m_settings.folder); !made)
+        return made;
+    for (const KeptRun& earlier : keptRuns(m_fs, m_settings.folder, m_run.topPage))
+        unshareKeptPages(m_fs, m_settings.folder + earlier.id + "/", earlier);
+    auto [id, time] = runIdAndTime();
+    m_run.id = id;
+    m_run.time = time;
+    m_runFolder = m_settings.folder + id + "/";
+    if (auto made = m_fs.makeFolder(m_runFolder); !made)
+        return made;
+    if (auto made = m_fs.makeFolder(m_runFolder + "pages"); !made)
+        return made;
+    m_active = true;
+    m_run.quibrelExisted = isRealFolder(m_fs, m_run.quibrel);
+    if (m_run.quibrelExisted)
+        if (auto copied = m_fs.copyFolder(m_run.quibrel, m_runFolder + "quibrel"); !copied)
+            return copied;
+    return writeManifest();
+}
+
+Status RunKeeper::writeManifest() {
+    const std::string path = m_runFolder + kManifestName;
+    const std::string temporary = path + ".tmp";
+    if (auto written = m_fs.writeWholeFile(temporary, manifestJson(m_run)); !written)
+        return written;
+    if (auto synced = m_fs.syncFiles({temporary}); !synced)
+        return synced;
+    if (!m_fs.exists(path)) {
+        if (auto written = m_fs.writeWholeFile(path, ""); !written)
+            return written;
+    }
+    if (auto renamed = m_fs.replaceFile(temporary, path); !renamed)
+        return renamed;
+    return m_fs.syncFolder(m_runFolder);
+}
+
+Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages) {
+    if (!m_active)
+        return {};
+    for (const PlannedPage* page : pages) {
+        const std::string kept = "pages/" + std::to_string(m_run.pages.size());
+        if (auto status = keepFile(page->realPath, m_runFolder + kept, m_settings.mayLink); !status)
+            return status;
+        auto digest = fileDigest(page->realPath + ".tmp");
+        if (!digest)
+            return std::move(digest).takeError();
+        m_run.pages.push_back({page->realPath, kept, digest->size, digest->sha256});
+    }
+    if (auto synced = m_fs.syncFolder(m_runFolder + "pages"); !synced)
+        return synced;
+    return writeManifest();
+}
+
+void RunKeeper::finish() {
+    if (m_settings.folder.empty())
+        return;
+    if (m_active)
+        unshareKeptPages(m_fs, m_runFolder, m_run);
+    if (m_active && m_run.pages.empty() && !isRealFolder(m_fs, m_run.quibrel) &&
+        !m_run.quibrelExisted)
+        (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
+    const auto runs = keptRuns(m_fs, m_settings.folder, m_run.topPage);
+    const std::size_t keep = static_cast<std::size_t>(std::max(0, m_settings.keep));
+    for (std::size_t i = keep; i < runs.size(); ++i)
+        (void)m_fs.deleteFolder(m_settings.folder + runs[i].id, true);
+}
+
+std::vector<KeptRun> keptRuns(FileSystem& fs, const std::string& undoFolder,
+                              const std::string& topPage) {
+    std::vector<KeptRun> runs;
+    auto folders = fs.listSubfolders(withoutTrailingSlash(undoFolder));
+    if (!folders)
+        return runs;
+    const std::string key = topPageKey(fs, topPage);
+    for (const std::string& folder : *folders) {
+        auto json = fs.readWholeFile(joinPath(folder, kManifestName));
+        if (!json)
+            continue;
+        auto run = parseManifest(*json);
+        if (run && run->topPage == key && run->id == fileNamePart(withoutTrailingSlash(folder)))
+            runs.push_back(std::move(*run));
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const KeptRun& a, const KeptRun& b) { return a.id > b.id; });
+    return runs;
+}
+
+std::uint64_t keptRunSpace(const std::string& undoFolder, const KeptRun& run) {
+    return folderSpace(undoFolder + run.id);
+}
+
+Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
+                            const std::string& topPage, const std::string& runId, bool force,
+                            const std::function<void(const std::string&)>& restoring,
+                            const std::function<void(const std::string&)>& failed) {
+    const auto runs = keptRuns(fs, undoFolder, topPage);
+    auto chosen = std::find_if(runs.begin(), runs.end(), [&](const KeptRun& run) {
+        return runId.empty() || run.id == runId;
+    });
+    if (chosen == runs.end())
+        return fail(runId.empty() ? kNoKeptRunMessage : kNoKeptRunMessage + ("（" + runId + "）"));
+    const KeptRun& run = *chosen;
+    const std::string runFolder = undoFolder + run.id + "/";
+    UndoOutcome outcome;
+    for (const KeptPage& page : run.pages) {
+        restoring(page.path);
+        const std::string kept = runFolder + page.kept;
+        auto keptDigest = fileDigest(kept);
+        if (!keptDigest) {
+            ++outcome.failures;
+            failed(keptDigest.error());
+            continue;
+        }
+        auto now = fileDigest(page.path);
+        // Back already: a run killed before its rename, or an undo killed after this page.
+        if (now && now->sha256 == keptDigest->sha256) {
+            ++outcome.restored;
+            continue;
+        }
+        if (!force && (!now || now->sha256 != page.sha256)) {
+            ++outcome.refused;
+            failed(kPageChangedSinceRunText + ("（" + page.path + "）"));
+            continue;
+        }
+        if (auto status = restoreFile(kept, page.path); !status) {
+            ++outcome.failures;
+            failed(status.error());
+            continue;
+        }
+        ++outcome.restored;
+    }
+    // The temporary files a run killed before its renames left hold what the run wrote.
+    for (const KeptPage& page : run.pages) {
+        const std::string temporary = page.path + ".tmp";
+        if (auto digest = fileDigest(temporary); digest && digest->sha256 == page.sha256)
+            (void)fs.removeFile(temporary);
+    }
+    if (outcome.refused > 0 || outcome.failures > 0)
+        return outcome; // the run stays kept, for --force or another try
+    if (isRealFolder(fs, run.quibrel))
+        if (auto status = fs.deleteFolder(run.quibrel, true); !status) {
+            ++outcome.failures;
+            failed(status.error());
+            return outcome;
+        }
+    if (run.quibrelExisted)
+        if (auto status = fs.copyFolder(runFolder + "quibrel", run.quibrel); !status) {
+            ++outcome.failures;
+            failed(status.error());
+            return outcome;
+        }
+    (void)fs.deleteFolder(withoutTrailingSlash(runFolder), true);
+    return outcome;
+}
+
+} // namespace solvina

@@ -1,0 +1,70 @@
+// Taking a run back: a run keeps the old file of every page it replaces (and the quibrel folder
+// as it was) in its own folder under the undo folder, outside the site; undo puts them back.
+#pragma once
+
+#include "apply/apply_types.h"
+#include "apply/run_manifest.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace solvina {
+
+struct PlannedPage;
+
+inline constexpr const char* kRestoringPrefix = "元に戻しています：";
+inline constexpr const char* kUndoDoneMessage = "元に戻しました。";
+inline constexpr const char* kUndoIncompleteMessage = "元に戻せなかったページがあります。";
+inline constexpr const char* kNoKeptRunMessage = "元に戻せる実行がありません。";
+inline constexpr const char* kPageChangedSinceRunText =
+    "ページが実行の後に変更されています。元に戻しませんでした。";
+
+// The recording side, used by one run.
+class RunKeeper {
+public:
+    RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& options);
+    // Makes the run folder and keeps the quibrel folder as it is, before the run fills it.
+    Status begin();
+    // Keeps the old file of every page about to be replaced, and the digest of its temporary
+    // file; the manifest is on the disk when it returns.
+    Status keepPages(const std::vector<const PlannedPage*>& pages);
+    // The run is over: a run that kept nothing is dropped, and the oldest runs of the site
+    // beyond the number kept are deleted.
+    void finish();
+    bool active() const { return m_active; }
+
+private:
+    Status writeManifest();
+
+    FileSystem& m_fs;
+    UndoSettings m_settings;
+    KeptRun m_run;
+    std::string m_runFolder;
+    bool m_active = false;
+};
+
+// The site's kept runs, newest first.
+std::vector<KeptRun> keptRuns(FileSystem& fs, const std::string& undoFolder,
+                              const std::string& topPage);
+// The bytes a kept run takes.
+std::uint64_t keptRunSpace(const std::string& undoFolder, const KeptRun& run);
+
+struct UndoOutcome {
+    int restored = 0;
+    int refused = 0; // changed since the run, left as they are
+    int failures = 0;
+};
+
+// Restores the run (the newest when runId is empty): restoring(path) before each page,
+// failed(description) for each page refused or failed. A run restored whole is deleted.
+Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
+                            const std::string& topPage, const std::string& runId, bool force,
+                            const std::function<void(const std::string&)>& restoring,
+                            const std::function<void(const std::string&)>& failed);
+
+// The options of a run as command-line options, for the list of kept runs.
+std::string optionsText(const ApplyOptions& options);
+
+} // namespace solvina

@@ -1,0 +1,99 @@
+// The FIPS 180-4 algorithm, one 64-byte block at a time.
+#include "platform/sha256.h"
+
+#include <array>
+
+namespace solvina {
+
+namespace {
+
+constexpr std::array<std::uint32_t, 64> kRounds = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+constexpr std::uint32_t rotate(std::uint32_t value, int bits) {
+    return (value >> bits) | (value << (32 - bits));
+}
+
+} // namespace
+
+Sha256::Sha256()
+    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+
+void Sha256::block(const unsigned char* data) {
+    std::array<std::uint32_t, 64> w{};
+    for (int i = 0; i < 16; ++i)
+        w[i] = std::uint32_t{data[std::size_t{4} * i]} << 24 |
+               std::uint32_t{data[std::size_t{4} * i + 1]} << 16 |
+               std::uint32_t{data[std::size_t{4} * i + 2]} << 8 |
+               std::uint32_t{data[std::size_t{4} * i + 3]};
+    for (int i = 16; i < 64; ++i) {
+        const std::uint32_t s0 = rotate(w[i - 15], 7) ^ rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const std::uint32_t s1 = rotate(w[i - 2], 17) ^ rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    std::uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
+    std::uint32_t e = m_state[4], f = m_state[5], g = m_state[6], h = m_state[7];
+    for (int i = 0; i < 64; ++i) {
+        const std::uint32_t s1 = rotate(e, 6) ^ rotate(e, 11) ^ rotate(e, 25);
+        const std::uint32_t choice = (e & f) ^ (~e & g);
+        const std::uint32_t t1 = h + s1 + choice + kRounds[i] + w[i];
+        const std::uint32_t s0 = rotate(a, 2) ^ rotate(a, 13) ^ rotate(a, 22);
+        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + s0 + majority;
+    }
+    m_state[0] += a, m_state[1] += b, m_state[2] += c, m_state[3] += d;
+    m_state[4] += e, m_state[5] += f, m_state[6] += g, m_state[7] += h;
+}
+
+void Sha256::add(std::string_view bytes) {
+    m_length += bytes.size();
+    for (char byte : bytes) {
+        m_buffer[m_buffered++] = static_cast<unsigned char>(byte);
+        if (m_buffered == 64) {
+            block(m_buffer.data());
+            m_buffered = 0;
+        }
+    }
+}
+
+std::string Sha256::hexDigest() {
+    const std::uint64_t bits = m_length * 8;
+    const unsigned char pad = 0x80;
+    add(std::string_view(reinterpret_cast<const char*>(&pad), 1));
+    const char zero = 0;
+    while (m_buffered != 56)
+        add(std::string_view(&zero, 1));
+    for (int i = 7; i >= 0; --i) {
+        const char byte = static_cast<char>(bits >> (8 * i));
+        add(std::string_view(&byte, 1));
+    }
+    static constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string hex;
+    for (std::uint32_t word : m_state)
+        for (int shift = 28; shift >= 0; shift -= 4)
+            hex += kDigits[(word >> shift) & 0xf];
+    return hex;
+}
+
+std::string sha256Hex(std::string_view bytes) {
+    Sha256 hash;
+    hash.add(bytes);
+    return hash.hexDigest();
+}
+
+} // namespace solvina

@@ -1,0 +1,192 @@
+// Taking runs back through solvina-cli: every byte and permission bit, the quibrel folder, pages
+// edited since, killed runs, and kept runs on another file system.
+#include "cli/cli_commands.h"
+
+#include "platform/file_system.h"
+#include "platform/sha256.h"
+#include "style/style_file.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace solvina::test_support {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file and folder under a folder: its bytes (folders "/") and permission bits.
+using Snapshot = std::map<std::string, std::pair<std::string, unsigned>>;
+
+Snapshot snapshot(const std::string& folder) {
+    Snapshot files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        struct stat status {};
+        ::stat(entry.path().c_str(), &status);
+        const std::string name = entry.path().string().substr(folder.size());
+        files[name] = {entry.is_directory() ? "/" : TempDir::readFile(entry.path().string()),
+                       status.st_mode & 07777u};
+    }
+    return files;
+}
+
+class RunUndoTest : public testing::Test {
+protected:
+    RunUndoTest() {
+        dir.write("lib/Std/.keep", "");
+        EXPECT_TRUE(writeDefaultStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty").ok());
+        dir.write("lib/Std/arrow.gif", "GIF89a");
+        dir.write("site/index.htm",
+                  "<body>\r\n<a href=\"a.htm\">A</a> <a href=\"sub/b.htm\">B</a>\r\n");
+        dir.write("site/a.htm", "<title>A</title><body>\n");
+        dir.write("site/sub/b.htm", "<body>\nb\n");
+        fs::permissions(dir / "site/a.htm", fs::perms(0640));
+        setStateFolder(dir / "state");
+    }
+    ~RunUndoTest() override { unsetenv("XDG_STATE_HOME"); }
+
+    void setStateFolder(const std::string& folder) { setenv("XDG_STATE_HOME", folder.c_str(), 1); }
+
+    int apply(std::vector<std::string> extra = {}, bool erase = false) {
+        std::vector<std::string> args{"--library", dir / "lib", "--style", "Std"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(dir / "site/index.htm");
+        out.str("");
+        err.str("");
+        return erase ? runEraseCommand(args, out, err) : runApplyCommand(args, out, err);
+    }
+
+    int undo(std::vector<std::string> args = {}) {
+        args.push_back(dir / "site/index.htm");
+        out.str("");
+        err.str("");
+        return runUndoCommand(args, out, err);
+    }
+
+    Snapshot site() { return snapshot(dir / "site"); }
+
+    TempDir dir;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST(Sha256Test, KnownVectors) {
+    EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(sha256Hex(std::string(1000000, 'a')),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// Runs, then as many undos: the site is as it was before the runs, the quibrel folder gone.
+TEST_F(RunUndoTest, UndoesRunsToTheLastByte) {
+    const struct {
+        const char* name;
+        std::vector<bool> erases; // the runs, apply or erase
+        bool stateElsewhere;      // kept by copies (tmpfs)
+    } cases[] = {
+        {"apply", {false}, false},
+        {"apply then erase", {false, true}, false},
+        {"two applies", {false, false}, false},
+        {"kept by copies", {false, false}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.stateElsewhere) {
+            if (!fs::is_directory("/dev/shm"))
+                GTEST_SKIP() << "no /dev/shm";
+            setStateFolder("/dev/shm/solvina-undo-test");
+        }
+        const Snapshot before = site();
+        std::vector<Snapshot> after;
+        for (bool erase : c.erases) {
+            after.push_back(site());
+            ASSERT_EQ(apply({}, erase), 0) << err.str();
+        }
+        EXPECT_NE(site(), before);
+        EXPECT_TRUE(fs::is_directory(dir / "site/quibrel"));
+        for (std::size_t i = c.erases.size(); i-- > 0;) {
+            ASSERT_EQ(undo(), 0) << err.str();
+            EXPECT_NE(out.str().find("元に戻しています：" + (dir / "site/a.htm")),
+                      std::string::npos);
+            EXPECT_EQ(site(), after[i]);
+        }
+        EXPECT_EQ(site(), before);
+        EXPECT_EQ(undo(), 1);
+        EXPECT_NE(err.str().find("元に戻せる実行がありません。"), std::string::npos);
+        if (c.stateElsewhere) {
+            fs::remove_all("/dev/shm/solvina-undo-test");
+            setStateFolder(dir / "state");
+        }
+    }
+}
+
+TEST_F(RunUndoTest, EditedPageRefusedUnlessForced) {
+    const Snapshot before = site();
+    ASSERT_EQ(apply(), 0);
+    dir.write("site/sub/b.htm", "edited");
+    EXPECT_EQ(undo(), 1);
+    EXPECT_NE(err.str().find("ページが実行の後に変更されています。"), std::string::npos);
+    EXPECT_NE(err.str().find(dir / "site/sub/b.htm"), std::string::npos);
+    EXPECT_EQ(dir.read("site/sub/b.htm"), "edited");
+    EXPECT_EQ(dir.read("site/a.htm"), before.at("/a.htm").first);
+    EXPECT_EQ(undo({"--force"}), 0) << err.str();
+    EXPECT_EQ(site(), before);
+}
+
+// A run killed during its renames: a page not renamed yet is still the file kept for it, its
+// temporary file left beside it. Undo takes it back; so does a later run, and undo then.
+TEST_F(RunUndoTest, KilledRunTakenBack) {
+    const Snapshot before = site();
+    for (bool runAgain : {false, true}) {
+        SCOPED_TRACE(runAgain ? "run again first" : "undo at once");
+        ASSERT_EQ(apply(), 0) << err.str();
+        fs::copy_file(dir / "site/a.htm", dir / "site/a.htm.tmp");
+        fs::remove(dir / "site/a.htm");
+        for (const auto& entry : fs::recursive_directory_iterator(dir / "state"))
+            if (entry.is_regular_file() &&
+                TempDir::readFile(entry.path().string()) == before.at("/a.htm").first)
+                fs::create_hard_link(entry.path(), dir / "site/a.htm");
+        if (runAgain) {
+            fs::remove(dir / "site/a.htm.tmp");
+            ASSERT_EQ(apply(), 0) << err.str();
+            dir.write("site/a.htm", "edited after the second run");
+            ASSERT_EQ(undo({"--force"}), 0) << err.str();
+        }
+        EXPECT_EQ(undo(), 0) << err.str();
+        EXPECT_EQ(site(), before);
+    }
+}
+
+TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
+    const struct {
+        std::vector<std::string> keep;
+        std::size_t listed;
+    } cases[] = {{{}, 3}, {{"--keep", "2"}, 2}, {{"--keep", "0"}, 0}};
+    for (const auto& c : cases) {
+        fs::remove_all(dir / "state");
+        for (int i = 0; i < 3; ++i)
+            ASSERT_EQ(apply(c.keep), 0) << err.str();
+        ASSERT_EQ(undo({"--list"}), 0);
+        std::istringstream lines(out.str());
+        std::vector<std::string> listed;
+        for (std::string line; std::getline(lines, line);)
+            listed.push_back(line);
+        ASSERT_EQ(listed.size(), c.listed);
+        for (std::size_t i = 1; i < listed.size(); ++i)
+            EXPECT_GT(listed[i - 1], listed[i]); // newest first
+        if (!listed.empty()) {
+            EXPECT_NE(listed[0].find("  apply  3 ページ  "), std::string::npos) << listed[0];
+        }
+    }
+    EXPECT_EQ(apply({"--keep", "x"}), 2);
+}
+
+} // namespace
+} // namespace solvina::test_support
