@@ -4,7 +4,7 @@ _solvina_cli() {
     _init_completion || return
 
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'list preview apply erase --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'list preview apply erase undo --help' -- "$cur"))
         return
     fi
     case $prev in
@@ -39,7 +39,7 @@ _solvina_cli() {
         COMPREPLY=($(compgen -W 'text json' -- "$cur"))
         return
         ;;
-    --top-title | --header-link | --footer-link | --json-ld)
+    --top-title | --header-link | --footer-link | --json-ld | --keep | --run)
         return
         ;;
     esac
@@ -51,13 +51,14 @@ _solvina_cli() {
     apply | erase)
         options='--library --style --no-top --bottom --rule --no-title-links --skip-top-page
                  --top-title --header-link --footer-link --markup --json-ld --hierarchy
-                 --dry-run --format'
+                 --dry-run --format --keep'
         ;;
+    undo) options='--list --run --force' ;;
     *) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-    elif [[ ${words[1]} == apply || ${words[1]} == erase ]]; then
+    elif [[ ${words[1]} == apply || ${words[1]} == erase || ${words[1]} == undo ]]; then
         _filedir
     fi
 }
