@@ -39,7 +39,7 @@ ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, App
 
 ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env) {
     RunKeeper keeper(env.fs, env.undo, options);
-    if (auto begun = keeper.begin(); !begun) {
+    if (auto begun = keeper.begin(env.styleFolder, env.style.styleName); !begun) {
         // Without a place to keep what it replaces, the run would be one that cannot be
         // taken back: it writes nothing.
         env.reporter.pageFailed(begun.error());

@@ -160,16 +160,24 @@ std::string manifestJson(const KeptRun& run) {
     json += "  \"kind\": " + quoted(run.kind) + ",\n";
     json += "  \"options\": " + quoted(run.options) + ",\n";
     json += "  \"quibrel\": " + quoted(run.quibrel) + ",\n";
-    json += std::string("  \"quibrelExisted\": ") + (run.quibrelExisted ? "true" : "false") + ",\n";
-    json += "  \"pages\": [";
-    for (std::size_t i = 0; i < run.pages.size(); ++i) {
-        const KeptPage& page = run.pages[i];
-        json += i ? ",\n    " : "\n    ";
-        json += "{\"path\": " + quoted(page.path) + ", \"kept\": " + quoted(page.kept) +
-                ", \"size\": " + std::to_string(page.size) +
-                ", \"sha256\": " + quoted(page.sha256) + "}";
-    }
-    json += run.pages.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    json += "  \"quibrelFolders\": [";
+    for (std::size_t i = 0; i < run.quibrelFolders.size(); ++i)
+        json += (i ? ", " : "") + quoted(run.quibrelFolders[i]);
+    json += "],\n";
+    auto files = [&](const char* name, const std::vector<KeptPage>& pages, const char* end) {
+        json += std::string("  \"") + name + "\": [";
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const KeptPage& page = pages[i];
+            json += i ? ",\n    " : "\n    ";
+            json += "{\"path\": " + quoted(page.path) + ", \"kept\": " + quoted(page.kept) +
+                    ", \"size\": " + std::to_string(page.size) +
+                    ", \"sha256\": " + quoted(page.sha256) + "}";
+        }
+        json += pages.empty() ? "]" : "\n  ]";
+        json += end;
+    };
+    files("quibrelFiles", run.quibrelFiles, ",\n");
+    files("pages", run.pages, "\n}\n");
     return json;
 }
 
@@ -185,16 +193,24 @@ Result<KeptRun> parseManifest(const std::string& json) {
     run.kind = root["kind"].text;
     run.options = root["options"].text;
     run.quibrel = root["quibrel"].text;
-    run.quibrelExisted = root["quibrelExisted"].boolean;
-    for (const JsonValue& item : root["pages"].items) {
-        KeptPage page{item["path"].text, item["kept"].text, item["size"].number,
-                      item["sha256"].text};
-        // A kept name that climbs out of the run folder is no record of this program.
-        if (page.path.empty() || page.kept.empty() || page.kept.find("..") != std::string::npos ||
-            page.kept.front() == '/')
-            return fail(kBadManifest);
-        run.pages.push_back(std::move(page));
-    }
+    for (const JsonValue& item : root["quibrelFolders"].items)
+        run.quibrelFolders.push_back(item.text);
+    // A kept name that climbs out of the run folder is no record of this program; a quibrel
+    // file the run created has none.
+    auto files = [&](const char* name, std::vector<KeptPage>& pages, bool mayBeCreated) {
+        for (const JsonValue& item : root[name].items) {
+            KeptPage page{item["path"].text, item["kept"].text, item["size"].number,
+                          item["sha256"].text};
+            if (page.path.empty() || (page.kept.empty() && !mayBeCreated) ||
+                page.kept.find("..") != std::string::npos ||
+                (!page.kept.empty() && page.kept.front() == '/'))
+                return false;
+            pages.push_back(std::move(page));
+        }
+        return true;
+    };
+    if (!files("pages", run.pages, false) || !files("quibrelFiles", run.quibrelFiles, true))
+        return fail(kBadManifest);
     if (run.id.empty() || run.topPage.empty())
         return fail(kBadManifest);
     return run;

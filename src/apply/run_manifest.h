@@ -18,14 +18,17 @@ struct KeptPage {
 };
 
 struct KeptRun {
-    std::string id;              // also the name of its folder; sorts by time
-    std::string topPage;         // real path
-    std::string time;            // local time, "2026-12-07 15:40:01"
-    std::string kind;            // "apply" or "erase"
-    std::string options;         // as command-line options
-    std::string quibrel;         // the site's quibrel folder
-    bool quibrelExisted = false; // then kept as "quibrel" in the run folder
+    std::string id;      // also the name of its folder; sorts by time
+    std::string topPage; // real path
+    std::string time;    // local time, "2026-12-07 15:40:01"
+    std::string kind;    // "apply" or "erase"
+    std::string options; // as command-line options
+    std::string quibrel; // the site's quibrel folder
     std::vector<KeptPage> pages;
+    // The quibrel files the run wrote: kept empty for one it created.
+    std::vector<KeptPage> quibrelFiles;
+    // The quibrel folders the run created (quibrel itself first when it did), parents first.
+    std::vector<std::string> quibrelFolders;
 };
 
 std::string manifestJson(const KeptRun& run);

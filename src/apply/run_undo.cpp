@@ -2,6 +2,7 @@
 #include "apply/run_undo.h"
 
 #include "apply/site_plan.h"
+#include "platform/folder_stream.h"
 #include "platform/kept_files.h"
 #include "platform/paths.h"
 
@@ -72,6 +73,53 @@ bool isRealFolder(FileSystem& fs, const std::string& path) {
     return entry && entry->kind == EntryKind::Directory;
 }
 
+// The quibrel files the run created removed, those it replaced put back, each only when it
+// holds what the run wrote (or with force); then the folders it created, when empty.
+void restoreQuibrel(FileSystem& fs, const std::string& runFolder, const KeptRun& run, bool force,
+                    UndoOutcome& outcome, const std::function<void(const std::string&)>& restoring,
+                    const std::function<void(const std::string&)>& failed) {
+    for (const KeptPage& file : run.quibrelFiles) {
+        auto now = fileDigest(file.path);
+        const bool created = file.kept.empty();
+        if (created && !now)
+            continue; // never written, or removed already
+        restoring(file.path);
+        std::optional<std::string> keptSha;
+        if (!created) {
+            auto keptDigest = fileDigest(runFolder + file.kept);
+            if (!keptDigest) {
+                ++outcome.failures;
+                failed(keptDigest.error());
+                continue;
+            }
+            keptSha = keptDigest->sha256;
+        }
+        if (now && keptSha && now->sha256 == *keptSha) {
+            ++outcome.restored;
+            continue;
+        }
+        if (!force && (!now || now->sha256 != file.sha256)) {
+            ++outcome.refused;
+            failed(kPageChangedSinceRunText + ("（" + file.path + "）"));
+            continue;
+        }
+        Status status =
+            created ? fs.removeFile(file.path) : restoreFile(runFolder + file.kept, file.path);
+        if (!status) {
+            ++outcome.failures;
+            failed(status.error());
+            continue;
+        }
+        ++outcome.restored;
+    }
+    for (std::size_t i = run.quibrelFolders.size(); i-- > 0;) {
+        const std::string& folder = run.quibrelFolders[i];
+        auto names = folderEntryNames(folder);
+        if (names && names->empty() && isRealFolder(fs, folder))
+            (void)fs.deleteFolder(folder, false);
+    }
+}
+
 std::string topPageKey(FileSystem& fs, const std::string& topPage) {
     auto real = fs.realPath(topPage);
     return real ? *real : topPage;
@@ -105,7 +153,7 @@ RunKeeper::RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& 
     m_run.quibrel = folderPart(options.topPagePath) + "quibrel";
 }
 
-Status RunKeeper::begin() {
+Status RunKeeper::begin(const std::string& styleFolder, const std::string& styleName) {
     if (m_settings.folder.empty())
         return {};
     if (auto made = makeFolders(m_fs, m_settings.folder); !made)
@@ -121,11 +169,53 @@ Status RunKeeper::begin() {
     if (auto made = m_fs.makeFolder(m_runFolder + "pages"); !made)
         return made;
     m_active = true;
-    m_run.quibrelExisted = isRealFolder(m_fs, m_run.quibrel);
-    if (m_run.quibrelExisted)
-        if (auto copied = m_fs.copyFolder(m_run.quibrel, m_runFolder + "quibrel"); !copied)
-            return copied;
+    if (!styleFolder.empty()) {
+        if (auto made = m_fs.makeFolder(m_runFolder + "quibrel"); !made)
+            return made;
+        const std::string source = withoutTrailingSlash(styleFolder);
+        if (auto kept = keepQuibrel(source, m_run.quibrel, joinPath(source, styleName + ".sty"), 0);
+            !kept)
+            return kept;
+        if (auto synced = m_fs.syncFolder(m_runFolder + "quibrel"); !synced)
+            return synced;
+    }
     return writeManifest();
+}
+
+// Walks the style folder as copying it does (links followed, only files and folders).
+Status RunKeeper::keepQuibrel(const std::string& source, const std::string& target,
+                              const std::string& skipped, int depth) {
+    constexpr int kMaxFolderDepth = 64; // folder links can make the tree endless
+    if (depth > kMaxFolderDepth)
+        return {};
+    if (!m_fs.exists(target))
+        m_run.quibrelFolders.push_back(target);
+    auto names = folderEntryNames(source);
+    if (!names)
+        return {}; // the copy itself reports it
+    for (const std::string& name : *names) {
+        const std::string from = joinPath(source, name);
+        const std::string to = joinPath(target, name);
+        if (m_fs.isDirectory(from)) {
+            if (auto kept = keepQuibrel(from, to, skipped, depth + 1); !kept)
+                return kept;
+            continue;
+        }
+        if (from == skipped || !m_fs.isRegularFile(from))
+            continue;
+        auto digest = fileDigest(from);
+        if (!digest)
+            continue; // unreadable: the copy reports it
+        std::string kept;
+        if (m_fs.exists(to)) {
+            kept = "quibrel/" + std::to_string(m_run.quibrelFiles.size());
+            // Always a copy: the image copy rewrites an existing file in place.
+            if (auto status = keepFile(to, m_runFolder + kept, false); !status)
+                return status;
+        }
+        m_run.quibrelFiles.push_back({to, kept, digest->size, digest->sha256});
+    }
+    return {};
 }
 
 Status RunKeeper::writeManifest() {
@@ -166,8 +256,8 @@ void RunKeeper::finish() {
         return;
     if (m_active)
         unshareKeptPages(m_fs, m_runFolder, m_run);
-    if (m_active && m_run.pages.empty() && !isRealFolder(m_fs, m_run.quibrel) &&
-        !m_run.quibrelExisted)
+    if (m_active && m_run.pages.empty() && m_run.quibrelFiles.empty() &&
+        m_run.quibrelFolders.empty())
         (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
     const auto runs = keptRuns(m_fs, m_settings.folder, m_run.topPage);
     const std::size_t keep = static_cast<std::size_t>(std::max(0, m_settings.keep));
@@ -245,20 +335,9 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
         if (auto digest = fileDigest(temporary); digest && digest->sha256 == page.sha256)
             (void)fs.removeFile(temporary);
     }
+    restoreQuibrel(fs, runFolder, run, force, outcome, restoring, failed);
     if (outcome.refused > 0 || outcome.failures > 0)
         return outcome; // the run stays kept, for --force or another try
-    if (isRealFolder(fs, run.quibrel))
-        if (auto status = fs.deleteFolder(run.quibrel, true); !status) {
-            ++outcome.failures;
-            failed(status.error());
-            return outcome;
-        }
-    if (run.quibrelExisted)
-        if (auto status = fs.copyFolder(runFolder + "quibrel", run.quibrel); !status) {
-            ++outcome.failures;
-            failed(status.error());
-            return outcome;
-        }
     (void)fs.deleteFolder(withoutTrailingSlash(runFolder), true);
     return outcome;
 }

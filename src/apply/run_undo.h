@@ -1,5 +1,5 @@
-// Taking a run back: a run keeps the old file of every page it replaces (and the quibrel folder
-// as it was) in its own folder under the undo folder, outside the site; undo puts them back.
+// Taking a run back: a run keeps the old file of every page and quibrel file it replaces in its
+// own folder under the undo folder, outside the site; undo puts them back.
 #pragma once
 
 #include "apply/apply_types.h"
@@ -25,8 +25,9 @@ inline constexpr const char* kPageChangedSinceRunText =
 class RunKeeper {
 public:
     RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& options);
-    // Makes the run folder and keeps the quibrel folder as it is, before the run fills it.
-    Status begin();
+    // Makes the run folder, and keeps each quibrel file that copying styleFolder (but for the
+    // style's own file, styleName + ".sty") will replace, before the run copies it.
+    Status begin(const std::string& styleFolder, const std::string& styleName);
     // Keeps the old file of every page about to be replaced, and the digest of its temporary
     // file; the manifest is on the disk when it returns.
     Status keepPages(const std::vector<const PlannedPage*>& pages);
@@ -37,6 +38,8 @@ public:
 
 private:
     Status writeManifest();
+    Status keepQuibrel(const std::string& source, const std::string& target,
+                       const std::string& skipped, int depth);
 
     FileSystem& m_fs;
     UndoSettings m_settings;

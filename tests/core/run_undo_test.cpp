@@ -41,6 +41,7 @@ protected:
         dir.write("lib/Std/.keep", "");
         EXPECT_TRUE(writeDefaultStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty").ok());
         dir.write("lib/Std/arrow.gif", "GIF89a");
+        dir.write("lib/Std/icons/dot.gif", "GIF89a dot");
         dir.write("site/index.htm",
                   "<body>\r\n<a href=\"a.htm\">A</a> <a href=\"sub/b.htm\">B</a>\r\n");
         dir.write("site/a.htm", "<title>A</title><body>\n");
@@ -118,6 +119,7 @@ TEST_F(RunUndoTest, UndoesRunsToTheLastByte) {
             EXPECT_EQ(site(), after[i]);
         }
         EXPECT_EQ(site(), before);
+        EXPECT_FALSE(fs::exists(dir / "site/quibrel"));
         EXPECT_EQ(undo(), 1);
         EXPECT_NE(err.str().find("元に戻せる実行がありません。"), std::string::npos);
         if (c.stateElsewhere) {
@@ -127,13 +129,35 @@ TEST_F(RunUndoTest, UndoesRunsToTheLastByte) {
     }
 }
 
+// Undo touches only the quibrel files the run wrote: the owner's own stay, a replaced image
+// comes back with its old bytes.
+TEST_F(RunUndoTest, QuibrelFileByFile) {
+    dir.write("site/quibrel/arrow.gif", "the owner's arrow");
+    const Snapshot before = site();
+    ASSERT_EQ(apply(), 0) << err.str();
+    EXPECT_EQ(dir.read("site/quibrel/arrow.gif"), "GIF89a");
+    dir.write("site/quibrel/mine.png", "mine");
+    dir.write("site/quibrel/icons/mine.png", "mine too");
+    ASSERT_EQ(undo(), 0) << err.str();
+    EXPECT_EQ(dir.read("site/quibrel/mine.png"), "mine");
+    EXPECT_EQ(dir.read("site/quibrel/icons/mine.png"), "mine too");
+    Snapshot now = site();
+    for (const char* mine : {"/quibrel/mine.png", "/quibrel/icons/mine.png", "/quibrel/icons"})
+        now.erase(mine);
+    EXPECT_EQ(now, before);
+}
+
 TEST_F(RunUndoTest, EditedPageRefusedUnlessForced) {
     const Snapshot before = site();
     ASSERT_EQ(apply(), 0);
     dir.write("site/sub/b.htm", "edited");
+    dir.write("site/quibrel/arrow.gif", "edited image");
     EXPECT_EQ(undo(), 1);
     EXPECT_NE(err.str().find("ページが実行の後に変更されています。"), std::string::npos);
-    EXPECT_NE(err.str().find(dir / "site/sub/b.htm"), std::string::npos);
+    for (const char* path : {"site/sub/b.htm", "site/quibrel/arrow.gif"}) {
+        EXPECT_NE(err.str().find(dir / path), std::string::npos) << path;
+        EXPECT_TRUE(fs::exists(dir / path)) << path;
+    }
     EXPECT_EQ(dir.read("site/sub/b.htm"), "edited");
     EXPECT_EQ(dir.read("site/a.htm"), before.at("/a.htm").first);
     EXPECT_EQ(undo({"--force"}), 0) << err.str();
