@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace solvina {
 
@@ -29,6 +30,9 @@ public:
     virtual std::optional<std::uint32_t> chooseColor(std::uint32_t current) = 0;
     // filter as "description|*.a;*.b".
     virtual FileChoice chooseFileToOpen(const std::string& filter) = 0;
+    // One of items (a list to pick from, not to type into), by its index; nullopt on cancel.
+    virtual std::optional<int> chooseItem(const std::string& title, const std::string& prompt,
+                                          const std::vector<std::string>& items) = 0;
 };
 
 } // namespace solvina

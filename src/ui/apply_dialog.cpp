@@ -14,7 +14,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -191,17 +190,14 @@ void ApplyDialog::Command7_Click() {
         m_dialogs.messageBox(kNoKeptRunMessage, kRefusedTitle, MessageButtons::Ok);
         return;
     }
-    QStringList items;
+    std::vector<std::string> items;
     for (const KeptRun& run : runs)
-        items << QString::fromStdString(run.time + "  " + (run.kind == "erase" ? "消去" : "適応") +
-                                        "  " + std::to_string(run.pages.size()) + " ページ");
-    bool chosen = false;
-    const QString item =
-        QInputDialog::getItem(this, QString::fromUtf8(kUndoTitle),
-                              QString::fromUtf8(kUndoChoosePrompt), items, 0, false, &chosen);
-    if (!chosen)
+        items.push_back(run.time + "  " + (run.kind == "erase" ? "消去" : "適応") + "  " +
+                        std::to_string(run.pages.size()) + " ページ");
+    const auto chosen = m_dialogs.chooseItem(kUndoTitle, kUndoChoosePrompt, items);
+    if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= runs.size())
         return;
-    const KeptRun& run = runs[static_cast<std::size_t>(items.indexOf(item))];
+    const KeptRun& run = runs[static_cast<std::size_t>(*chosen)];
     if (m_runDialogs.messageBox(kUndoConfirmMessage, kQuestionTitle, MessageButtons::YesNo) !=
         Answer::Yes)
         return;
@@ -324,6 +320,12 @@ std::optional<std::uint32_t> ApplyDialog::RunDialogs::chooseColor(std::uint32_t 
 
 FileChoice ApplyDialog::RunDialogs::chooseFileToOpen(const std::string& filter) {
     return m_owner.m_dialogs.chooseFileToOpen(filter);
+}
+
+std::optional<int> ApplyDialog::RunDialogs::chooseItem(const std::string& title,
+                                                       const std::string& prompt,
+                                                       const std::vector<std::string>& items) {
+    return m_owner.m_dialogs.chooseItem(title, prompt, items);
 }
 
 } // namespace solvina

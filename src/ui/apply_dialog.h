@@ -48,6 +48,8 @@ private:
                                             const std::string& title) override;
         std::optional<std::uint32_t> chooseColor(std::uint32_t current) override;
         FileChoice chooseFileToOpen(const std::string& filter) override;
+        std::optional<int> chooseItem(const std::string& title, const std::string& prompt,
+                                      const std::vector<std::string>& items) override;
 
     private:
         ApplyDialog& m_owner;

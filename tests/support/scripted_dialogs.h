@@ -12,7 +12,7 @@
 namespace solvina::test_support {
 
 struct ShownDialog {
-    std::string kind; // "message", "input", "color", "file"
+    std::string kind; // "message", "input", "color", "file", "item"
     std::string text; // message or prompt text; the filter for "file"
     std::string title;
     MessageButtons buttons = MessageButtons::Ok;
@@ -26,6 +26,8 @@ public:
     std::deque<std::optional<std::string>> inputs;
     std::deque<std::optional<std::uint32_t>> colors;
     std::deque<FileChoice> files;
+    std::deque<std::optional<int>> items; // a chooser without a scripted answer is cancelled
+    std::vector<std::vector<std::string>> itemLists; // what each chooser offered
     std::vector<ShownDialog> shown;
 
     Answer messageBox(const std::string& text, const std::string& title,
@@ -49,6 +51,12 @@ public:
     FileChoice chooseFileToOpen(const std::string& filter) override {
         shown.push_back({"file", filter, "", MessageButtons::Ok});
         return pop(files, FileChoice{});
+    }
+    std::optional<int> chooseItem(const std::string& title, const std::string& prompt,
+                                  const std::vector<std::string>& offered) override {
+        shown.push_back({"item", prompt, title, MessageButtons::Ok});
+        itemLists.push_back(offered);
+        return pop(items, std::optional<int>{});
     }
 
     // The texts of the message boxes shown, in order.

@@ -124,4 +124,18 @@ FileChoice QtDialogs::chooseFileToOpen(const std::string& filter) {
     return choice;
 }
 
+std::optional<int> QtDialogs::chooseItem(const std::string& title, const std::string& prompt,
+                                         const std::vector<std::string>& items) {
+    QStringList shown;
+    for (const std::string& item : items)
+        shown << fromUtf8(item);
+    bool chosen = false;
+    const QString item = QInputDialog::getItem(dialogParent(), fromUtf8(title), messageText(prompt),
+                                               shown, 0, false, &chosen);
+    const auto index = shown.indexOf(item);
+    if (!chosen || index < 0)
+        return std::nullopt;
+    return static_cast<int>(index);
+}
+
 } // namespace solvina
