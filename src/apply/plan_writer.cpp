@@ -6,7 +6,9 @@
 #include "apply/link_paths.h"
 #include "apply/page_pass.h"
 #include "apply/run_undo.h"
+#include "platform/kept_files.h"
 #include "platform/paths.h"
+#include "platform/sha256.h"
 
 #include <algorithm>
 #include <optional>
@@ -84,6 +86,25 @@ private:
     std::uint64_t m_position = 0; // in the page, of m_buffer[m_start]
 };
 
+// Passes a page's new bytes on to its temporary file and takes their digest on the way, for the
+// run's record: the file is not read back for it.
+class DigestingOutput final : public OutputFile {
+public:
+    explicit DigestingOutput(OutputFile& file) : m_file(file) {}
+    Status write(std::string_view bytes) override {
+        m_hash.add(bytes);
+        m_size += bytes.size();
+        return m_file.write(bytes);
+    }
+    Status close() override { return m_file.close(); }
+    FileDigest digest() { return {m_hash.hexDigest(), m_size}; }
+
+private:
+    OutputFile& m_file;
+    Sha256 m_hash;
+    std::uint64_t m_size = 0;
+};
+
 class PlanWriter {
 public:
     PlanWriter(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
@@ -118,7 +139,7 @@ public:
         // What the renames replace is kept, and its record on the disk, before the first of
         // them: a run that cannot be taken back writes nothing.
         if (m_keeper)
-            if (auto kept = m_keeper->keepPages(m_written); !kept) {
+            if (auto kept = m_keeper->keepPages(m_written, m_digests); !kept) {
                 for (const std::string& temporary : temporaries)
                     (void)m_env.fs.removeFile(temporary);
                 return failed(kept.error());
@@ -152,12 +173,14 @@ private:
         if (!input)
             return false; // gone since it was planned: passed over silently, as when planning
         const std::string tempPath = page.realPath + ".tmp";
-        auto output = m_env.fs.createFile(tempPath);
-        if (!output)
+        auto created = m_env.fs.createFile(tempPath);
+        if (!created)
             return false; // no temporary file: passed over silently
+        auto output = std::make_optional<DigestingOutput>(**created);
         auto abandon = [&](const std::string& description) {
             input->reset();
-            output->reset();
+            output.reset();
+            created->reset();
             (void)m_env.fs.removeFile(tempPath);
             failed(description);
             return false;
@@ -167,8 +190,7 @@ private:
         std::size_t blocks = 0;
         LineReader reader(**input);
         PagePass pass(
-            m_options, state, *page.codec, page.level,
-            [](const std::string&, const std::string&) {},
+            m_options, state, *page.codec, page.level, LinkFollower(),
             [&](const std::string& titleEntry) {
                 const std::string& own =
                     page.blockTitles.empty()
@@ -179,16 +201,17 @@ private:
                                        page.level);
             });
         const Status written = page.onlyPlacedLinesChange
-                                   ? rewritePlacedLines(page, pass, **input, **output)
-                                   : pass.run(reader, **output);
+                                   ? rewritePlacedLines(page, pass, **input, *output)
+                                   : pass.run(reader, *output);
         if (!written)
             return abandon(withPathNote(written.error(), page.path));
         input->reset();
-        if (auto status = (*output)->close(); !status)
+        if (auto status = output->close(); !status)
             return abandon(status.error());
         // Changed while it was read: the new page would hold a mix of old and new bytes.
         if (!unchangedSincePlanned(page))
             return abandon(withPathNote(kChangedDescription, page.path));
+        m_digests.push_back(output->digest());
         return true;
     }
 
@@ -235,6 +258,7 @@ private:
     RunKeeper* m_keeper;
     ApplyRunState m_chain; // the chain of the block being written
     std::vector<const PlannedPage*> m_written;
+    std::vector<FileDigest> m_digests; // of what was written, page by page
     int m_done = 0;
 };
 

@@ -234,17 +234,16 @@ Status RunKeeper::writeManifest() {
     return m_fs.syncFolder(m_runFolder);
 }
 
-Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages) {
+Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
+                            const std::vector<FileDigest>& written) {
     if (!m_active)
         return {};
-    for (const PlannedPage* page : pages) {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const PlannedPage* page = pages[i];
         const std::string kept = "pages/" + std::to_string(m_run.pages.size());
         if (auto status = keepFile(page->realPath, m_runFolder + kept, m_settings.mayLink); !status)
             return status;
-        auto digest = fileDigest(page->realPath + ".tmp");
-        if (!digest)
-            return std::move(digest).takeError();
-        m_run.pages.push_back({page->realPath, kept, digest->size, digest->sha256});
+        m_run.pages.push_back({page->realPath, kept, written[i].size, written[i].sha256});
     }
     if (auto synced = m_fs.syncFolder(m_runFolder + "pages"); !synced)
         return synced;

@@ -4,6 +4,7 @@
 
 #include "apply/apply_types.h"
 #include "apply/run_manifest.h"
+#include "platform/kept_files.h"
 
 #include <functional>
 #include <optional>
@@ -28,9 +29,11 @@ public:
     // Makes the run folder, and keeps each quibrel file that copying styleFolder (but for the
     // style's own file, styleName + ".sty") will replace, before the run copies it.
     Status begin(const std::string& styleFolder, const std::string& styleName);
-    // Keeps the old file of every page about to be replaced, and the digest of its temporary
-    // file; the manifest is on the disk when it returns.
-    Status keepPages(const std::vector<const PlannedPage*>& pages);
+    // Keeps the old file of every page about to be replaced, and the digest of what the run
+    // wrote into its temporary file (written[i] for pages[i]); the manifest is on the disk when
+    // it returns.
+    Status keepPages(const std::vector<const PlannedPage*>& pages,
+                     const std::vector<FileDigest>& written);
     // The run is over: a run that kept nothing is dropped, and the oldest runs of the site
     // beyond the number kept are deleted.
     void finish();

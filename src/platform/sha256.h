@@ -16,7 +16,7 @@ public:
     std::string hexDigest();
 
 private:
-    void block(const unsigned char* data);
+    void blocks(const unsigned char* data, std::size_t count);
 
     std::array<std::uint32_t, 8> m_state;
     std::array<unsigned char, 64> m_buffer{};
@@ -25,5 +25,9 @@ private:
 };
 
 std::string sha256Hex(std::string_view bytes);
+
+// Tests: true makes every hash take the portable rounds even where the processor has the SHA
+// extensions, so that both are checked against the same vectors.
+void useOnlyPortableSha256(bool portableOnly);
 
 } // namespace solvina

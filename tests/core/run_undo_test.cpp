@@ -76,13 +76,44 @@ protected:
     std::ostringstream err;
 };
 
+// Both the portable rounds and the processor's SHA extensions (where it has them), and input
+// handed over in pieces that split blocks and the padding anywhere.
 TEST(Sha256Test, KnownVectors) {
-    EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
-              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-    EXPECT_EQ(sha256Hex(std::string(1000000, 'a')),
-              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    std::string pattern;
+    for (int i = 0; i < 1000; ++i)
+        pattern += static_cast<char>(i * 7 + i / 13);
+    const struct {
+        std::string input;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'),
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+        {std::string(55, 'x'), "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072"},
+        {std::string(64, 'x'), "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c"},
+        {pattern, nullptr}, // the portable rounds' digest, checked against the other
+    };
+    for (bool portableOnly : {true, false}) {
+        useOnlyPortableSha256(portableOnly);
+        for (const auto& c : cases) {
+            const std::string whole = sha256Hex(c.input);
+            if (c.digest) {
+                EXPECT_EQ(whole, c.digest) << c.input.size() << " bytes";
+            }
+            Sha256 pieces;
+            for (std::size_t at = 0, step = 1; at < c.input.size();
+                 at += step, step = step * 3 % 71)
+                pieces.add(std::string_view(c.input).substr(at, step));
+            EXPECT_EQ(pieces.hexDigest(), whole) << c.input.size() << " bytes in pieces";
+        }
+    }
+    useOnlyPortableSha256(true);
+    const std::string portable = sha256Hex(pattern);
+    useOnlyPortableSha256(false);
+    EXPECT_EQ(sha256Hex(pattern), portable);
 }
 
 // Runs, then as many undos: the site is as it was before the runs, the quibrel folder gone.
