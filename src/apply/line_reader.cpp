@@ -1,9 +1,12 @@
 // Line splitting over a read buffer that grows only for lines longer than itself.
 #include "apply/line_reader.h"
 
+#include "apply/text_search.h"
+
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace solvina {
 
@@ -11,36 +14,23 @@ namespace {
 
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 
-// The first CR or LF in [begin, end), or end. Looking for each with memchr over the whole buffer
-// would scan the rest of the buffer once per line (for CR in an LF page, for instance).
-const char* findLineEnd(const char* begin, const char* end) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    const auto holdsByte = [](std::uint64_t word, char c) {
-        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
-        return ((x - kOnes) & ~x & kHighBits) != 0;
-    };
-    const char* at = begin;
-    std::uint64_t word;
-    while (end - at >= static_cast<std::ptrdiff_t>(sizeof word)) {
-        std::memcpy(&word, at, sizeof word);
-        if (holdsByte(word, '\r') || holdsByte(word, '\n'))
-            break;
-        at += sizeof word;
-    }
-    while (at < end && *at != '\r' && *at != '\n')
-        ++at;
-    return at;
-}
-
 } // namespace
 
 Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t size) {
-    std::size_t old = buffer.size();
-    buffer.resize(old + size);
-    auto got = file.read(buffer.data() + old, size);
-    buffer.resize(old + (got ? *got : 0));
-    return got;
+    // Read through a piece on the stack: growing the string first would clear all of size, of
+    // which a page's last read fills little.
+    std::array<char, kReadSize> piece;
+    std::size_t total = 0;
+    while (total < size) {
+        auto got = file.read(piece.data(), std::min(piece.size(), size - total));
+        if (!got)
+            return got;
+        buffer.append(piece.data(), *got);
+        total += *got;
+        if (*got < piece.size())
+            break;
+    }
+    return total;
 }
 
 LineReader::LineReader(InputFile& file, std::string initialBytes)
@@ -58,6 +48,13 @@ Status LineReader::fill() {
     if (*got == 0)
         m_endOfFile = true;
     return {};
+}
+
+std::string_view LineReader::takePlainLines() {
+    const std::string_view unread = std::string_view(m_buffer).substr(m_start);
+    const std::size_t length = plainLinesLength(unread, m_endOfFile);
+    m_start += length;
+    return unread.substr(0, length);
 }
 
 Result<bool> LineReader::next(RawLine& line) {

@@ -25,6 +25,10 @@ public:
 
     // The next line; false at the end of the page. The views stay valid until the next call.
     Result<bool> next(RawLine& line);
+    // The whole lines from here on that hold no markup the pass acts on (mayHoldMarkup), as
+    // far as the bytes already read show them, with their line ends; often empty. Valid until
+    // the next call.
+    std::string_view takePlainLines();
     // Where the next line starts in the file.
     std::uint64_t offsetOfNext() const { return m_dropped + m_start; }
 

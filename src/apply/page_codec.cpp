@@ -18,9 +18,16 @@ std::string PageCodec::markerPattern(const char* marker) const {
 }
 
 std::string PageCodec::decode(std::string_view bytes) const {
+    std::string text;
+    decodeInto(bytes, text);
+    return text;
+}
+
+void PageCodec::decodeInto(std::string_view bytes, std::string& text) const {
     if (m_isUtf8 && isValidUtf8(bytes))
-        return std::string(bytes);
-    return m_codec.decode(bytes);
+        text.assign(bytes);
+    else
+        m_codec.decodeInto(bytes, text);
 }
 
 std::string PageCodec::encode(std::string_view utf8) const {

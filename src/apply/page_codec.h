@@ -21,6 +21,8 @@ public:
 
     // The line's characters as UTF-8 (invalid bytes as U+FFFD).
     std::string decode(std::string_view bytes) const;
+    // The same into text, whose storage is kept from line to line.
+    void decodeInto(std::string_view bytes, std::string& text) const;
     // A block line in the page's encoding; characters it cannot hold become "&#N;".
     std::string encode(std::string_view utf8) const;
 

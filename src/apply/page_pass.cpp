@@ -18,6 +18,12 @@ constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
 constexpr std::string_view kCommentStart = "<!--";
 
+// The upper-cased copy of text into upper, whose storage is kept from line to line.
+void asciiUpperInto(const std::string& text, std::string& upper) {
+    upper.resize(text.size());
+    std::transform(text.begin(), text.end(), upper.begin(), asciiUpperByte);
+}
+
 bool holds(const std::string& text, std::string_view pattern) {
     return text.find(pattern) != std::string::npos;
 }
@@ -82,6 +88,13 @@ Status PagePass::writeLine(OutputFile& out, std::string_view bytes, std::string_
 Status PagePass::run(LineReader& reader, OutputFile& out) {
     Line line;
     for (;;) {
+        // Lines without markup outside a comment change nothing but the output: passed on
+        // together, unsplit.
+        if (!m_inComment && !m_firstLineEnd.empty()) {
+            if (const std::string_view plain = reader.takePlainLines(); !plain.empty())
+                if (auto status = out.write(plain); !status)
+                    return status;
+        }
         m_currentLine.offset = reader.offsetOfNext();
         auto more = reader.next(line.raw);
         if (!more)
@@ -107,24 +120,33 @@ Status PagePass::placeBlock(const RawLine& raw, bool inComment, const std::strin
 
 Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
     for (;;) {
-        if (!mayHoldMarkup(line.raw.bytes)) {
+        const unsigned kinds = markupIn(line.raw.bytes);
+        if (kinds == 0) {
             if (m_inComment)
                 skipComments(line.raw.bytes, m_inComment);
             return writeLine(out, line.raw.bytes, line.raw.end);
         }
-        // Written from a plan, a page needs its text only for the markers, all comments; its
-        // titles and links are in the plan.
-        if (!m_followLinks && line.raw.bytes.find(kCommentStart) == std::string_view::npos)
+        // Only markers (comments), titles and followed links need the line as text; body tags
+        // are found in its bytes. Written from a plan, a page needs its text only for the
+        // markers: its titles and links are in the plan.
+        const bool comment = (kinds & kCommentMarkup) != 0;
+        const bool follows = m_followLinks && (kinds & kLinkMarkup) != 0;
+        const bool titled = m_followLinks && (kinds & kTitleMarkup) != 0;
+        if (!comment && !follows && !titled)
             return place(line, out);
-        line.text = m_codec.decode(line.raw.bytes);
-        line.upper = asciiUpper(line.text);
+        m_codec.decodeInto(line.raw.bytes, line.text);
+        asciiUpperInto(line.text, line.upper);
 
-        if (holds(line.upper, kNotQuibrel))
-            m_pageExcluded = true;
-        if (!m_options.eraseAll && holds(line.upper, kNotQuibrelLink))
-            m_linksExcluded = true;
-        recordTitle(line);
-        if (std::size_t start = line.upper.find(m_codec.startMarkerPattern());
+        if (comment) {
+            if (holds(line.upper, kNotQuibrel))
+                m_pageExcluded = true;
+            if (!m_options.eraseAll && holds(line.upper, kNotQuibrelLink))
+                m_linksExcluded = true;
+        }
+        if (titled || comment)
+            recordTitle(line);
+        if (std::size_t start =
+                comment ? line.upper.find(m_codec.startMarkerPattern()) : std::string::npos;
             start != std::string::npos) {
             m_droppedOldBlock = true;
             auto besideBlock = dropOldBlock(reader, line, start);
@@ -134,7 +156,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 return {}; // the pass goes on with the next line like with any other
             continue;
         }
-        if (!m_linksExcluded && m_followLinks)
+        if (!m_linksExcluded && follows)
             m_followLinks(line.text, line.upper);
         return place(line, out);
     }
@@ -195,8 +217,8 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             line.upper.clear();
             continue;
         }
-        line.text = m_codec.decode(line.raw.bytes);
-        line.upper = asciiUpper(line.text);
+        m_codec.decodeInto(line.raw.bytes, line.text);
+        asciiUpperInto(line.text, line.upper);
     }
 }
 

@@ -4,46 +4,160 @@
 #include "text/ascii.h"
 
 #include <algorithm>
+#include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace solvina {
 
-bool mayHoldMarkup(std::string_view bytes) {
+namespace {
+
+// Which tag the pass acts on the "<" at the start of tag opens; 0 for none.
+unsigned markupOpenedBy(std::string_view tag) {
     const auto follows = [&](std::string_view rest, std::string_view pattern) {
         return rest.size() >= pattern.size() &&
                std::equal(pattern.begin(), pattern.end(), rest.begin(),
                           [&](char p, char c) { return p == asciiUpperByte(c); });
     };
+    const std::string_view rest = tag.substr(1);
+    if (rest.empty())
+        return 0;
+    switch (asciiUpperByte(rest.front())) {
+    case '!':
+        return follows(rest, "!--") ? kCommentMarkup : 0;
+    case 'T':
+        return follows(rest, "TITLE>") ? kTitleMarkup : 0;
+    case 'A':
+        return follows(rest, "A HREF=") ? kLinkMarkup : 0;
+    case 'B':
+        return follows(rest, "BODY") ? kBodyMarkup : 0;
+    case '/':
+        return follows(rest, "/BODY>") ? kBodyMarkup : 0;
+    default:
+        return 0;
+    }
+}
+
+bool opensMarkup(std::string_view tag) {
+    return markupOpenedBy(tag) != 0;
+}
+
+// Just past the line end at bytes[at]: a CR followed by LF ends there together.
+std::size_t pastLineEnd(std::string_view bytes, std::size_t at) {
+    return bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n' ? at + 2 : at + 1;
+}
+
+int highestBit(unsigned bits) {
+    return 31 - __builtin_clz(bits);
+}
+
+#ifdef __SSE2__
+constexpr std::size_t kBlock = 16;
+
+// One block of 16 positions of a text, judged by each byte and the two after it (so 18 bytes
+// are read): where line ends stand, and where a "<" may open a tag the pass acts on ("<!-",
+// "<ti", "<a ", "<bo", "</b" in any letter case; such a "<" is then checked in full).
+struct BlockMarks {
+    unsigned lineEnds;
+    unsigned tags;
+};
+
+BlockMarks marksOf(const char* block) {
+    const auto bytesAt = [&](std::size_t offset) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + offset));
+    };
+    const auto equal = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const auto lower = [](__m128i v) { return _mm_or_si128(v, _mm_set1_epi8(0x20)); };
+    const __m128i first = bytesAt(0);
+    const __m128i second = bytesAt(1);
+    const __m128i third = bytesAt(2);
+    const __m128i secondLower = lower(second);
+    const __m128i thirdLower = lower(third);
+    __m128i opens = _mm_and_si128(equal(second, '!'), equal(third, '-'));
+    opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 't'), equal(thirdLower, 'i')));
+    opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'a'), equal(third, ' ')));
+    opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'b'), equal(thirdLower, 'o')));
+    opens = _mm_or_si128(opens, _mm_and_si128(equal(second, '/'), equal(thirdLower, 'b')));
+    return {static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(equal(first, '\r'), equal(first, '\n')))),
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(equal(first, '<'), opens)))};
+}
+#endif
+
+} // namespace
+
+bool mayHoldMarkup(std::string_view bytes) {
     for (std::size_t at = bytes.find('<'); at != std::string_view::npos;
          at = bytes.find('<', at + 1)) {
-        const std::string_view rest = bytes.substr(at + 1);
-        if (rest.empty())
-            return false;
-        switch (asciiUpperByte(rest.front())) {
-        case '!':
-            if (follows(rest, "!--"))
-                return true;
-            break;
-        case 'T':
-            if (follows(rest, "TITLE>"))
-                return true;
-            break;
-        case 'A':
-            if (follows(rest, "A HREF="))
-                return true;
-            break;
-        case 'B':
-            if (follows(rest, "BODY"))
-                return true;
-            break;
-        case '/':
-            if (follows(rest, "/BODY>"))
-                return true;
-            break;
-        default:
-            break;
-        }
+        if (opensMarkup(bytes.substr(at)))
+            return true;
     }
     return false;
+}
+
+unsigned markupIn(std::string_view bytes) {
+    unsigned kinds = 0;
+    std::size_t at = 0;
+#ifdef __SSE2__
+    for (; at + kBlock + 2 <= bytes.size(); at += kBlock)
+        for (unsigned tags = marksOf(bytes.data() + at).tags; tags != 0; tags &= tags - 1)
+            kinds |=
+                markupOpenedBy(bytes.substr(at + static_cast<std::size_t>(__builtin_ctz(tags))));
+#endif
+    for (; at < bytes.size(); ++at)
+        if (bytes[at] == '<')
+            kinds |= markupOpenedBy(bytes.substr(at));
+    return kinds;
+}
+
+std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
+    const char* data = bytes.data();
+    // Line ends are looked for below limit, so that the byte after a CR is always there.
+    const std::size_t limit = atEnd || bytes.empty() ? bytes.size() : bytes.size() - 1;
+    std::size_t plain = 0; // just past the last whole line passed
+    std::size_t at = 0;
+#ifdef __SSE2__
+    // Lines before the first "<" that opens a tag the pass acts on are passed.
+    for (; at + kBlock + 2 <= bytes.size() && at + kBlock <= limit; at += kBlock) {
+        const BlockMarks marks = marksOf(data + at);
+        for (unsigned tags = marks.tags; tags != 0; tags &= tags - 1) {
+            const int tag = __builtin_ctz(tags);
+            if (!opensMarkup(bytes.substr(at + static_cast<std::size_t>(tag))))
+                continue;
+            if (const unsigned before = marks.lineEnds & ((1u << tag) - 1); before != 0)
+                plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(before)));
+            return plain;
+        }
+        if (marks.lineEnds != 0)
+            plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(marks.lineEnds)));
+    }
+#endif
+    for (; at < limit; ++at) {
+        if (data[at] == '\r' || data[at] == '\n')
+            plain = pastLineEnd(bytes, at);
+        else if (data[at] == '<' && opensMarkup(bytes.substr(at)))
+            return plain;
+    }
+    return plain;
+}
+
+const char* findLineEnd(const char* begin, const char* end) {
+    const char* at = begin;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - at >= 16; at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        if (found != 0)
+            return at + __builtin_ctz(static_cast<unsigned>(found));
+    }
+#endif
+    while (at < end && *at != '\r' && *at != '\n')
+        ++at;
+    return at;
 }
 
 void replaceAll(std::string& text, char from, char to) {

@@ -15,6 +15,23 @@ namespace solvina {
 // none of them in its characters either and needs no decoding.
 bool mayHoldMarkup(std::string_view bytes);
 
+// Which of those tags a line's bytes hold (any letter case); 0 exactly when mayHoldMarkup is
+// false.
+inline constexpr unsigned kCommentMarkup = 1; // "<!--": every marker
+inline constexpr unsigned kTitleMarkup = 2;   // "<TITLE>"
+inline constexpr unsigned kLinkMarkup = 4;    // "<A HREF="
+inline constexpr unsigned kBodyMarkup = 8;    // "<BODY" or "</BODY>"
+unsigned markupIn(std::string_view bytes);
+
+// The length of the whole lines at the start of bytes that mayHoldMarkup would each pass over,
+// found without splitting them: a vector scan for "<" and line ends. A line counts only with its
+// line end, and a line end that is a lone last byte only atEnd (a CR may be the first half of a
+// CR LF still unread).
+std::size_t plainLinesLength(std::string_view bytes, bool atEnd);
+
+// The first CR or LF in [begin, end), or end.
+const char* findLineEnd(const char* begin, const char* end);
+
 // Replaces every occurrence of one character by another.
 void replaceAll(std::string& text, char from, char to);
 

@@ -137,13 +137,27 @@ bool TextCodec::isAsciiCompatible() const {
 }
 
 std::string TextCodec::decode(std::string_view bytes) const {
-    if (m_handles->asciiCompatible && isAscii(bytes))
-        return std::string(bytes);
-    if (m_handles->isUtf8)
-        return sanitizedUtf8(bytes);
+    std::string text;
+    decodeInto(bytes, text);
+    return text;
+}
 
+void TextCodec::decodeInto(std::string_view bytes, std::string& text) const {
+    if (m_handles->asciiCompatible && isAscii(bytes)) {
+        text.assign(bytes);
+        return;
+    }
+    if (m_handles->isUtf8) {
+        text = sanitizedUtf8(bytes);
+        return;
+    }
     std::lock_guard guard(m_handles->lock);
-    return m_handles->decode(bytes);
+    if (m_handles->table) {
+        text.clear();
+        if (m_handles->table->decode(bytes, text))
+            return;
+    }
+    text = m_handles->decode(bytes);
 }
 
 std::string TextCodec::Handles::decode(std::string_view bytes) {

@@ -26,6 +26,8 @@ public:
     // Bytes to UTF-8. Each byte that does not start a valid sequence becomes one U+FFFD and
     // decoding resumes at the next byte.
     std::string decode(std::string_view bytes) const;
+    // The same into text, whose storage is kept from call to call.
+    void decodeInto(std::string_view bytes, std::string& text) const;
 
     // UTF-8 to bytes. Invalid UTF-8 in the input is taken as U+FFFD.
     Result<std::string> encode(std::string_view utf8, Unencodable policy) const;

@@ -34,7 +34,40 @@ TEST(MayHoldMarkupTest, FindsEveryTagThePassActsOnInAnyLetterCase) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(mayHoldMarkup(c.bytes), c.mayHold);
+        EXPECT_EQ(markupIn(c.bytes) != 0, c.mayHold);
+        // The line among others, wherever it falls in the vector scan's blocks.
+        for (std::size_t before : {0, 5, 15, 16, 17, 31}) {
+            const std::string filler(before, 'x');
+            const std::string page = filler + "\r\n" + c.bytes + "\n<p>tail</p>\r\n";
+            EXPECT_EQ(plainLinesLength(page, false), c.mayHold ? before + 2 : page.size())
+                << before << " bytes before";
+        }
     }
+}
+
+// Only whole lines are passed: a lone line end as the last byte may be half of a CR LF (or be
+// followed by more of the line's end) unless the page ends there.
+TEST(PlainLinesLengthTest, PassesOnlyLinesKnownToBeWhole) {
+    const std::string longLine(40, 'y');
+    const struct {
+        std::string bytes;
+        bool atEnd;
+        std::size_t length;
+    } cases[] = {
+        {"", true, 0},
+        {"ab", true, 0},
+        {"ab\r", false, 0},
+        {"ab\r", true, 3},
+        {"ab\n", false, 0},
+        {"ab\r\n", false, 4},
+        {"a\nb\rc", false, 4},
+        {longLine + "\r\n" + longLine + "\r", false, 42},
+        {longLine + "\n<!--" + longLine + "\n", true, 41},
+        {longLine + "<TiTlE>\n", true, 0},
+        {longLine + "\n" + longLine + "<a href=x>\n", true, 41},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(plainLinesLength(c.bytes, c.atEnd), c.length) << c.bytes;
 }
 
 } // namespace

@@ -1,0 +1,126 @@
+// Fuzz target: the vector scans of a page's lines against plain, obviously correct ones. Byte 0
+// chooses whether the bytes are the end of the page and how many bytes one read hands out; the
+// rest is the page. The length of the plain lines at the start, the tags each line holds, the
+// first line end, and a page read through takePlainLines and next() together must all agree with
+// a byte-by-byte reading.
+#include "apply/line_reader.h"
+#include "apply/text_search.h"
+#include "text/ascii.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace solvina;
+
+bool startsWithUpper(std::string_view text, std::size_t at, std::string_view pattern) {
+    if (text.size() - at < pattern.size())
+        return false;
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        if (asciiUpperByte(text[at + i]) != pattern[i])
+            return false;
+    return true;
+}
+
+// Every position tried against every pattern.
+unsigned plainMarkupIn(std::string_view line) {
+    unsigned kinds = 0;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (startsWithUpper(line, at, "<!--"))
+            kinds |= kCommentMarkup;
+        if (startsWithUpper(line, at, "<TITLE>"))
+            kinds |= kTitleMarkup;
+        if (startsWithUpper(line, at, "<A HREF="))
+            kinds |= kLinkMarkup;
+        if (startsWithUpper(line, at, "<BODY") || startsWithUpper(line, at, "</BODY>"))
+            kinds |= kBodyMarkup;
+    }
+    return kinds;
+}
+
+// Whole lines one by one until one holds markup or is not known to be whole.
+std::size_t plainPlainLinesLength(std::string_view bytes, bool atEnd) {
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        if (end == bytes.size())
+            return start;
+        std::size_t next = end + 1;
+        if (bytes[end] == '\r' && next < bytes.size() && bytes[next] == '\n')
+            ++next;
+        else if (next == bytes.size() && !atEnd)
+            return start; // a lone line end as the last byte
+        if (plainMarkupIn(bytes.substr(start, end - start)) != 0)
+            return start;
+        start = next;
+    }
+}
+
+class PieceInput : public InputFile {
+public:
+    PieceInput(std::string_view bytes, std::size_t pieceSize)
+        : m_bytes(bytes), m_pieceSize(pieceSize) {}
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min({size, m_pieceSize, m_bytes.size() - m_at});
+        std::copy_n(m_bytes.data() + m_at, count, buffer);
+        m_at += count;
+        return count;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_pieceSize;
+    std::size_t m_at = 0;
+};
+
+void check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1)
+        return 0;
+    const bool atEnd = data[0] & 1;
+    const std::size_t pieceSize = 1 + (data[0] >> 1);
+    // A copy of exactly the page's bytes, so that reading past them is found.
+    const std::string page(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string_view bytes(page);
+
+    check(plainLinesLength(bytes, atEnd) == plainPlainLinesLength(bytes, atEnd));
+    for (std::size_t from = 0; from < bytes.size(); from += 17)
+        check(findLineEnd(bytes.data() + from, bytes.data() + bytes.size()) ==
+              std::find_if(bytes.data() + from, bytes.data() + bytes.size(),
+                           [](char c) { return c == '\r' || c == '\n'; }));
+
+    // Plain lines taken whenever the reader offers them, the others line by line: the same
+    // bytes in the same order, every line taken in bulk without markup.
+    PieceInput input(bytes, pieceSize);
+    LineReader reader(input);
+    std::string again;
+    for (;;) {
+        const std::string_view plain = reader.takePlainLines();
+        check(plainPlainLinesLength(plain, true) == plain.size());
+        again += plain;
+        check(reader.offsetOfNext() == again.size());
+        RawLine line;
+        auto more = reader.next(line);
+        check(more.ok());
+        if (!*more)
+            break;
+        check(markupIn(line.bytes) == plainMarkupIn(line.bytes));
+        check(mayHoldMarkup(line.bytes) == (plainMarkupIn(line.bytes) != 0));
+        again += line.bytes;
+        again += line.end;
+    }
+    check(again == page);
+    return 0;
+}
