@@ -59,9 +59,12 @@ Status makeFolders(FileSystem& fs, const std::string& folder) {
 // name, and an edit of the page would change what undo puts back.
 void unshareKeptPages(FileSystem& fs, const std::string& runFolder, const KeptRun& run) {
     for (const KeptPage& page : run.pages) {
-        auto pageIdentity = fs.identity(page.path);
+        // A kept file with one name shares nothing: the page itself is not asked for.
         auto keptIdentity = fs.identity(runFolder + page.kept);
-        if (pageIdentity && keptIdentity && *pageIdentity == *keptIdentity)
+        if (!keptIdentity || keptIdentity->linkCount < 2)
+            continue;
+        auto pageIdentity = fs.identity(page.path);
+        if (pageIdentity && *pageIdentity == *keptIdentity)
             (void)unshareFile(runFolder + page.kept);
     }
 }

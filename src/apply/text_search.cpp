@@ -70,6 +70,11 @@ BlockMarks marksOf(const char* block) {
     const auto equal = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
     const auto lower = [](__m128i v) { return _mm_or_si128(v, _mm_set1_epi8(0x20)); };
     const __m128i first = bytesAt(0);
+    const unsigned lineEnds = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(equal(first, '\r'), equal(first, '\n'))));
+    const unsigned opening = static_cast<unsigned>(_mm_movemask_epi8(equal(first, '<')));
+    if (opening == 0)
+        return {lineEnds, 0}; // half the blocks of a page: text between tags
     const __m128i second = bytesAt(1);
     const __m128i third = bytesAt(2);
     const __m128i secondLower = lower(second);
@@ -79,9 +84,7 @@ BlockMarks marksOf(const char* block) {
     opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'a'), equal(third, ' ')));
     opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'b'), equal(thirdLower, 'o')));
     opens = _mm_or_si128(opens, _mm_and_si128(equal(second, '/'), equal(thirdLower, 'b')));
-    return {static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_or_si128(equal(first, '\r'), equal(first, '\n')))),
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(equal(first, '<'), opens)))};
+    return {lineEnds, opening & static_cast<unsigned>(_mm_movemask_epi8(opens))};
 }
 #endif
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
 #include <immintrin.h>
 #define SOLVINA_SHA_EXTENSIONS 1
 #endif
@@ -68,7 +69,7 @@ void portableBlocks(std::uint32_t* state, const unsigned char* data, std::size_t
 
 // The rounds in the SHA extensions' instructions: four rounds per pair of sha256rnds2, the
 // message schedule by sha256msg1/sha256msg2. The state is held as ABEF and CDGH.
-__attribute__((target("sha,sse4.1"))) void
+__attribute__((target("sha,ssse3,sse4.1"))) void
 extensionBlocks(std::uint32_t* state, const unsigned char* data, std::size_t count) {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
@@ -114,8 +115,13 @@ extensionBlocks(std::uint32_t* state, const unsigned char* data, std::size_t cou
 
 bool haveExtensions() {
     static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (!__get_cpuid(1, &a, &b, &c, &d))
+            return false;
+        const bool sse41 = (c & bit_SSE4_1) != 0 && (c & bit_SSSE3) != 0;
+        if (!__get_cpuid_count(7, 0, &a, &b, &c, &d))
+            return false;
+        return sse41 && (b & bit_SHA) != 0;
     }();
     return have;
 }
@@ -143,6 +149,8 @@ void Sha256::blocks(const unsigned char* data, std::size_t count) {
 }
 
 void Sha256::add(std::string_view bytes) {
+    if (bytes.empty())
+        return; // its data may be null, which memcpy must not be given
     m_length += bytes.size();
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t size = bytes.size();
