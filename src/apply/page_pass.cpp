@@ -16,7 +16,6 @@ constexpr std::string_view kNotQuibrel = "<!--NOTQUIBREL-->";
 constexpr std::string_view kNotQuibrelLink = "<!--NOTQUIBRELLINK-->";
 constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
-constexpr std::string_view kCommentStart = "<!--";
 
 // The upper-cased copy of text into upper, whose storage is kept from line to line.
 void asciiUpperInto(const std::string& text, std::string& upper) {
@@ -25,7 +24,7 @@ void asciiUpperInto(const std::string& text, std::string& upper) {
 }
 
 bool holds(const std::string& text, std::string_view pattern) {
-    return text.find(pattern) != std::string::npos;
+    return findText(text, pattern) != std::string::npos;
 }
 
 // Byte offset in raw of the character c that is preceded by `count` others like it; the page
@@ -146,7 +145,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
         if (titled || comment)
             recordTitle(line);
         if (std::size_t start =
-                comment ? line.upper.find(m_codec.startMarkerPattern()) : std::string::npos;
+                comment ? findText(line.upper, m_codec.startMarkerPattern()) : std::string::npos;
             start != std::string::npos) {
             m_droppedOldBlock = true;
             auto besideBlock = dropOldBlock(reader, line, start);
@@ -163,11 +162,11 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
 }
 
 void PagePass::recordTitle(const Line& line) {
-    std::size_t title = line.upper.find(kTitle);
+    std::size_t title = findText(line.upper, kTitle);
     if (title == std::string::npos)
         return;
     std::string& entry = m_state.levelTitles[m_level];
-    std::size_t image = line.upper.find(kTitleImage);
+    std::size_t image = findText(line.upper, kTitleImage);
     if (image != std::string::npos) {
         entry =
             "I" + titleImageFromTopFolder(textBetween(line.text, image + kTitleImage.size(), '"'),
@@ -189,7 +188,7 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
     std::string kept(line.raw.bytes.substr(0, rawStart == std::string_view::npos ? 0 : rawStart));
     std::size_t from = startMarker + m_codec.startMarkerPattern().size();
     for (;;) {
-        if (std::size_t end = line.upper.find(endPattern, from); end != std::string::npos) {
+        if (std::size_t end = findText(line.upper, endPattern, from); end != std::string::npos) {
             const std::size_t lastChar = end + endPattern.size() - 1;
             auto closes =
                 std::count(line.upper.begin(),

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -143,6 +144,18 @@ std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
             return plain;
     }
     return plain;
+}
+
+std::size_t findText(std::string_view text, std::string_view pattern, std::size_t from) {
+    if (from > text.size())
+        return std::string_view::npos;
+    if (pattern.empty())
+        return from;
+    const void* found =
+        ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
 }
 
 const char* findLineEnd(const char* begin, const char* end) {
