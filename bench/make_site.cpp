@@ -6,6 +6,7 @@
 #include "style/style_file.h"
 #include "style/style_library_paths.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +32,7 @@ struct Options {
     int pages = 1001;
     int kib = 20;
     int singlePageMib = 0; // 0: a site of `pages` pages
+    bool oneLine = false;  // the single page as one line
 };
 
 // splitmix64: the same numbers on every platform and compiler.
@@ -322,14 +324,16 @@ std::string sitePageBytes(const std::vector<SitePage>& pages, const SitePage& pa
 }
 
 // One page of about `mib` MiB: UTF-8 with Japanese text, LF line ends, an old block.
-void writeSinglePage(const fsys::path& siteFolder, int mib) {
+void writeSinglePage(const fsys::path& siteFolder, int mib, bool oneLine) {
     Random random(kSeed);
     const std::size_t target = static_cast<std::size_t>(mib) * 1024 * 1024;
     fsys::create_directories(siteFolder);
     std::ofstream out(siteFolder / "index.htm", std::ios::binary | std::ios::trunc);
     std::size_t written = 0;
     const auto flush = [&](PageWriter& writer) {
-        const std::string bytes = pageBytes(writer, false);
+        std::string bytes = pageBytes(writer, false);
+        if (oneLine)
+            std::replace(bytes.begin(), bytes.end(), '\n', ' ');
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         written += bytes.size();
         writer.lines.clear();
@@ -353,6 +357,8 @@ void writeSinglePage(const fsys::path& siteFolder, int mib) {
     }
     addFoot(writer);
     flush(writer);
+    if (oneLine)
+        out << '\n';
     if (!out) {
         std::fprintf(stderr, "make_site: cannot write the page\n");
         std::exit(1);
@@ -418,9 +424,10 @@ bool parseNumber(const char* text, int& value) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: make_site OUT_DIR [--pages N] [--kib S] [--single-page-mib M]\n"
-                 "  writes OUT_DIR/site/ (top page index.htm) and OUT_DIR/lib/Bench/Bench.sty\n");
+    std::fprintf(
+        stderr,
+        "usage: make_site OUT_DIR [--pages N] [--kib S] [--single-page-mib M [--one-line]]\n"
+        "  writes OUT_DIR/site/ (top page index.htm) and OUT_DIR/lib/Bench/Bench.sty\n");
     return 2;
 }
 
@@ -440,6 +447,8 @@ int main(int argc, char** argv) {
         } else if (argument == "--single-page-mib" && hasValue) {
             if (!parseNumber(argv[++i], options.singlePageMib))
                 return usage();
+        } else if (argument == "--one-line") {
+            options.oneLine = true;
         } else if (argument.starts_with("--") || !options.outDir.empty()) {
             return usage();
         } else {
@@ -456,7 +465,7 @@ int main(int argc, char** argv) {
     writeStyle(out / "lib");
 
     if (options.singlePageMib > 0) {
-        writeSinglePage(siteFolder, options.singlePageMib);
+        writeSinglePage(siteFolder, options.singlePageMib, options.oneLine);
         std::printf("%s: one page of %d MiB\n", siteFolder.c_str(), options.singlePageMib);
         return 0;
     }
