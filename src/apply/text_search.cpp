@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#ifdef __SSE2__
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -89,6 +91,68 @@ BlockMarks marksOf(const char* block) {
 }
 #endif
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define SOLVINA_WIDE_SCAN 1
+constexpr std::size_t kWideBlock = 32;
+
+bool haveWideScan() {
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+
+// marksOf for 32 positions at once (34 bytes read), where the processor has AVX2.
+__attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block) {
+    // No lambdas here: they would not take this function's target.
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+    const auto lineEnds = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(first, _mm256_set1_epi8('\r')),
+                                             _mm256_cmpeq_epi8(first, _mm256_set1_epi8('\n')))));
+    const auto opening = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(first, _mm256_set1_epi8('<'))));
+    if (opening == 0)
+        return {lineEnds, 0};
+    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 1));
+    const __m256i third = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 2));
+    const __m256i secondLower = _mm256_or_si256(second, _mm256_set1_epi8(0x20));
+    const __m256i thirdLower = _mm256_or_si256(third, _mm256_set1_epi8(0x20));
+    __m256i opens = _mm256_and_si256(_mm256_cmpeq_epi8(second, _mm256_set1_epi8('!')),
+                                     _mm256_cmpeq_epi8(third, _mm256_set1_epi8('-')));
+    opens = _mm256_or_si256(opens,
+                            _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('t')),
+                                             _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('i'))));
+    opens = _mm256_or_si256(opens,
+                            _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('a')),
+                                             _mm256_cmpeq_epi8(third, _mm256_set1_epi8(' '))));
+    opens = _mm256_or_si256(opens,
+                            _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('b')),
+                                             _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('o'))));
+    opens = _mm256_or_si256(opens,
+                            _mm256_and_si256(_mm256_cmpeq_epi8(second, _mm256_set1_epi8('/')),
+                                             _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('b'))));
+    return {lineEnds, opening & static_cast<unsigned>(_mm256_movemask_epi8(opens))};
+}
+
+// The blocks of plainLinesLength 32 at a time from at; true when it met the line that ends the
+// plain ones (plain is then final).
+__attribute__((target("avx2"))) bool passWideBlocks(std::string_view bytes, std::size_t limit,
+                                                    std::size_t& at, std::size_t& plain) {
+    for (; at + kWideBlock + 2 <= bytes.size() && at + kWideBlock <= limit; at += kWideBlock) {
+        const BlockMarks marks = wideMarksOf(bytes.data() + at);
+        for (unsigned tags = marks.tags; tags != 0; tags &= tags - 1) {
+            const int tag = __builtin_ctz(tags);
+            if (!opensMarkup(bytes.substr(at + static_cast<std::size_t>(tag))))
+                continue;
+            if (const unsigned before = marks.lineEnds & ((1u << tag) - 1); before != 0)
+                plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(before)));
+            return true;
+        }
+        if (marks.lineEnds != 0)
+            plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(marks.lineEnds)));
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 bool mayHoldMarkup(std::string_view bytes) {
@@ -121,6 +185,10 @@ std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
     const std::size_t limit = atEnd || bytes.empty() ? bytes.size() : bytes.size() - 1;
     std::size_t plain = 0; // just past the last whole line passed
     std::size_t at = 0;
+#ifdef SOLVINA_WIDE_SCAN
+    if (haveWideScan() && passWideBlocks(bytes, limit, at, plain))
+        return plain;
+#endif
 #ifdef __SSE2__
     // Lines before the first "<" that opens a tag the pass acts on are passed.
     for (; at + kBlock + 2 <= bytes.size() && at + kBlock <= limit; at += kBlock) {
