@@ -11,8 +11,13 @@
 #include "platform/sha256.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace solvina {
 
@@ -105,6 +110,81 @@ private:
     std::uint64_t m_size = 0;
 };
 
+// What writing one page's temporary file came to.
+struct PageWrite {
+    bool written = false;
+    FileDigest digest;                 // of what was written
+    std::vector<std::string> failures; // to be told in the plan's order
+};
+
+// Writes the pages' temporary files side by side, on a thread for each processor (up to four)
+// when the file system allows it: each page is read, rewritten and digested on its own. take(i)
+// gives page i's outcome, the calling thread writing pages itself while it waits.
+class PageWriters {
+public:
+    using WritePage = std::function<PageWrite(const PlannedPage&)>;
+
+    PageWriters(const std::vector<const PlannedPage*>& pages, WritePage write, bool concurrent)
+        : m_pages(pages), m_write(std::move(write)), m_outcomes(pages.size()),
+          m_done(pages.size(), false) {
+        const unsigned processors = concurrent ? std::thread::hardware_concurrency() : 1;
+        const std::size_t helpers =
+            std::min<std::size_t>({processors > 1 ? processors - 1 : 0, 3, pages.size() / 2});
+        for (std::size_t i = 0; i < helpers; ++i)
+            m_threads.emplace_back([this] {
+                while (writeOne()) {
+                }
+            });
+    }
+    ~PageWriters() {
+        m_next = m_pages.size(); // nothing more is started
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+    PageWriters(const PageWriters&) = delete;
+    PageWriters& operator=(const PageWriters&) = delete;
+
+    PageWrite take(std::size_t index) {
+        for (;;) {
+            {
+                std::unique_lock lock(m_lock);
+                if (m_done[index])
+                    return std::move(m_outcomes[index]);
+                if (m_next >= m_pages.size()) {
+                    m_finished.wait(lock, [&] { return m_done[index]; });
+                    return std::move(m_outcomes[index]);
+                }
+            }
+            writeOne();
+        }
+    }
+
+private:
+    // Writes the next page not yet started; false when none is left.
+    bool writeOne() {
+        const std::size_t index = m_next++;
+        if (index >= m_pages.size())
+            return false;
+        PageWrite outcome = m_write(*m_pages[index]);
+        {
+            std::lock_guard lock(m_lock);
+            m_outcomes[index] = std::move(outcome);
+            m_done[index] = true;
+        }
+        m_finished.notify_all();
+        return true;
+    }
+
+    const std::vector<const PlannedPage*>& m_pages;
+    WritePage m_write;
+    std::vector<PageWrite> m_outcomes;
+    std::vector<bool> m_done;
+    std::atomic<std::size_t> m_next = 0;
+    std::mutex m_lock;
+    std::condition_variable m_finished;
+    std::vector<std::thread> m_threads;
+};
+
 class PlanWriter {
 public:
     PlanWriter(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
@@ -112,17 +192,30 @@ public:
         : m_plan(plan), m_options(options), m_env(env), m_summary(summary), m_keeper(keeper) {}
 
     void run() {
-        const auto planned = std::count_if(m_plan.steps.begin(), m_plan.steps.end(),
-                                           [](const PlanStep& step) { return !step.isFailure; });
+        std::vector<const PlannedPage*> pages;
+        for (const PlanStep& step : m_plan.steps)
+            if (!step.isFailure)
+                pages.push_back(&m_plan.pages[step.index]);
+        PageWriters writers(
+            pages, [this](const PlannedPage& page) { return writeTemporary(page); },
+            m_env.fs.allowsConcurrentUse());
+        // Failures and progress are told in the plan's order, whichever page was written first.
+        std::size_t next = 0;
         for (const PlanStep& step : m_plan.steps) {
             if (step.isFailure) {
                 m_env.reporter.pageFailed(m_plan.failures[step.index]);
                 continue;
             }
-            const PlannedPage& page = m_plan.pages[step.index];
-            if (writeTemporary(page))
+            PageWrite write = writers.take(next);
+            const PlannedPage& page = *pages[next++];
+            for (const std::string& failure : write.failures)
+                failed(failure);
+            if (write.written) {
                 m_written.push_back(&page);
-            m_env.reporter.pageWritten(page.path, ++m_done, static_cast<int>(planned));
+                m_digests.push_back(std::move(write.digest));
+            }
+            m_env.reporter.pageWritten(page.path, static_cast<int>(next),
+                                       static_cast<int>(pages.size()));
         }
         if (m_written.empty())
             return;
@@ -166,27 +259,33 @@ private:
     }
 
     // The page read again and its new content written from the plan; links are not followed.
-    bool writeTemporary(const PlannedPage& page) {
-        if (!unchangedSincePlanned(page))
-            return failed(withPathNote(kChangedDescription, page.path)), false;
+    // Runs on any of the writers' threads: it reaches nothing but the page, its temporary file
+    // and the plan.
+    PageWrite writeTemporary(const PlannedPage& page) const {
+        PageWrite result;
+        if (!unchangedSincePlanned(page)) {
+            result.failures.push_back(withPathNote(kChangedDescription, page.path));
+            return result;
+        }
         auto input = m_env.fs.openForReading(page.realPath);
         if (!input)
-            return false; // gone since it was planned: passed over silently, as when planning
+            return result; // gone since it was planned: passed over silently, as when planning
         const std::string tempPath = page.realPath + ".tmp";
         auto created = m_env.fs.createFile(tempPath);
         if (!created)
-            return false; // no temporary file: passed over silently
+            return result; // no temporary file: passed over silently
         auto output = std::make_optional<DigestingOutput>(**created);
         auto abandon = [&](const std::string& description) {
             input->reset();
             output.reset();
             created->reset();
             (void)m_env.fs.removeFile(tempPath);
-            failed(description);
-            return false;
+            result.failures.push_back(description);
+            return result;
         };
         ApplyRunState state;
         state.levelLinks[page.level] = page.link;
+        ApplyRunState chain; // the chain of the block being written
         std::size_t blocks = 0;
         LineReader reader(**input);
         PagePass pass(
@@ -196,8 +295,8 @@ private:
                     page.blockTitles.empty()
                         ? titleEntry
                         : page.blockTitles[std::min(blocks++, page.blockTitles.size() - 1)];
-                fillChain(m_plan, page, own, m_chain);
-                return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, m_chain,
+                fillChain(m_plan, page, own, chain);
+                return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain,
                                        page.level);
             });
         const Status written = page.onlyPlacedLinesChange
@@ -211,12 +310,13 @@ private:
         // Changed while it was read: the new page would hold a mix of old and new bytes.
         if (!unchangedSincePlanned(page))
             return abandon(withPathNote(kChangedDescription, page.path));
-        m_digests.push_back(output->digest());
-        return true;
+        result.written = true;
+        result.digest = output->digest();
+        return result;
     }
 
     // A page gone since it was planned counts as unchanged: opening it then passes it over.
-    bool unchangedSincePlanned(const PlannedPage& page) {
+    bool unchangedSincePlanned(const PlannedPage& page) const {
         auto now = m_env.fs.identity(page.realPath);
         return !now || sameFileUnchanged(page.identity, *now);
     }
@@ -256,10 +356,8 @@ private:
     ApplyEnvironment& m_env;
     ApplyRunSummary& m_summary;
     RunKeeper* m_keeper;
-    ApplyRunState m_chain; // the chain of the block being written
     std::vector<const PlannedPage*> m_written;
     std::vector<FileDigest> m_digests; // of what was written, page by page
-    int m_done = 0;
 };
 
 } // namespace

@@ -103,6 +103,9 @@ public:
     virtual Result<FileIdentity> identity(const std::string& path) = 0;
     // What the name itself is (symbolic links not followed); fails when there is nothing.
     virtual Result<EntryStatus> entryStatus(const std::string& path) = 0;
+    // True when its operations may be called from several threads at once: the writing phase
+    // then writes pages side by side.
+    virtual bool allowsConcurrentUse() const { return false; }
 };
 
 // The native implementation (POSIX and std::filesystem).

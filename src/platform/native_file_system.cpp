@@ -20,6 +20,7 @@ namespace {
 
 class NativeFileSystem final : public FileSystem {
 public:
+    bool allowsConcurrentUse() const override { return true; } // system calls only, no state
     Status copyFile(const std::string& source, const std::string& destination) override {
         return nativeCopyFile(source, destination);
     }
