@@ -128,7 +128,7 @@ public:
         : m_pages(pages), m_write(std::move(write)), m_outcomes(pages.size()),
           m_done(pages.size(), false) {
         const unsigned processors = concurrent ? std::thread::hardware_concurrency() : 1;
-        const std::size_t helpers =
+        const auto helpers =
             std::min<std::size_t>({processors > 1 ? processors - 1 : 0, 3, pages.size() / 2});
         for (std::size_t i = 0; i < helpers; ++i)
             m_threads.emplace_back([this] {

@@ -73,9 +73,9 @@ BlockMarks marksOf(const char* block) {
     const auto equal = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
     const auto lower = [](__m128i v) { return _mm_or_si128(v, _mm_set1_epi8(0x20)); };
     const __m128i first = bytesAt(0);
-    const unsigned lineEnds = static_cast<unsigned>(
+    const auto lineEnds = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_or_si128(equal(first, '\r'), equal(first, '\n'))));
-    const unsigned opening = static_cast<unsigned>(_mm_movemask_epi8(equal(first, '<')));
+    const auto opening = static_cast<unsigned>(_mm_movemask_epi8(equal(first, '<')));
     if (opening == 0)
         return {lineEnds, 0}; // half the blocks of a page: text between tags
     const __m128i second = bytesAt(1);

@@ -83,11 +83,11 @@ extensionBlocks(std::uint32_t* state, const unsigned char* data, std::size_t cou
     for (; count > 0; --count, data += 64) {
         const __m128i abefSaved = abef;
         const __m128i cdghSaved = cdgh;
-        __m128i m[4];
-        for (int i = 0; i < 4; ++i)
+        std::array<__m128i, 4> m;
+        for (std::size_t i = 0; i < m.size(); ++i)
             m[i] = _mm_shuffle_epi8(
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), byteSwap);
-        for (int group = 0; group < 16; ++group) {
+        for (std::size_t group = 0; group < 16; ++group) {
             const __m128i current = m[group & 3];
             __m128i words = _mm_add_epi32(current, _mm_load_si128(k + group));
             cdgh = _mm_sha256rnds2_epu32(cdgh, abef, words);
