@@ -83,8 +83,9 @@ extensionBlocks(std::uint32_t* state, const unsigned char* data, std::size_t cou
     for (; count > 0; --count, data += 64) {
         const __m128i abefSaved = abef;
         const __m128i cdghSaved = cdgh;
-        std::array<__m128i, 4> m;
-        for (std::size_t i = 0; i < m.size(); ++i)
+        // std::array would drop the vector type's alignment attribute (GCC warns).
+        __m128i m[4]; // NOLINT(modernize-avoid-c-arrays)
+        for (std::size_t i = 0; i < 4; ++i)
             m[i] = _mm_shuffle_epi8(
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), byteSwap);
         for (std::size_t group = 0; group < 16; ++group) {
