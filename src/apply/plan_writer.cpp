@@ -109,7 +109,7 @@ public:
         // old or new, never empty.
         std::vector<std::string> temporaries;
         for (const PlannedPage* page : m_written)
-            temporaries.push_back(page->realPath + ".tmp");
+            temporaries.push_back(page->realPath() + ".tmp");
         if (auto synced = m_env.fs.syncFiles(temporaries); !synced) {
             for (const std::string& temporary : temporaries)
                 (void)m_env.fs.removeFile(temporary);
@@ -125,13 +125,13 @@ public:
             }
         std::set<std::string> folders;
         for (const PlannedPage* page : m_written) {
-            if (auto status = m_env.fs.replaceFile(page->realPath + ".tmp", page->realPath);
+            if (auto status = m_env.fs.replaceFile(page->realPath() + ".tmp", page->realPath());
                 !status) {
-                (void)m_env.fs.removeFile(page->realPath + ".tmp");
+                (void)m_env.fs.removeFile(page->realPath() + ".tmp");
                 failed(status.error());
                 continue;
             }
-            folders.insert(folderPart(page->realPath));
+            folders.insert(folderPart(page->realPath()));
         }
         for (const std::string& folder : folders)
             if (auto status = m_env.fs.syncFolder(folder); !status)
@@ -148,10 +148,10 @@ private:
     bool writeTemporary(const PlannedPage& page) {
         if (!unchangedSincePlanned(page))
             return failed(withPathNote(kChangedDescription, page.path)), false;
-        auto input = m_env.fs.openForReading(page.realPath);
+        auto input = m_env.fs.openForReading(page.realPath());
         if (!input)
             return false; // gone since it was planned: passed over silently, as when planning
-        const std::string tempPath = page.realPath + ".tmp";
+        const std::string tempPath = page.realPath() + ".tmp";
         auto output = m_env.fs.createFile(tempPath);
         if (!output)
             return false; // no temporary file: passed over silently
@@ -163,7 +163,7 @@ private:
             return false;
         };
         ApplyRunState state;
-        state.levelLinks[page.level] = page.link;
+        state.levelLinks[page.level] = page.link();
         std::size_t blocks = 0;
         LineReader reader(**input);
         PagePass pass(
@@ -171,9 +171,7 @@ private:
             [](const std::string&, const std::string&) {},
             [&](const std::string& titleEntry) {
                 const std::string& own =
-                    page.blockTitles.empty()
-                        ? titleEntry
-                        : page.blockTitles[std::min(blocks++, page.blockTitles.size() - 1)];
+                    page.blocks() == 0 ? titleEntry : page.blockTitle(blocks++);
                 fillChain(m_plan, page, own, m_chain);
                 return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, m_chain,
                                        page.level);
@@ -194,7 +192,7 @@ private:
 
     // A page gone since it was planned counts as unchanged: opening it then passes it over.
     bool unchangedSincePlanned(const PlannedPage& page) {
-        auto now = m_env.fs.identity(page.realPath);
+        auto now = m_env.fs.identity(page.realPath());
         return !now || sameFileUnchanged(page.identity, *now);
     }
 

@@ -239,12 +239,13 @@ Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages) {
         return {};
     for (const PlannedPage* page : pages) {
         const std::string kept = "pages/" + std::to_string(m_run.pages.size());
-        if (auto status = keepFile(page->realPath, m_runFolder + kept, m_settings.mayLink); !status)
+        if (auto status = keepFile(page->realPath(), m_runFolder + kept, m_settings.mayLink);
+            !status)
             return status;
-        auto digest = fileDigest(page->realPath + ".tmp");
+        auto digest = fileDigest(page->realPath() + ".tmp");
         if (!digest)
             return std::move(digest).takeError();
-        m_run.pages.push_back({page->realPath, kept, digest->size, digest->sha256});
+        m_run.pages.push_back({page->realPath(), kept, digest->size, digest->sha256});
     }
     if (auto synced = m_fs.syncFolder(m_runFolder + "pages"); !synced)
         return synced;

@@ -88,7 +88,8 @@ struct SiteTraversal::ReadPage {
     std::uint64_t resumeAt = 0; // where its next line starts, while set aside
     std::unique_ptr<PagePass> pass;
     DiscardedOutput output;
-    std::deque<std::string> links; // the link paths of the line just read, not yet taken
+    std::deque<std::string> links;        // the link paths of the line just read, not yet taken
+    std::vector<std::string> blockTitles; // the page's own title entry in each block so far
 };
 
 SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
@@ -126,12 +127,11 @@ void SiteTraversal::chainByLastTitles() {
         PlannedPage& page = m_plan.pages[i];
         // A page's parent comes before it; a page without link was never read to its links.
         page.parentCrumb = page.parent >= 0 ? crumbOfPage[page.parent] : -1;
-        if (page.link.empty())
+        if (!page.hasLink())
             continue;
-        m_plan.crumbs.push_back({page.titleEntry, page.link, page.parentCrumb});
+        m_plan.crumbs.push_back({static_cast<int>(i), page.parentCrumb, {}});
         crumbOfPage[i] = static_cast<int>(m_plan.crumbs.size()) - 1;
-        for (std::string& title : page.blockTitles)
-            title = page.titleEntry;
+        page.otherBlockTitles.clear();
     }
 }
 
@@ -147,9 +147,10 @@ void SiteTraversal::pageFailed(const std::string& description, int page) {
 
 int SiteTraversal::crumbOf(int level) {
     int& crumb = m_levelCrumb.at(level);
-    if (crumb < 0 || m_plan.crumbs[crumb].titleEntry != m_state.levelTitles[level]) {
-        m_plan.crumbs.push_back(
-            {m_state.levelTitles[level], m_state.levelLinks[level], m_levelParent[level]});
+    const std::string& title = m_state.levelTitles[level];
+    if (crumb < 0 || crumbTitle(m_plan, m_plan.crumbs[crumb]) != title) {
+        // The page is being read: its entry may change yet, so the crumb keeps its own.
+        m_plan.crumbs.push_back({m_levelPage.at(level), m_levelParent[level], title});
         crumb = static_cast<int>(m_plan.crumbs.size()) - 1;
     }
     return crumb;
@@ -161,13 +162,16 @@ bool SiteTraversal::visited(const std::string& linkPath, const std::string& real
         return true;
     // A real path is a path without links: if it is the name a page was entered under, that
     // page's real path is this one.
-    return m_enteredPaths.count(realPath) > 0 ||
-           (realPath != linkPath && m_otherRealPaths.count(realPath) > 0);
+    return known(realPath) || (realPath != linkPath && m_otherRealPaths.count(realPath) > 0);
+}
+
+bool SiteTraversal::known(std::string_view linkPath) const {
+    return m_enteredPaths.count(linkPath) > 0 ||
+           (!m_foundPaths.empty() && m_foundPaths.find(linkPath) != m_foundPaths.end());
 }
 
 void SiteTraversal::recordVisit(const std::string& linkPath, const std::string& realPath,
                                 const FileIdentity& identity) {
-    m_enteredPaths.insert(linkPath);
     if (realPath != linkPath)
         m_otherRealPaths.insert(realPath);
     m_visitedIdentities.insert({identity.device, identity.inode});
@@ -249,7 +253,7 @@ void SiteTraversal::followLinks(ReadPage& page, const std::string& line,
 void SiteTraversal::takeLink(const std::string& linkPath, int level, int pageIndex) {
     // Most links lead back to pages entered under the same name (the top page, the parent):
     // known without asking the file system again.
-    if (linkPath.empty() || m_enteredPaths.count(linkPath) > 0)
+    if (linkPath.empty() || known(linkPath))
         return;
     auto page = findPage(linkPath);
     if (!page || !insideSite(linkPath, page->realPath) ||
@@ -257,6 +261,7 @@ void SiteTraversal::takeLink(const std::string& linkPath, int level, int pageInd
         return;
     if (m_options.hierarchy == Hierarchy::Shortest) {
         // Marked when found, so that a page later in this level cannot take it again.
+        m_foundPaths.insert(linkPath);
         recordVisit(linkPath, page->realPath, page->identity);
         m_queue.push_back({linkPath, level + 1, std::move(*page), pageIndex});
         return;
@@ -364,10 +369,10 @@ bool SiteTraversal::takeUp(ReadPage& page) {
         pageFailed(withPath(kChangedWhileReadDescription, planned.path), page.index);
         return false;
     };
-    auto now = m_env.fs.identity(planned.realPath);
+    auto now = m_env.fs.identity(planned.realPath());
     if (!now || !sameFileUnchanged(planned.identity, *now))
         return changed();
-    auto input = m_env.fs.openForReading(planned.realPath);
+    auto input = m_env.fs.openForReading(planned.realPath());
     if (!input)
         return changed();
     // Read up to where the pass stopped; the bytes before it were read already.
@@ -398,7 +403,11 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     const int index = static_cast<int>(m_plan.pages.size());
     PlannedPage& entered = m_plan.pages.emplace_back();
     entered.path = OPT;
-    entered.realPath = std::move(found.realPath);
+    if (found.realPath != OPT)
+        entered.otherRealPath = std::move(found.realPath);
+    m_enteredPaths.insert(entered.path);
+    if (!m_foundPaths.empty())
+        m_foundPaths.erase(OPT);
     entered.identity = found.identity;
     entered.level = KAISO;
     entered.parent = parent;
@@ -406,7 +415,7 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
 
     EncodingInfo encoding;
     std::string head;
-    auto input = openPage(entered.realPath, encoding, head);
+    auto input = openPage(entered.realPath(), encoding, head);
     if (!input)
         return false; // a page that cannot be opened is passed over silently
     const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
@@ -438,13 +447,15 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
                                     "階層までしか適応できません。",
                                 OPT));
     m_state.levelLinks[KAISO] = OPT.substr(m_topFolder.size());
-    PlannedPage& planned = m_plan.pages[index];
-    planned.link = m_state.levelLinks[KAISO];
+    entered.linkStart = static_cast<std::uint32_t>(m_topFolder.size());
+    PlannedPage& planned = entered;
     if (m_options.hierarchy == Hierarchy::Order) {
         if (m_levelCrumb.size() <= static_cast<std::size_t>(KAISO)) {
+            m_levelPage.resize(KAISO + 1, -1);
             m_levelCrumb.resize(KAISO + 1, -1);
             m_levelParent.resize(KAISO + 1, -1);
         }
+        m_levelPage[KAISO] = index;
         planned.parentCrumb = m_levelParent[KAISO] = KAISO == 0 ? -1 : crumbOf(KAISO - 1);
         m_levelCrumb[KAISO] = -1;
     }
@@ -458,8 +469,8 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
         [this, reading](const std::string& line, const std::string& upperLine) {
             followLinks(*reading, line, upperLine);
         },
-        [this, index](const std::string& titleEntry) {
-            m_plan.pages[index].blockTitles.push_back(titleEntry);
+        [reading](const std::string& titleEntry) {
+            reading->blockTitles.push_back(titleEntry);
             return std::vector<std::string>();
         });
     m_reading.push_back(std::move(page));
@@ -475,6 +486,10 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     const int index = page.index;
     PlannedPage& planned = m_plan.pages[index];
     planned.titleEntry = m_state.levelTitles[page.level];
+    planned.blockCount = static_cast<std::uint32_t>(page.blockTitles.size());
+    if (std::any_of(page.blockTitles.begin(), page.blockTitles.end(),
+                    [&](const std::string& title) { return title != planned.titleEntry; }))
+        planned.otherBlockTitles = std::move(page.blockTitles);
     page.reader.reset();
     page.input.reset();
     if (!passed)
@@ -485,7 +500,7 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
         return pageFailed(withPath(kOtherNamesDescription, planned.path), index);
     // A read-only page is the owner's "do not touch": its replacement would be refused.
     if (planned.identity.readOnly)
-        return pageFailed(fileFailureDescription(EACCES, planned.realPath), index);
+        return pageFailed(fileFailureDescription(EACCES, planned.realPath()), index);
     if (!page.pass->droppedOldBlock()) {
         planned.onlyPlacedLinesChange = true;
         planned.placedLines = page.pass->placedLines();

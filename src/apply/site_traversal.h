@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -69,6 +70,7 @@ private:
     // are those of a page entered; the inode alone does not do, as replacing a page renews it.
     bool visited(const std::string& linkPath, const std::string& realPath,
                  const FileIdentity& identity) const;
+    bool known(std::string_view linkPath) const;
     void recordVisit(const std::string& linkPath, const std::string& realPath,
                      const FileIdentity& identity);
     // Opens the page and decides its encoding; head receives the bytes already read.
@@ -99,13 +101,16 @@ private:
     std::string m_topFolder;     // as reached, ending in "/"
     std::string m_topFolderReal; // its real path, ending in "/"
     std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, IdentityHash> m_visitedIdentities;
-    // The pages entered (and, breadth first, found) under the names their links gave, and the
-    // real paths that differ from those names.
-    std::unordered_set<std::string, TextHash, std::equal_to<>> m_enteredPaths;
+    // The names the pages entered were reached under (their paths in the plan, which never
+    // move); breadth first, the names of the pages found and not entered yet; and the real
+    // paths that differ from those names.
+    std::unordered_set<std::string_view> m_enteredPaths;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> m_foundPaths;
     std::unordered_set<std::string, TextHash, std::equal_to<>> m_otherRealPaths;
     std::unordered_map<std::string, std::optional<std::string>> m_realFolders;
     SitePlan& m_plan;
     bool m_writesNothing;
+    std::vector<int> m_levelPage;   // the page of each level on the current chain
     std::vector<int> m_levelCrumb;  // the crumb last made of each level's page
     std::vector<int> m_levelParent; // the crumb above each level's page
     // The pages being read, the top page first; only the last few hold their file open.
