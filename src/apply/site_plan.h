@@ -8,6 +8,7 @@
 #include "apply/page_pass.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -32,13 +33,29 @@ enum class PageOutcome : std::uint8_t {
     Rewritten, // the pass ended: the page is written
 };
 
+// A line end ("\r\n", "\r", "\n" or none) in the room of a pointer.
+class ShortLineEnd {
+public:
+    ShortLineEnd() = default;
+    ShortLineEnd(std::string_view end) {
+        m_size = static_cast<std::uint8_t>(std::min(end.size(), m_bytes.size()));
+        std::copy_n(end.begin(), m_size, m_bytes.begin());
+    }
+    operator std::string() const { return std::string(m_bytes.data(), m_size); }
+
+private:
+    std::array<char, 2> m_bytes{};
+    std::uint8_t m_size = 0;
+};
+
 // One page of the plan; a site of many pages keeps many of these, so nothing is held twice.
 struct PlannedPage {
     static constexpr std::uint32_t kNoLink = UINT32_MAX;
 
-    std::string path;          // as the link reached it
-    std::string otherRealPath; // where it is read and replaced, when that is not path
-    FileIdentity identity;     // as planned: a page changed since then is not written
+    std::string path; // as the link reached it
+    // Where it is read and replaced, when that is not path.
+    std::unique_ptr<const std::string> otherRealPath;
+    FileIdentity identity; // as planned: a page changed since then is not written
     // The level link (relative to the top folder) is path from here on; kNoLink until the
     // page was read that far.
     std::uint32_t linkStart = kNoLink;
@@ -49,17 +66,17 @@ struct PlannedPage {
     // The page's own title entry in each of its blocks, in page order, when one of them is not
     // titleEntry; blockCount blocks in all (none when the page gets no block: excluded, erase
     // run, no body tag).
-    std::vector<std::string> otherBlockTitles;
+    std::unique_ptr<const std::vector<std::string>> otherBlockTitles;
     std::uint32_t blockCount = 0;
     const PageCodec* codec = nullptr;
     // When no old block was dropped, the page is rewritten at these lines only.
     bool onlyPlacedLinesChange = false;
     PageOutcome outcome = PageOutcome::Unread;
     std::vector<PlacedLine> placedLines;
-    std::string firstLineEnd;
+    ShortLineEnd firstLineEnd;
     int failure = -1; // index into SitePlan::failures
 
-    const std::string& realPath() const { return otherRealPath.empty() ? path : otherRealPath; }
+    const std::string& realPath() const { return otherRealPath ? *otherRealPath : path; }
     bool hasLink() const { return linkStart != kNoLink; }
     std::string_view link() const {
         return hasLink() ? std::string_view(path).substr(linkStart) : std::string_view();
@@ -67,9 +84,8 @@ struct PlannedPage {
     std::size_t blocks() const { return blockCount; }
     // The own title entry of block i (the last one past the end).
     const std::string& blockTitle(std::size_t i) const {
-        return otherBlockTitles.empty()
-                   ? titleEntry
-                   : otherBlockTitles[std::min(i, otherBlockTitles.size() - 1)];
+        return otherBlockTitles ? (*otherBlockTitles)[std::min(i, otherBlockTitles->size() - 1)]
+                                : titleEntry;
     }
 };
 

@@ -131,7 +131,7 @@ void SiteTraversal::chainByLastTitles() {
             continue;
         m_plan.crumbs.push_back({static_cast<int>(i), page.parentCrumb, {}});
         crumbOfPage[i] = static_cast<int>(m_plan.crumbs.size()) - 1;
-        page.otherBlockTitles.clear();
+        page.otherBlockTitles.reset();
     }
 }
 
@@ -404,7 +404,7 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     PlannedPage& entered = m_plan.pages.emplace_back();
     entered.path = OPT;
     if (found.realPath != OPT)
-        entered.otherRealPath = std::move(found.realPath);
+        entered.otherRealPath = std::make_unique<const std::string>(std::move(found.realPath));
     m_enteredPaths.insert(entered.path);
     if (!m_foundPaths.empty())
         m_foundPaths.erase(OPT);
@@ -489,7 +489,8 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     planned.blockCount = static_cast<std::uint32_t>(page.blockTitles.size());
     if (std::any_of(page.blockTitles.begin(), page.blockTitles.end(),
                     [&](const std::string& title) { return title != planned.titleEntry; }))
-        planned.otherBlockTitles = std::move(page.blockTitles);
+        planned.otherBlockTitles =
+            std::make_unique<const std::vector<std::string>>(std::move(page.blockTitles));
     page.reader.reset();
     page.input.reset();
     if (!passed)
@@ -504,7 +505,7 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     if (!page.pass->droppedOldBlock()) {
         planned.onlyPlacedLinesChange = true;
         planned.placedLines = page.pass->placedLines();
-        planned.firstLineEnd = page.pass->firstLineEnd();
+        planned.firstLineEnd = std::string_view(page.pass->firstLineEnd());
     }
     planned.outcome = PageOutcome::Rewritten;
     m_plan.steps.push_back({false, index});
