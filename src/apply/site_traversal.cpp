@@ -94,8 +94,8 @@ struct SiteTraversal::ReadPage {
 
 SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
                              ApplyEnvironment& env, SitePlan& plan, bool writesNothing)
-    : m_options(options), m_state(state), m_env(env), m_plan(plan), m_writesNothing(writesNothing) {
-}
+    : m_options(options), m_state(state), m_env(env), m_enteredPaths({&plan}, {}),
+      m_enteredFiles({&plan}, {}), m_plan(plan), m_writesNothing(writesNothing) {}
 
 SiteTraversal::~SiteTraversal() = default;
 
@@ -158,7 +158,8 @@ int SiteTraversal::crumbOf(int level) {
 
 bool SiteTraversal::visited(const std::string& linkPath, const std::string& realPath,
                             const FileIdentity& identity) const {
-    if (m_visitedIdentities.count({identity.device, identity.inode}) > 0)
+    const FileKey file{identity.device, identity.inode};
+    if (m_enteredFiles.contains(file) || m_foundFiles.count(file) > 0)
         return true;
     // A real path is a path without links: if it is the name a page was entered under, that
     // page's real path is this one.
@@ -166,15 +167,16 @@ bool SiteTraversal::visited(const std::string& linkPath, const std::string& real
 }
 
 bool SiteTraversal::known(std::string_view linkPath) const {
-    return m_enteredPaths.count(linkPath) > 0 ||
+    return m_enteredPaths.contains(linkPath) ||
            (!m_foundPaths.empty() && m_foundPaths.find(linkPath) != m_foundPaths.end());
 }
 
-void SiteTraversal::recordVisit(const std::string& linkPath, const std::string& realPath,
+void SiteTraversal::recordFound(const std::string& linkPath, const std::string& realPath,
                                 const FileIdentity& identity) {
+    m_foundPaths.insert(linkPath);
+    m_foundFiles.insert({identity.device, identity.inode});
     if (realPath != linkPath)
         m_otherRealPaths.insert(realPath);
-    m_visitedIdentities.insert({identity.device, identity.inode});
 }
 
 const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
@@ -260,9 +262,7 @@ void SiteTraversal::takeLink(const std::string& linkPath, int level, int pageInd
         visited(linkPath, page->realPath, page->identity))
         return;
     if (m_options.hierarchy == Hierarchy::Shortest) {
-        // Marked when found, so that a page later in this level cannot take it again.
-        m_foundPaths.insert(linkPath);
-        recordVisit(linkPath, page->realPath, page->identity);
+        recordFound(linkPath, page->realPath, page->identity);
         m_queue.push_back({linkPath, level + 1, std::move(*page), pageIndex});
         return;
     }
@@ -397,7 +397,8 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
         return false;
     }
     ++m_state.visitedCount;
-    recordVisit(OPT, found.realPath, found.identity);
+    if (found.realPath != OPT)
+        m_otherRealPaths.insert(found.realPath);
     ++m_summary.pagesEntered;
     m_env.reporter.pageEntered(OPT);
     const int index = static_cast<int>(m_plan.pages.size());
@@ -405,10 +406,13 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     entered.path = OPT;
     if (found.realPath != OPT)
         entered.otherRealPath = std::make_unique<const std::string>(std::move(found.realPath));
-    m_enteredPaths.insert(entered.path);
-    if (!m_foundPaths.empty())
-        m_foundPaths.erase(OPT);
     entered.identity = found.identity;
+    m_enteredPaths.insert(index);
+    m_enteredFiles.insert(index);
+    if (!m_foundPaths.empty()) {
+        m_foundPaths.erase(OPT);
+        m_foundFiles.erase({found.identity.device, found.identity.inode});
+    }
     entered.level = KAISO;
     entered.parent = parent;
     entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);

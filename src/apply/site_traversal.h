@@ -5,6 +5,7 @@
 
 #include "apply/apply_types.h"
 #include "apply/page_codec.h"
+#include "apply/page_index_set.h"
 #include "apply/site_plan.h"
 
 #include <deque>
@@ -71,7 +72,9 @@ private:
     bool visited(const std::string& linkPath, const std::string& realPath,
                  const FileIdentity& identity) const;
     bool known(std::string_view linkPath) const;
-    void recordVisit(const std::string& linkPath, const std::string& realPath,
+    // Breadth first, a page is marked when found, so that a page later in its level cannot take
+    // it again.
+    void recordFound(const std::string& linkPath, const std::string& realPath,
                      const FileIdentity& identity);
     // Opens the page and decides its encoding; head receives the bytes already read.
     Result<std::unique_ptr<InputFile>> openPage(const std::string& path, EncodingInfo& encoding,
@@ -83,9 +86,10 @@ private:
     // The crumb of the page at level as it stands now.
     int crumbOf(int level);
 
-    struct IdentityHash {
-        std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& id) const {
-            return std::hash<std::uint64_t>()(id.first * 0x9E3779B97F4A7C15ULL ^ id.second);
+    using FileKey = std::pair<std::uint64_t, std::uint64_t>; // device and inode
+    struct FileKeyHash {
+        std::size_t operator()(const FileKey& key) const {
+            return std::hash<std::uint64_t>()(key.first * 0x9E3779B97F4A7C15ULL ^ key.second);
         }
     };
     struct TextHash {
@@ -94,18 +98,30 @@ private:
             return std::hash<std::string_view>()(text);
         }
     };
+    struct PathOfPage {
+        const SitePlan* plan;
+        std::string_view operator()(int page) const { return plan->pages[page].path; }
+    };
+    struct FileKeyOfPage {
+        const SitePlan* plan;
+        FileKey operator()(int page) const {
+            const FileIdentity& identity = plan->pages[page].identity;
+            return {identity.device, identity.inode};
+        }
+    };
 
     const ApplyOptions& m_options;
     ApplyRunState& m_state;
     ApplyEnvironment& m_env;
     std::string m_topFolder;     // as reached, ending in "/"
     std::string m_topFolderReal; // its real path, ending in "/"
-    std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, IdentityHash> m_visitedIdentities;
-    // The names the pages entered were reached under (their paths in the plan, which never
-    // move); breadth first, the names of the pages found and not entered yet; and the real
-    // paths that differ from those names.
-    std::unordered_set<std::string_view> m_enteredPaths;
+    // The pages entered, by the names their links reached them under and by their files; breadth
+    // first also the pages found and not entered yet; and the real paths that differ from the
+    // names.
+    PageIndexSet<PathOfPage, TextHash> m_enteredPaths;
+    PageIndexSet<FileKeyOfPage, FileKeyHash> m_enteredFiles;
     std::unordered_set<std::string, TextHash, std::equal_to<>> m_foundPaths;
+    std::unordered_set<FileKey, FileKeyHash> m_foundFiles;
     std::unordered_set<std::string, TextHash, std::equal_to<>> m_otherRealPaths;
     std::unordered_map<std::string, std::optional<std::string>> m_realFolders;
     SitePlan& m_plan;
