@@ -76,7 +76,7 @@ void forEachManifest(FileSystem& fs, const std::string& undoFolder, Visit visit)
 
 // The beginning of a manifest, up to its list of pages (or all of it, when shorter).
 std::string manifestHeadBytes(FileSystem& fs, const std::string& path) {
-    constexpr std::size_t kChunk = 16 * 1024;
+    constexpr std::size_t kChunk = std::size_t{16} * 1024;
     std::string bytes;
     auto input = fs.openForReading(path);
     if (!input)

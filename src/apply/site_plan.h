@@ -41,7 +41,7 @@ public:
         m_size = static_cast<std::uint8_t>(std::min(end.size(), m_bytes.size()));
         std::copy_n(end.begin(), m_size, m_bytes.begin());
     }
-    operator std::string() const { return std::string(m_bytes.data(), m_size); }
+    operator std::string() const { return {m_bytes.data(), m_size}; }
 
 private:
     std::array<char, 2> m_bytes{};
