@@ -101,7 +101,7 @@ public:
             const PlannedPage& page = m_plan.pages[step.index];
             if (writeTemporary(page))
                 m_written.push_back(&page);
-            m_env.reporter.pageWritten(page.path, ++m_done, static_cast<int>(planned));
+            m_env.reporter.pageWritten(page.path(), ++m_done, static_cast<int>(planned));
         }
         if (m_written.empty())
             return;
@@ -147,7 +147,7 @@ private:
     // The page read again and its new content written from the plan; links are not followed.
     bool writeTemporary(const PlannedPage& page) {
         if (!unchangedSincePlanned(page))
-            return failed(withPathNote(kChangedDescription, page.path)), false;
+            return failed(withPathNote(kChangedDescription, page.path())), false;
         auto input = m_env.fs.openForReading(page.realPath());
         if (!input)
             return false; // gone since it was planned: passed over silently, as when planning
@@ -180,13 +180,13 @@ private:
                                    ? rewritePlacedLines(page, pass, **input, **output)
                                    : pass.run(reader, **output);
         if (!written)
-            return abandon(withPathNote(written.error(), page.path));
+            return abandon(withPathNote(written.error(), page.path()));
         input->reset();
         if (auto status = (*output)->close(); !status)
             return abandon(status.error());
         // Changed while it was read: the new page would hold a mix of old and new bytes.
         if (!unchangedSincePlanned(page))
-            return abandon(withPathNote(kChangedDescription, page.path));
+            return abandon(withPathNote(kChangedDescription, page.path()));
         return true;
     }
 

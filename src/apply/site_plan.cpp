@@ -38,10 +38,8 @@ std::string shownTitle(const PlannedPage& page) {
     return entry.front() == 'I' ? "［画像］" + entry.substr(1) : entry.substr(1);
 }
 
-std::string pathFromTop(const SitePlan& plan, const PlannedPage& page) {
-    return page.path.compare(0, plan.topFolder.size(), plan.topFolder) == 0
-               ? page.path.substr(plan.topFolder.size())
-               : page.path;
+std::string pathFromTop(const SitePlan&, const PlannedPage& page) {
+    return page.fromTop;
 }
 
 const char* pageMark(const PlannedPage& page) {

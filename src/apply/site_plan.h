@@ -50,15 +50,14 @@ private:
 
 // One page of the plan; a site of many pages keeps many of these, so nothing is held twice.
 struct PlannedPage {
-    static constexpr std::uint32_t kNoLink = UINT32_MAX;
-
-    std::string path; // as the link reached it
-    // Where it is read and replaced, when that is not path.
+    // Its path as the link reached it is topFolder + fromTop: every page is inside the top
+    // folder, which is held once for all.
+    std::shared_ptr<const std::string> topFolder;
+    std::string fromTop;
+    // Where it is read and replaced, when that is not its path.
     std::unique_ptr<const std::string> otherRealPath;
     FileIdentity identity; // as planned: a page changed since then is not written
-    // The level link (relative to the top folder) is path from here on; kNoLink until the
-    // page was read that far.
-    std::uint32_t linkStart = kNoLink;
+    bool linked = false;   // read far enough to have a level link (fromTop)
     int level = 0;
     int parent = -1;        // the page whose link reached it; -1 for the top page
     int parentCrumb = -1;   // the chain above the page
@@ -76,10 +75,12 @@ struct PlannedPage {
     ShortLineEnd firstLineEnd;
     int failure = -1; // index into SitePlan::failures
 
-    const std::string& realPath() const { return otherRealPath ? *otherRealPath : path; }
-    bool hasLink() const { return linkStart != kNoLink; }
+    std::string path() const { return topFolder ? *topFolder + fromTop : fromTop; }
+    std::string realPath() const { return otherRealPath ? *otherRealPath : path(); }
+    bool hasLink() const { return linked; }
+    // The level link, relative to the top folder.
     std::string_view link() const {
-        return hasLink() ? std::string_view(path).substr(linkStart) : std::string_view();
+        return linked ? std::string_view(fromTop) : std::string_view();
     }
     std::size_t blocks() const { return blockCount; }
     // The own title entry of block i (the last one past the end).

@@ -167,7 +167,9 @@ bool SiteTraversal::visited(const std::string& linkPath, const std::string& real
 }
 
 bool SiteTraversal::known(std::string_view linkPath) const {
-    return m_enteredPaths.contains(linkPath) ||
+    // Every page entered is inside the top folder; the plan holds its path from there.
+    const bool inside = linkPath.substr(0, m_topFolder.size()) == m_topFolder;
+    return (inside && m_enteredPaths.contains(linkPath.substr(m_topFolder.size()))) ||
            (!m_foundPaths.empty() && m_foundPaths.find(linkPath) != m_foundPaths.end());
 }
 
@@ -366,7 +368,7 @@ void SiteTraversal::setAside(ReadPage& page) {
 bool SiteTraversal::takeUp(ReadPage& page) {
     const PlannedPage& planned = m_plan.pages[page.index];
     auto changed = [&] {
-        pageFailed(withPath(kChangedWhileReadDescription, planned.path), page.index);
+        pageFailed(withPath(kChangedWhileReadDescription, planned.path()), page.index);
         return false;
     };
     auto now = m_env.fs.identity(planned.realPath());
@@ -403,7 +405,10 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     m_env.reporter.pageEntered(OPT);
     const int index = static_cast<int>(m_plan.pages.size());
     PlannedPage& entered = m_plan.pages.emplace_back();
-    entered.path = OPT;
+    if (!m_sharedTopFolder)
+        m_sharedTopFolder = std::make_shared<const std::string>(m_topFolder);
+    entered.topFolder = m_sharedTopFolder;
+    entered.fromTop = OPT.substr(m_topFolder.size());
     if (found.realPath != OPT)
         entered.otherRealPath = std::make_unique<const std::string>(std::move(found.realPath));
     entered.identity = found.identity;
@@ -450,8 +455,8 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
         return abandon(withPath("階層が深すぎます。" + std::to_string(m_options.maxLevel) +
                                     "階層までしか適応できません。",
                                 OPT));
-    m_state.levelLinks[KAISO] = OPT.substr(m_topFolder.size());
-    entered.linkStart = static_cast<std::uint32_t>(m_topFolder.size());
+    m_state.levelLinks[KAISO] = entered.fromTop;
+    entered.linked = true;
     PlannedPage& planned = entered;
     if (m_options.hierarchy == Hierarchy::Order) {
         if (m_levelCrumb.size() <= static_cast<std::size_t>(KAISO)) {
@@ -498,11 +503,11 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     page.reader.reset();
     page.input.reset();
     if (!passed)
-        return pageFailed(withPath(passed.error(), planned.path), index);
+        return pageFailed(withPath(passed.error(), planned.path()), index);
     // A page with other names is not rewritten: the new file would take this name only and
     // part it from the others.
     if (planned.identity.linkCount > 1)
-        return pageFailed(withPath(kOtherNamesDescription, planned.path), index);
+        return pageFailed(withPath(kOtherNamesDescription, planned.path()), index);
     // A read-only page is the owner's "do not touch": its replacement would be refused.
     if (planned.identity.readOnly)
         return pageFailed(fileFailureDescription(EACCES, planned.realPath()), index);
