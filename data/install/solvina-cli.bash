@@ -39,7 +39,7 @@ _solvina_cli() {
         COMPREPLY=($(compgen -W 'text json' -- "$cur"))
         return
         ;;
-    --top-title | --header-link | --footer-link | --json-ld | --keep | --run)
+    --top-title | --header-link | --footer-link | --json-ld | --keep | --run | --max-pages | --max-level)
         return
         ;;
     esac
@@ -51,7 +51,7 @@ _solvina_cli() {
     apply | erase)
         options='--library --style --no-top --bottom --rule --no-title-links --skip-top-page
                  --top-title --header-link --footer-link --markup --json-ld --hierarchy
-                 --dry-run --format --keep'
+                 --dry-run --format --keep --max-pages --max-level'
         ;;
     undo) options='--list --run --force' ;;
     *) return ;;

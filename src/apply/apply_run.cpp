@@ -10,9 +10,8 @@
 namespace solvina {
 
 void ApplyRunState::reset() {
-    visitedPages.clear();
-    for (std::string& title : levelTitles)
-        title.clear();
+    visitedCount = 0;
+    levelTitles.clear();
 }
 
 std::optional<int> firstUnsavedImageRow(const BreadcrumbStyle& style) {

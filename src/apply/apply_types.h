@@ -6,7 +6,6 @@
 #include "render/nav_breadcrumb.h"
 #include "style/breadcrumb_style.h"
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -35,6 +34,8 @@ struct ApplyOptions {
     Hierarchy hierarchy = Hierarchy::Order;
     Markup markup = Markup::Table;
     std::string jsonLdBase; // the site's address for the BreadcrumbList; empty for none
+    int maxPages = 1001;    // pages one run enters at most; 0: no bound
+    int maxLevel = 100;     // the deepest level a page may have; 0: no bound
 };
 
 // What a run tells its window (or the command line) while it goes on.
@@ -51,15 +52,32 @@ public:
     }
 };
 
-inline constexpr int kMaxPages = 1001;
-inline constexpr int kLevelSlots = 101;
+// Texts by level (0 the top page): as many as the deepest level the run has reached. Writing
+// to a level reaches it; reading one not reached gives an empty text.
+class LevelTexts {
+public:
+    std::string& operator[](std::size_t level) {
+        if (level >= m_texts.size())
+            m_texts.resize(level + 1);
+        return m_texts[level];
+    }
+    const std::string& operator[](std::size_t level) const {
+        static const std::string kNone;
+        return level < m_texts.size() ? m_texts[level] : kNone;
+    }
+    std::size_t size() const { return m_texts.size(); }
+    void clear() { m_texts.clear(); }
+
+private:
+    std::vector<std::string> m_texts;
+};
 
 // The state of one run.
 struct ApplyRunState {
-    std::vector<std::string> visitedPages; // at most kMaxPages
-    std::array<std::string, kLevelSlots> levelTitles;
-    std::array<std::string, kLevelSlots> levelLinks;
-    // Empties visitedPages and levelTitles; levelLinks keeps its contents.
+    int visitedCount = 0; // pages entered, counted against ApplyOptions::maxPages
+    LevelTexts levelTitles;
+    LevelTexts levelLinks;
+    // Empties the count and levelTitles; levelLinks keeps its contents.
     void reset();
 };
 

@@ -33,8 +33,8 @@ Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t
     return total;
 }
 
-LineReader::LineReader(InputFile& file, std::string initialBytes)
-    : m_file(file), m_buffer(std::move(initialBytes)) {}
+LineReader::LineReader(InputFile& file, std::string initialBytes, std::uint64_t startOffset)
+    : m_file(file), m_buffer(std::move(initialBytes)), m_dropped(startOffset) {}
 
 Status LineReader::fill() {
     if (m_start > 0) {

@@ -21,7 +21,9 @@ Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t
 // Reads lines from a file, holding one line (and one read buffer) at a time.
 class LineReader {
 public:
-    explicit LineReader(InputFile& file, std::string initialBytes = {});
+    // startOffset: where in the page the file's next byte stands (a page read again from there).
+    explicit LineReader(InputFile& file, std::string initialBytes = {},
+                        std::uint64_t startOffset = 0);
 
     // The next line; false at the end of the page. The views stay valid until the next call.
     Result<bool> next(RawLine& line);

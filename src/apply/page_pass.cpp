@@ -85,27 +85,34 @@ Status PagePass::writeLine(OutputFile& out, std::string_view bytes, std::string_
 }
 
 Status PagePass::run(LineReader& reader, OutputFile& out) {
-    Line line;
     for (;;) {
-        // Lines without markup outside a comment change nothing but the output: passed on
-        // together, unsplit.
-        if (!m_inComment && !m_firstLineEnd.empty()) {
-            if (const std::string_view plain = reader.takePlainLines(); !plain.empty())
-                if (auto status = out.write(plain); !status)
-                    return status;
-        }
-        m_currentLine.offset = reader.offsetOfNext();
-        auto more = reader.next(line.raw);
+        auto more = step(reader, out);
         if (!more)
             return std::move(more).takeError();
         if (!*more)
             return {};
-        if (m_firstLineEnd.empty())
-            m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
-        m_currentLine.length = line.raw.bytes.size() + line.raw.end.size();
-        if (auto status = treat(reader, line, out); !status)
-            return status;
     }
+}
+
+Result<bool> PagePass::step(LineReader& reader, OutputFile& out) {
+    // Lines without markup outside a comment change nothing but the output: passed on
+    // together, unsplit.
+    if (!m_inComment && !m_firstLineEnd.empty()) {
+        if (const std::string_view plain = reader.takePlainLines(); !plain.empty())
+            if (auto status = out.write(plain); !status)
+                return std::move(status).takeError();
+    }
+    Line& line = m_line; // its text buffers are kept from line to line
+    m_currentLine.offset = reader.offsetOfNext();
+    auto more = reader.next(line.raw);
+    if (!more || !*more)
+        return more;
+    if (m_firstLineEnd.empty())
+        m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
+    m_currentLine.length = line.raw.bytes.size() + line.raw.end.size();
+    if (auto status = treat(reader, line, out); !status)
+        return std::move(status).takeError();
+    return true;
 }
 
 Status PagePass::placeBlock(const RawLine& raw, bool inComment, const std::string& firstLineEnd,

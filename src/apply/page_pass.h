@@ -36,6 +36,9 @@ public:
 
     // Reads every line and writes the new page. A failure leaves the output unfinished.
     Status run(LineReader& reader, OutputFile& out);
+    // run, one line at a time: false at the end of the page. Between two steps the reader may
+    // be replaced by one that goes on at the same offset.
+    Result<bool> step(LineReader& reader, OutputFile& out);
 
     // After run: the lines that got a block, and whether the page's bytes changed anywhere else
     // (an old block dropped). When they did not, the new page is the old one with those lines
@@ -77,6 +80,7 @@ private:
     std::string m_firstLineEnd;
     std::string m_joined;     // the text beside an old block, joined into one line
     std::string m_joinedEnd;  // and its line end
+    Line m_line;              // the line being read
     PlacedLine m_currentLine; // the line being placed
     std::vector<PlacedLine> m_placedLines;
     bool m_droppedOldBlock = false;

@@ -214,7 +214,7 @@ public:
                 m_written.push_back(&page);
                 m_digests.push_back(std::move(write.digest));
             }
-            m_env.reporter.pageWritten(page.path, static_cast<int>(next),
+            m_env.reporter.pageWritten(page.path(), static_cast<int>(next),
                                        static_cast<int>(pages.size()));
         }
         if (m_written.empty())
@@ -223,7 +223,7 @@ public:
         // old or new, never empty.
         std::vector<std::string> temporaries;
         for (const PlannedPage* page : m_written)
-            temporaries.push_back(page->realPath + ".tmp");
+            temporaries.push_back(page->realPath() + ".tmp");
         if (auto synced = m_env.fs.syncFiles(temporaries); !synced) {
             for (const std::string& temporary : temporaries)
                 (void)m_env.fs.removeFile(temporary);
@@ -239,13 +239,13 @@ public:
             }
         std::set<std::string> folders;
         for (const PlannedPage* page : m_written) {
-            if (auto status = m_env.fs.replaceFile(page->realPath + ".tmp", page->realPath);
+            if (auto status = m_env.fs.replaceFile(page->realPath() + ".tmp", page->realPath());
                 !status) {
-                (void)m_env.fs.removeFile(page->realPath + ".tmp");
+                (void)m_env.fs.removeFile(page->realPath() + ".tmp");
                 failed(status.error());
                 continue;
             }
-            folders.insert(folderPart(page->realPath));
+            folders.insert(folderPart(page->realPath()));
         }
         for (const std::string& folder : folders)
             if (auto status = m_env.fs.syncFolder(folder); !status)
@@ -264,13 +264,13 @@ private:
     PageWrite writeTemporary(const PlannedPage& page) const {
         PageWrite result;
         if (!unchangedSincePlanned(page)) {
-            result.failures.push_back(withPathNote(kChangedDescription, page.path));
+            result.failures.push_back(withPathNote(kChangedDescription, page.path()));
             return result;
         }
-        auto input = m_env.fs.openForReading(page.realPath);
+        auto input = m_env.fs.openForReading(page.realPath());
         if (!input)
             return result; // gone since it was planned: passed over silently, as when planning
-        const std::string tempPath = page.realPath + ".tmp";
+        const std::string tempPath = page.realPath() + ".tmp";
         auto created = m_env.fs.createFile(tempPath);
         if (!created)
             return result; // no temporary file: passed over silently
@@ -284,7 +284,7 @@ private:
             return result;
         };
         ApplyRunState state;
-        state.levelLinks[page.level] = page.link;
+        state.levelLinks[page.level] = page.link();
         ApplyRunState chain; // the chain of the block being written
         std::size_t blocks = 0;
         LineReader reader(**input);
@@ -292,9 +292,7 @@ private:
             m_options, state, *page.codec, page.level, LinkFollower(),
             [&](const std::string& titleEntry) {
                 const std::string& own =
-                    page.blockTitles.empty()
-                        ? titleEntry
-                        : page.blockTitles[std::min(blocks++, page.blockTitles.size() - 1)];
+                    page.blocks() == 0 ? titleEntry : page.blockTitle(blocks++);
                 fillChain(m_plan, page, own, chain);
                 return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain,
                                        page.level);
@@ -303,13 +301,13 @@ private:
                                    ? rewritePlacedLines(page, pass, **input, *output)
                                    : pass.run(reader, *output);
         if (!written)
-            return abandon(withPathNote(written.error(), page.path));
+            return abandon(withPathNote(written.error(), page.path()));
         input->reset();
         if (auto status = output->close(); !status)
             return abandon(status.error());
         // Changed while it was read: the new page would hold a mix of old and new bytes.
         if (!unchangedSincePlanned(page))
-            return abandon(withPathNote(kChangedDescription, page.path));
+            return abandon(withPathNote(kChangedDescription, page.path()));
         result.written = true;
         result.digest = output->digest();
         return result;
@@ -317,7 +315,7 @@ private:
 
     // A page gone since it was planned counts as unchanged: opening it then passes it over.
     bool unchangedSincePlanned(const PlannedPage& page) const {
-        auto now = m_env.fs.identity(page.realPath);
+        auto now = m_env.fs.identity(page.realPath());
         return !now || sameFileUnchanged(page.identity, *now);
     }
 

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace solvina {
@@ -105,7 +106,6 @@ public:
         return m_at == m_text.size();
     }
 
-private:
     void skipSpace() {
         while (m_at < m_text.size() && (m_text[m_at] == ' ' || m_text[m_at] == '\n' ||
                                         m_text[m_at] == '\r' || m_text[m_at] == '\t'))
@@ -121,6 +121,7 @@ private:
 
     // Only the escapes quoted() writes are read back.
     bool readString(std::string& out) {
+        skipSpace();
         if (m_at >= m_text.size() || m_text[m_at] != '"')
             return false;
         for (++m_at; m_at < m_text.size(); ++m_at) {
@@ -146,13 +147,25 @@ private:
         return false;
     }
 
+private:
     const std::string& m_text;
     std::size_t m_at = 0;
 };
 
+// A kept name that climbs out of the run folder is no record of this program; a quibrel file
+// the run created has none.
+std::optional<KeptPage> keptFile(const JsonValue& item, bool mayBeCreated) {
+    KeptPage page{item["path"].text, item["kept"].text, item["size"].number, item["sha256"].text};
+    if (page.path.empty() || (page.kept.empty() && !mayBeCreated) ||
+        page.kept.find("..") != std::string::npos ||
+        (!page.kept.empty() && page.kept.front() == '/'))
+        return std::nullopt;
+    return page;
+}
+
 } // namespace
 
-std::string manifestJson(const KeptRun& run) {
+std::string manifestHead(const KeptRun& run) {
     std::string json = "{\n";
     json += "  \"id\": " + quoted(run.id) + ",\n";
     json += "  \"topPage\": " + quoted(run.topPage) + ",\n";
@@ -164,53 +177,90 @@ std::string manifestJson(const KeptRun& run) {
     for (std::size_t i = 0; i < run.quibrelFolders.size(); ++i)
         json += (i ? ", " : "") + quoted(run.quibrelFolders[i]);
     json += "],\n";
-    auto files = [&](const char* name, const std::vector<KeptPage>& pages, const char* end) {
-        json += std::string("  \"") + name + "\": [";
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            const KeptPage& page = pages[i];
-            json += i ? ",\n    " : "\n    ";
-            json += "{\"path\": " + quoted(page.path) + ", \"kept\": " + quoted(page.kept) +
-                    ", \"size\": " + std::to_string(page.size) +
-                    ", \"sha256\": " + quoted(page.sha256) + "}";
-        }
-        json += pages.empty() ? "]" : "\n  ]";
-        json += end;
-    };
-    files("quibrelFiles", run.quibrelFiles, ",\n");
-    files("pages", run.pages, "\n}\n");
-    return json;
+    json += "  \"quibrelFiles\": [";
+    for (std::size_t i = 0; i < run.quibrelFiles.size(); ++i)
+        json += manifestEntry(run.quibrelFiles[i], i);
+    json += run.quibrelFiles.empty() ? "]" : "\n  ]";
+    return json + ",\n  \"pages\": [";
 }
 
-Result<KeptRun> parseManifest(const std::string& json) {
-    JsonValue root;
+std::string manifestEntry(const KeptPage& page, std::size_t index) {
+    return (index ? ",\n    " : "\n    ") + ("{\"path\": " + quoted(page.path)) +
+           ", \"kept\": " + quoted(page.kept) + ", \"size\": " + std::to_string(page.size) +
+           ", \"sha256\": " + quoted(page.sha256) + "}";
+}
+
+std::string manifestEnd(std::size_t pages) {
+    return pages == 0 ? "]\n}\n" : "\n  ]\n}\n";
+}
+
+std::string manifestJson(const KeptRun& run) {
+    std::string json = manifestHead(run);
+    for (std::size_t i = 0; i < run.pages.size(); ++i)
+        json += manifestEntry(run.pages[i], i);
+    return json + manifestEnd(run.pages.size());
+}
+
+Result<KeptRun> parseManifest(const std::string& json, ManifestPart part,
+                              const std::function<void(const KeptPage&)>& onPage) {
+    // Member by member, each kept file on its own: a run of many pages is read without a
+    // tree of them all.
     JsonReader reader(json);
-    if (!reader.read(root) || !reader.atEnd() || root.type != JsonValue::Object)
-        return fail(kBadManifest);
     KeptRun run;
-    run.id = root["id"].text;
-    run.topPage = root["topPage"].text;
-    run.time = root["time"].text;
-    run.kind = root["kind"].text;
-    run.options = root["options"].text;
-    run.quibrel = root["quibrel"].text;
-    for (const JsonValue& item : root["quibrelFolders"].items)
-        run.quibrelFolders.push_back(item.text);
-    // A kept name that climbs out of the run folder is no record of this program; a quibrel
-    // file the run created has none.
-    auto files = [&](const char* name, std::vector<KeptPage>& pages, bool mayBeCreated) {
-        for (const JsonValue& item : root[name].items) {
-            KeptPage page{item["path"].text, item["kept"].text, item["size"].number,
-                          item["sha256"].text};
-            if (page.path.empty() || (page.kept.empty() && !mayBeCreated) ||
-                page.kept.find("..") != std::string::npos ||
-                (!page.kept.empty() && page.kept.front() == '/'))
+    bool headRead = false;
+    auto files = [&](std::vector<KeptPage>& pages, bool mayBeCreated, bool handOn) {
+        if (!reader.next('['))
+            return false;
+        if (reader.next(']'))
+            return true;
+        do {
+            JsonValue item;
+            if (!reader.read(item, 1))
                 return false;
-            pages.push_back(std::move(page));
-        }
-        return true;
+            auto file = keptFile(item, mayBeCreated);
+            if (!file)
+                return false;
+            if (handOn)
+                onPage(*file);
+            else
+                pages.push_back(std::move(*file));
+        } while (reader.next(','));
+        return reader.next(']');
     };
-    if (!files("pages", run.pages, false) || !files("quibrelFiles", run.quibrelFiles, true))
+    if (!reader.next('{'))
         return fail(kBadManifest);
+    if (!reader.next('}')) {
+        do {
+            std::string key;
+            if (!reader.readString(key) || !reader.next(':'))
+                return fail(kBadManifest);
+            if (key == "pages" && part == ManifestPart::Head) {
+                headRead = true;
+                break;
+            }
+            if (key == "pages" || key == "quibrelFiles") {
+                const bool pages = key == "pages";
+                if (!files(pages ? run.pages : run.quibrelFiles, !pages, pages && onPage))
+                    return fail(kBadManifest);
+                continue;
+            }
+            JsonValue value;
+            if (!reader.read(value, 1))
+                return fail(kBadManifest);
+            if (key == "quibrelFolders") {
+                for (const JsonValue& item : value.items)
+                    run.quibrelFolders.push_back(item.text);
+            }
+            for (auto [name, field] :
+                 {std::pair{"id", &run.id}, std::pair{"topPage", &run.topPage},
+                  std::pair{"time", &run.time}, std::pair{"kind", &run.kind},
+                  std::pair{"options", &run.options}, std::pair{"quibrel", &run.quibrel}})
+                if (key == name)
+                    *field = value.text;
+        } while (reader.next(','));
+        if (!headRead && (!reader.next('}') || !reader.atEnd()))
+            return fail(kBadManifest);
+    }
     if (run.id.empty() || run.topPage.empty())
         return fail(kBadManifest);
     return run;

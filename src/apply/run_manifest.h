@@ -5,6 +5,7 @@
 #include "platform/result.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,18 @@ struct KeptRun {
 };
 
 std::string manifestJson(const KeptRun& run);
-Result<KeptRun> parseManifest(const std::string& json);
+// The manifest in three parts, for a run of many pages written piece by piece: all but the
+// pages (and the opening of their list), each page (index: its place in the list), the end.
+std::string manifestHead(const KeptRun& run);
+std::string manifestEntry(const KeptPage& page, std::size_t index);
+std::string manifestEnd(std::size_t pages);
+
+enum class ManifestPart {
+    Whole,
+    Head, // everything before the pages; json may stop anywhere after that
+};
+// With onPage, the pages are handed to it one by one instead of kept in run.pages.
+Result<KeptRun> parseManifest(const std::string& json, ManifestPart part = ManifestPart::Whole,
+                              const std::function<void(const KeptPage&)>& onPage = {});
 
 } // namespace solvina

@@ -57,15 +57,41 @@ Status makeFolders(FileSystem& fs, const std::string& folder) {
 // A page the run kept but did not replace (its rename failed, or the run was killed before it)
 // still shares its file with the kept one: the next run would take it for a page with a second
 // name, and an edit of the page would change what undo puts back.
-void unshareKeptPages(FileSystem& fs, const std::string& runFolder, const KeptRun& run) {
-    for (const KeptPage& page : run.pages) {
-        // A kept file with one name shares nothing: the page itself is not asked for.
-        auto keptIdentity = fs.identity(runFolder + page.kept);
-        if (!keptIdentity || keptIdentity->linkCount < 2)
-            continue;
-        auto pageIdentity = fs.identity(page.path);
-        if (pageIdentity && *pageIdentity == *keptIdentity)
-            (void)unshareFile(runFolder + page.kept);
+void unshareKeptPage(FileSystem& fs, const std::string& path, const std::string& kept) {
+    // A kept file with one name shares nothing: the page itself is not asked for.
+    auto keptIdentity = fs.identity(kept);
+    if (!keptIdentity || keptIdentity->linkCount < 2)
+        return;
+    auto pageIdentity = fs.identity(path);
+    if (pageIdentity && *pageIdentity == *keptIdentity)
+        (void)unshareFile(kept);
+}
+
+// The manifests of the undo folder's runs, one at a time: a run of many pages is large.
+template <typename Visit>
+void forEachManifest(FileSystem& fs, const std::string& undoFolder, Visit visit) {
+    auto folders = fs.listSubfolders(withoutTrailingSlash(undoFolder));
+    if (!folders)
+        return;
+    for (const std::string& folder : *folders)
+        visit(folder, joinPath(folder, kManifestName));
+}
+
+// The beginning of a manifest, up to its list of pages (or all of it, when shorter).
+std::string manifestHeadBytes(FileSystem& fs, const std::string& path) {
+    constexpr std::size_t kChunk = std::size_t{16} * 1024;
+    std::string bytes;
+    auto input = fs.openForReading(path);
+    if (!input)
+        return bytes;
+    for (;;) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + kChunk);
+        auto got = (*input)->read(bytes.data() + old, kChunk);
+        bytes.resize(old + (got ? *got : 0));
+        if (!got || *got == 0 ||
+            bytes.find("\"pages\":", old > 16 ? old - 16 : 0) != std::string::npos)
+            return bytes;
     }
 }
 
@@ -145,6 +171,10 @@ std::string optionsText(const ApplyOptions& options) {
     add(options.linkHeader, "--header-link " + options.headerLink);
     add(options.linkFooter, "--footer-link " + options.footerLink);
     add(options.hierarchy == Hierarchy::Shortest, "--hierarchy shortest");
+    add(options.maxPages != ApplyOptions().maxPages,
+        "--max-pages " + std::to_string(options.maxPages));
+    add(options.maxLevel != ApplyOptions().maxLevel,
+        "--max-level " + std::to_string(options.maxLevel));
     return text;
 }
 
@@ -161,8 +191,20 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         return {};
     if (auto made = makeFolders(m_fs, m_settings.folder); !made)
         return made;
-    for (const KeptRun& earlier : keptRuns(m_fs, m_settings.folder, m_run.topPage))
-        unshareKeptPages(m_fs, m_settings.folder + earlier.id + "/", earlier);
+    forEachManifest(
+        m_fs, m_settings.folder, [&](const std::string& folder, const std::string& manifest) {
+            auto head = parseManifest(manifestHeadBytes(m_fs, manifest), ManifestPart::Head);
+            if (!head || head->topPage != m_run.topPage ||
+                head->id != fileNamePart(withoutTrailingSlash(folder)))
+                return;
+            auto json = m_fs.readWholeFile(manifest);
+            if (!json)
+                return;
+            const std::string runFolder = withTrailingSlash(folder);
+            (void)parseManifest(*json, ManifestPart::Whole, [&](const KeptPage& page) {
+                unshareKeptPage(m_fs, page.path, runFolder + page.kept);
+            });
+        });
     auto [id, time] = runIdAndTime();
     m_run.id = id;
     m_run.time = time;
@@ -182,7 +224,7 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         if (auto synced = m_fs.syncFolder(m_runFolder + "quibrel"); !synced)
             return synced;
     }
-    return writeManifest();
+    return writeManifest({}, {});
 }
 
 // Walks the style folder as copying it does (links followed, only files and folders).
@@ -221,16 +263,44 @@ Status RunKeeper::keepQuibrel(const std::string& source, const std::string& targ
     return {};
 }
 
-Status RunKeeper::writeManifest() {
+Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
+                                const std::vector<FileDigest>& digests) {
     const std::string path = m_runFolder + kManifestName;
     const std::string temporary = path + ".tmp";
-    if (auto written = m_fs.writeWholeFile(temporary, manifestJson(m_run)); !written)
+    auto written = [&]() -> Status {
+        auto out = m_fs.createFile(temporary);
+        if (!out)
+            return std::move(out).takeError();
+        if (auto status = (*out)->write(manifestHead(m_run)); !status)
+            return status;
+        // Each page kept as it is written down: the record of a large run is never held whole.
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const PlannedPage& page = *pages[i];
+            const std::string kept = "pages/" + std::to_string(i);
+            if (auto status = keepFile(page.realPath(), m_runFolder + kept, m_settings.mayLink);
+                !status)
+                return status;
+            if (auto status = (*out)->write(
+                    manifestEntry({page.realPath(), kept, digests[i].size, digests[i].sha256}, i));
+                !status)
+                return status;
+        }
+        if (auto status = (*out)->write(manifestEnd(pages.size())); !status)
+            return status;
+        return (*out)->close();
+    }();
+    if (!written) {
+        (void)m_fs.removeFile(temporary);
         return written;
+    }
+    if (!pages.empty())
+        if (auto synced = m_fs.syncFolder(m_runFolder + "pages"); !synced)
+            return synced;
     if (auto synced = m_fs.syncFiles({temporary}); !synced)
         return synced;
     if (!m_fs.exists(path)) {
-        if (auto written = m_fs.writeWholeFile(path, ""); !written)
-            return written;
+        if (auto created = m_fs.writeWholeFile(path, ""); !created)
+            return created;
     }
     if (auto renamed = m_fs.replaceFile(temporary, path); !renamed)
         return renamed;
@@ -241,30 +311,35 @@ Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
                             const std::vector<FileDigest>& written) {
     if (!m_active)
         return {};
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        const PlannedPage* page = pages[i];
-        const std::string kept = "pages/" + std::to_string(m_run.pages.size());
-        if (auto status = keepFile(page->realPath, m_runFolder + kept, m_settings.mayLink); !status)
-            return status;
-        m_run.pages.push_back({page->realPath, kept, written[i].size, written[i].sha256});
-    }
-    if (auto synced = m_fs.syncFolder(m_runFolder + "pages"); !synced)
-        return synced;
-    return writeManifest();
+    if (auto status = writeManifest(pages, written); !status)
+        return status;
+    m_keptPages = pages;
+    return {};
 }
 
 void RunKeeper::finish() {
     if (m_settings.folder.empty())
         return;
     if (m_active)
-        unshareKeptPages(m_fs, m_runFolder, m_run);
-    if (m_active && m_run.pages.empty() && m_run.quibrelFiles.empty() &&
+        for (std::size_t i = 0; i < m_keptPages.size(); ++i)
+            unshareKeptPage(m_fs, m_keptPages[i]->realPath(),
+                            m_runFolder + "pages/" + std::to_string(i));
+    if (m_active && m_keptPages.empty() && m_run.quibrelFiles.empty() &&
         m_run.quibrelFolders.empty())
         (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
-    const auto runs = keptRuns(m_fs, m_settings.folder, m_run.topPage);
+    // The site's runs from the beginnings of their records, newest first.
+    std::vector<std::string> ids;
+    forEachManifest(
+        m_fs, m_settings.folder, [&](const std::string& folder, const std::string& manifest) {
+            auto head = parseManifest(manifestHeadBytes(m_fs, manifest), ManifestPart::Head);
+            if (head && head->topPage == m_run.topPage &&
+                head->id == fileNamePart(withoutTrailingSlash(folder)))
+                ids.push_back(head->id);
+        });
+    std::sort(ids.rbegin(), ids.rend());
     const std::size_t keep = static_cast<std::size_t>(std::max(0, m_settings.keep));
-    for (std::size_t i = keep; i < runs.size(); ++i)
-        (void)m_fs.deleteFolder(m_settings.folder + runs[i].id, true);
+    for (std::size_t i = keep; i < ids.size(); ++i)
+        (void)m_fs.deleteFolder(m_settings.folder + ids[i], true);
 }
 
 std::vector<KeptRun> keptRuns(FileSystem& fs, const std::string& undoFolder,

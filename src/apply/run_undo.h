@@ -40,13 +40,16 @@ public:
     bool active() const { return m_active; }
 
 private:
-    Status writeManifest();
+    // The manifest with the quibrel files and these pages, each page kept as it is written.
+    Status writeManifest(const std::vector<const PlannedPage*>& pages,
+                         const std::vector<FileDigest>& digests);
     Status keepQuibrel(const std::string& source, const std::string& target,
                        const std::string& skipped, int depth);
 
     FileSystem& m_fs;
     UndoSettings m_settings;
-    KeptRun m_run;
+    KeptRun m_run; // without its pages: they are m_keptPages
+    std::vector<const PlannedPage*> m_keptPages;
     std::string m_runFolder;
     bool m_active = false;
 };

@@ -16,15 +16,19 @@ PlanCounts countPlan(const SitePlan& plan) {
             ++counts.failed;
             break;
         case PageOutcome::Rewritten:
-            ++(page.blockTitles.empty() ? counts.withoutBlock : counts.withBlock);
+            ++(page.blocks() == 0 ? counts.withoutBlock : counts.withBlock);
             break;
         }
     }
     return counts;
 }
 
+const std::string& crumbTitle(const SitePlan& plan, const PlannedCrumb& crumb) {
+    return crumb.titleEntry.empty() ? plan.pages[crumb.page].titleEntry : crumb.titleEntry;
+}
+
 const std::string& shownTitleEntry(const PlannedPage& page) {
-    return page.blockTitles.empty() ? page.titleEntry : page.blockTitles.front();
+    return page.blockTitle(0);
 }
 
 std::string shownTitle(const PlannedPage& page) {
@@ -34,10 +38,8 @@ std::string shownTitle(const PlannedPage& page) {
     return entry.front() == 'I' ? "［画像］" + entry.substr(1) : entry.substr(1);
 }
 
-std::string pathFromTop(const SitePlan& plan, const PlannedPage& page) {
-    return page.path.compare(0, plan.topFolder.size(), plan.topFolder) == 0
-               ? page.path.substr(plan.topFolder.size())
-               : page.path;
+std::string pathFromTop(const SitePlan&, const PlannedPage& page) {
+    return page.fromTop;
 }
 
 const char* pageMark(const PlannedPage& page) {
@@ -47,7 +49,7 @@ const char* pageMark(const PlannedPage& page) {
     case PageOutcome::Failed:
         return "［失敗］";
     case PageOutcome::Rewritten:
-        return page.blockTitles.empty() ? "［リストなし］" : "";
+        return page.blocks() == 0 ? "［リストなし］" : "";
     }
     return "";
 }
@@ -63,12 +65,13 @@ std::string countsText(const PlanCounts& counts) {
 void fillChain(const SitePlan& plan, const PlannedPage& page, const std::string& ownTitle,
                ApplyRunState& chain) {
     chain.levelTitles[page.level] = ownTitle;
-    chain.levelLinks[page.level] = page.link;
+    chain.levelLinks[page.level] = page.link();
     int crumb = page.parentCrumb;
     for (int level = page.level - 1; level >= 0 && crumb >= 0; --level) {
-        chain.levelTitles[level] = plan.crumbs[crumb].titleEntry;
-        chain.levelLinks[level] = plan.crumbs[crumb].link;
-        crumb = plan.crumbs[crumb].parent;
+        const PlannedCrumb& above = plan.crumbs[crumb];
+        chain.levelTitles[level] = crumbTitle(plan, above);
+        chain.levelLinks[level] = plan.pages[above.page].link();
+        crumb = above.parent;
     }
 }
 

@@ -7,46 +7,87 @@
 #include "apply/page_codec.h"
 #include "apply/page_pass.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace solvina {
 
-// An ancestor as the pages below it show it: its title entry when the run went below it, its
-// link, and the crumb above it (-1 above the top page).
+// An ancestor as the pages below it show it: its page (whose link it shows), its title entry
+// when the run went below it, and the crumb above it (-1 above the top page).
 struct PlannedCrumb {
-    std::string titleEntry;
-    std::string link;
+    int page = 0;
     int parent = -1;
+    std::string titleEntry; // empty: the page's own titleEntry
 };
 
-enum class PageOutcome {
+enum class PageOutcome : std::uint8_t {
     Unread,    // could not be opened: passed over silently
     Failed,    // a failure was reported; the page keeps its bytes
     Rewritten, // the pass ended: the page is written
 };
 
+// A line end ("\r\n", "\r", "\n" or none) in the room of a pointer.
+class ShortLineEnd {
+public:
+    ShortLineEnd() = default;
+    ShortLineEnd(std::string_view end) {
+        m_size = static_cast<std::uint8_t>(std::min(end.size(), m_bytes.size()));
+        std::copy_n(end.begin(), m_size, m_bytes.begin());
+    }
+    operator std::string() const { return {m_bytes.data(), m_size}; }
+
+private:
+    std::array<char, 2> m_bytes{};
+    std::uint8_t m_size = 0;
+};
+
+// One page of the plan; a site of many pages keeps many of these, so nothing is held twice.
 struct PlannedPage {
-    std::string path;      // as the link reached it
-    std::string realPath;  // where it is read and replaced
+    // Its path as the link reached it is topFolder + fromTop: every page is inside the top
+    // folder, which is held once for all.
+    std::shared_ptr<const std::string> topFolder;
+    std::string fromTop;
+    // Where it is read and replaced, when that is not its path.
+    std::unique_ptr<const std::string> otherRealPath;
     FileIdentity identity; // as planned: a page changed since then is not written
-    std::string link;      // relative to the top folder (the level link)
+    bool linked = false;   // read far enough to have a level link (fromTop)
     int level = 0;
     int parent = -1;        // the page whose link reached it; -1 for the top page
     int parentCrumb = -1;   // the chain above the page
     std::string titleEntry; // its title entry when its pass ended (or stopped)
-    // The page's own title entry in each block the pass placed, in page order; none when the
-    // page gets no block (excluded, erase run, no body tag).
-    std::vector<std::string> blockTitles;
+    // The page's own title entry in each of its blocks, in page order, when one of them is not
+    // titleEntry; blockCount blocks in all (none when the page gets no block: excluded, erase
+    // run, no body tag).
+    std::unique_ptr<const std::vector<std::string>> otherBlockTitles;
+    std::uint32_t blockCount = 0;
     const PageCodec* codec = nullptr;
     // When no old block was dropped, the page is rewritten at these lines only.
     bool onlyPlacedLinesChange = false;
-    std::vector<PlacedLine> placedLines;
-    std::string firstLineEnd;
     PageOutcome outcome = PageOutcome::Unread;
+    std::vector<PlacedLine> placedLines;
+    ShortLineEnd firstLineEnd;
     int failure = -1; // index into SitePlan::failures
+
+    std::string path() const { return topFolder ? *topFolder + fromTop : fromTop; }
+    std::string realPath() const { return otherRealPath ? *otherRealPath : path(); }
+    bool hasLink() const { return linked; }
+    // The level link, relative to the top folder.
+    std::string_view link() const {
+        return linked ? std::string_view(fromTop) : std::string_view();
+    }
+    std::size_t blocks() const { return blockCount; }
+    // The own title entry of block i (the last one past the end).
+    const std::string& blockTitle(std::size_t i) const {
+        return otherBlockTitles ? (*otherBlockTitles)[std::min(i, otherBlockTitles->size() - 1)]
+                                : titleEntry;
+    }
 };
 
 // One step of the writing phase, in the order the run met it: a failure to report or a page
@@ -57,7 +98,7 @@ struct PlanStep {
 };
 
 struct SitePlan {
-    std::vector<PlannedPage> pages; // in the order they were entered
+    std::deque<PlannedPage> pages; // in the order they were entered; they never move
     std::vector<PlannedCrumb> crumbs;
     std::vector<std::string> failures; // descriptions, in the order found
     std::vector<PlanStep> steps;
@@ -75,6 +116,8 @@ struct PlanCounts {
 };
 PlanCounts countPlan(const SitePlan& plan);
 
+// The title entry a crumb shows.
+const std::string& crumbTitle(const SitePlan& plan, const PlannedCrumb& crumb);
 // The title a page's breadcrumb shows for it: its entry in its first block, else its last one.
 const std::string& shownTitleEntry(const PlannedPage& page);
 // That entry as text: the title, or "［画像］" and a title image's address.

@@ -9,6 +9,7 @@
 #include "platform/file_failure.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace solvina {
@@ -18,9 +19,12 @@ namespace {
 constexpr std::size_t kHeadSize = 1024;
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 constexpr std::size_t kKeptPageSize = std::size_t{256} * 1024;
-constexpr int kMaxLevel = kLevelSlots - 1;
+// Pages being read that keep their file open and their bytes in memory: a chain deeper than
+// this costs neither descriptors nor memory beyond its plan.
+constexpr std::size_t kPagesKeptOpen = 16;
 constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
+constexpr const char* kChangedWhileReadDescription = "ページを読んでいる間にページが変わりました。";
 
 std::string withPath(const std::string& sentence, const std::string& path) {
     return sentence + "（" + path + "）";
@@ -75,10 +79,25 @@ public:
 
 } // namespace
 
+struct SiteTraversal::ReadPage {
+    int index = 0;
+    int level = 0;
+    std::string pageFolder;
+    std::unique_ptr<InputFile> input; // null while set aside
+    std::unique_ptr<LineReader> reader;
+    std::uint64_t resumeAt = 0; // where its next line starts, while set aside
+    std::unique_ptr<PagePass> pass;
+    DiscardedOutput output;
+    std::deque<std::string> links;        // the link paths of the line just read, not yet taken
+    std::vector<std::string> blockTitles; // the page's own title entry in each block so far
+};
+
 SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
                              ApplyEnvironment& env, SitePlan& plan, bool writesNothing)
-    : m_options(options), m_state(state), m_env(env), m_plan(plan), m_writesNothing(writesNothing) {
-}
+    : m_options(options), m_state(state), m_env(env), m_enteredPaths({&plan}, {}),
+      m_enteredFiles({&plan}, {}), m_plan(plan), m_writesNothing(writesNothing) {}
+
+SiteTraversal::~SiteTraversal() = default;
 
 void SiteTraversal::run() {
     std::string top = m_options.topPagePath;
@@ -97,7 +116,7 @@ void SiteTraversal::run() {
     while (!m_queue.empty()) {
         QueuedPage next = std::move(m_queue.front());
         m_queue.pop_front();
-        treatPage(next.path, next.level, next.found.realPath, next.found.identity, next.parent);
+        treatPage(next.path, next.level, std::move(next.found), next.parent);
     }
     chainByLastTitles();
 }
@@ -108,12 +127,11 @@ void SiteTraversal::chainByLastTitles() {
         PlannedPage& page = m_plan.pages[i];
         // A page's parent comes before it; a page without link was never read to its links.
         page.parentCrumb = page.parent >= 0 ? crumbOfPage[page.parent] : -1;
-        if (page.link.empty())
+        if (!page.hasLink())
             continue;
-        m_plan.crumbs.push_back({page.titleEntry, page.link, page.parentCrumb});
+        m_plan.crumbs.push_back({static_cast<int>(i), page.parentCrumb, {}});
         crumbOfPage[i] = static_cast<int>(m_plan.crumbs.size()) - 1;
-        for (std::string& title : page.blockTitles)
-            title = page.titleEntry;
+        page.otherBlockTitles.reset();
     }
 }
 
@@ -128,23 +146,39 @@ void SiteTraversal::pageFailed(const std::string& description, int page) {
 }
 
 int SiteTraversal::crumbOf(int level) {
-    int& crumb = m_levelCrumb[level];
-    if (crumb < 0 || m_plan.crumbs[crumb].titleEntry != m_state.levelTitles[level]) {
-        m_plan.crumbs.push_back(
-            {m_state.levelTitles[level], m_state.levelLinks[level], m_levelParent[level]});
+    int& crumb = m_levelCrumb.at(level);
+    const std::string& title = m_state.levelTitles[level];
+    if (crumb < 0 || crumbTitle(m_plan, m_plan.crumbs[crumb]) != title) {
+        // The page is being read: its entry may change yet, so the crumb keeps its own.
+        m_plan.crumbs.push_back({m_levelPage.at(level), m_levelParent[level], title});
         crumb = static_cast<int>(m_plan.crumbs.size()) - 1;
     }
     return crumb;
 }
 
-bool SiteTraversal::visited(const std::string& realPath, const FileIdentity& identity) const {
-    return m_visitedRealPaths.count(realPath) > 0 ||
-           m_visitedIdentities.count({identity.device, identity.inode}) > 0;
+bool SiteTraversal::visited(const std::string& linkPath, const std::string& realPath,
+                            const FileIdentity& identity) const {
+    const FileKey file{identity.device, identity.inode};
+    if (m_enteredFiles.contains(file) || m_foundFiles.count(file) > 0)
+        return true;
+    // A real path is a path without links: if it is the name a page was entered under, that
+    // page's real path is this one.
+    return known(realPath) || (realPath != linkPath && m_otherRealPaths.count(realPath) > 0);
 }
 
-void SiteTraversal::recordVisit(const std::string& realPath, const FileIdentity& identity) {
-    m_visitedRealPaths.insert(realPath);
-    m_visitedIdentities.insert({identity.device, identity.inode});
+bool SiteTraversal::known(std::string_view linkPath) const {
+    // Every page entered is inside the top folder; the plan holds its path from there.
+    const bool inside = linkPath.substr(0, m_topFolder.size()) == m_topFolder;
+    return (inside && m_enteredPaths.contains(linkPath.substr(m_topFolder.size()))) ||
+           (!m_foundPaths.empty() && m_foundPaths.find(linkPath) != m_foundPaths.end());
+}
+
+void SiteTraversal::recordFound(const std::string& linkPath, const std::string& realPath,
+                                const FileIdentity& identity) {
+    m_foundPaths.insert(linkPath);
+    m_foundFiles.insert({identity.device, identity.inode});
+    if (realPath != linkPath)
+        m_otherRealPaths.insert(realPath);
 }
 
 const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
@@ -200,8 +234,8 @@ bool SiteTraversal::insideSite(const std::string& linkPath, const std::string& r
     return startsWith(linkPath, m_topFolder) && startsWith(realPath, m_topFolderReal);
 }
 
-void SiteTraversal::followLinks(const std::string& pageFolder, int level, int pageIndex,
-                                const std::string& line, const std::string& upperLine) {
+void SiteTraversal::followLinks(ReadPage& page, const std::string& line,
+                                const std::string& upperLine) {
     if (upperLine.find("<A HREF=") == std::string::npos)
         return;
     if (!m_options.eraseAll && upperLine.find(kPartLinkExclusion) != std::string::npos)
@@ -209,24 +243,32 @@ void SiteTraversal::followLinks(const std::string& pageFolder, int level, int pa
     for (const std::string& target : linkTargets(line, upperLine)) {
         if (!isPageTarget(target))
             continue;
-        std::string linkPath = linkedPath(target, pageFolder, m_topFolder);
-        // Most links lead back to pages entered under the same name (the top page, the parent):
-        // known without asking the file system again.
-        if (linkPath.empty() || m_enteredPaths.count(linkPath) > 0)
-            continue;
-        auto page = findPage(linkPath);
-        if (!page || !insideSite(linkPath, page->realPath) ||
-            visited(page->realPath, page->identity))
-            continue;
+        std::string linkPath = linkedPath(target, page.pageFolder, m_topFolder);
         if (m_options.hierarchy == Hierarchy::Shortest) {
-            // Marked when found, so that a page later in this level cannot take it again.
-            m_enteredPaths.insert(linkPath);
-            recordVisit(page->realPath, page->identity);
-            m_queue.push_back({linkPath, level + 1, std::move(*page), pageIndex});
+            takeLink(linkPath, page.level, page.index);
             continue;
         }
-        treatPage(linkPath, level + 1, page->realPath, page->identity, pageIndex);
+        // Depth first, each page below is read before the next link of the line is taken.
+        if (!linkPath.empty())
+            page.links.push_back(std::move(linkPath));
     }
+}
+
+void SiteTraversal::takeLink(const std::string& linkPath, int level, int pageIndex) {
+    // Most links lead back to pages entered under the same name (the top page, the parent):
+    // known without asking the file system again.
+    if (linkPath.empty() || known(linkPath))
+        return;
+    auto page = findPage(linkPath);
+    if (!page || !insideSite(linkPath, page->realPath) ||
+        visited(linkPath, page->realPath, page->identity))
+        return;
+    if (m_options.hierarchy == Hierarchy::Shortest) {
+        recordFound(linkPath, page->realPath, page->identity);
+        m_queue.push_back({linkPath, level + 1, std::move(*page), pageIndex});
+        return;
+    }
+    enterPage(linkPath, level + 1, std::move(*page), pageIndex);
 }
 
 const std::string* SiteTraversal::realFolder(const std::string& folder) {
@@ -287,94 +329,194 @@ void SiteTraversal::QuiBREL(const std::string& OPT, int KAISO) {
     auto page = findPage(OPT);
     if (!page)
         return;
-    treatPage(OPT, KAISO, page->realPath, page->identity, -1);
+    treatPage(OPT, KAISO, std::move(*page), -1);
 }
 
-void SiteTraversal::treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
-                              const FileIdentity& identity, int parent) {
-    if (m_state.visitedPages.size() >= static_cast<std::size_t>(kMaxPages)) {
-        pageFailed(withPath("ページが多すぎます。1001ページまでしか適応できません。", OPT));
-        return;
+void SiteTraversal::treatPage(const std::string& OPT, int KAISO, FoundPage found, int parent) {
+    const std::size_t depth = m_reading.size();
+    if (enterPage(OPT, KAISO, std::move(found), parent))
+        readDownTo(depth);
+}
+
+void SiteTraversal::readDownTo(std::size_t depth) {
+    while (m_reading.size() > depth) {
+        ReadPage& page = *m_reading.back();
+        if (!page.links.empty()) {
+            const std::string linkPath = std::move(page.links.front());
+            page.links.pop_front();
+            takeLink(linkPath, page.level, page.index);
+            continue;
+        }
+        if (!page.reader && !takeUp(page)) {
+            m_reading.pop_back();
+            continue;
+        }
+        auto more = page.pass->step(*page.reader, page.output);
+        if (more && *more)
+            continue;
+        finishPage(page, more ? Status() : Status(std::move(more).takeError()));
+        m_reading.pop_back();
     }
-    m_state.visitedPages.push_back(OPT);
-    m_enteredPaths.insert(OPT);
-    recordVisit(realPath, identity);
+}
+
+void SiteTraversal::setAside(ReadPage& page) {
+    page.resumeAt = page.reader->offsetOfNext();
+    page.reader.reset();
+    page.input.reset();
+}
+
+bool SiteTraversal::takeUp(ReadPage& page) {
+    const PlannedPage& planned = m_plan.pages[page.index];
+    auto changed = [&] {
+        pageFailed(withPath(kChangedWhileReadDescription, planned.path()), page.index);
+        return false;
+    };
+    auto now = m_env.fs.identity(planned.realPath());
+    if (!now || !sameFileUnchanged(planned.identity, *now))
+        return changed();
+    auto input = m_env.fs.openForReading(planned.realPath());
+    if (!input)
+        return changed();
+    // Read up to where the pass stopped; the bytes before it were read already.
+    std::string skipped;
+    for (std::uint64_t left = page.resumeAt; left > 0;) {
+        skipped.resize(static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadSize)));
+        auto got = (*input)->read(skipped.data(), skipped.size());
+        if (!got || *got == 0)
+            return changed();
+        left -= *got;
+    }
+    page.input = std::move(*input);
+    page.reader = std::make_unique<LineReader>(*page.input, std::string(), page.resumeAt);
+    return true;
+}
+
+bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found, int parent) {
+    if (m_options.maxPages > 0 && m_state.visitedCount >= m_options.maxPages) {
+        pageFailed(withPath("ページが多すぎます。" + std::to_string(m_options.maxPages) +
+                                "ページまでしか適応できません。",
+                            OPT));
+        return false;
+    }
+    ++m_state.visitedCount;
+    if (found.realPath != OPT)
+        m_otherRealPaths.insert(found.realPath);
     ++m_summary.pagesEntered;
     m_env.reporter.pageEntered(OPT);
     const int index = static_cast<int>(m_plan.pages.size());
     PlannedPage& entered = m_plan.pages.emplace_back();
-    entered.path = OPT;
-    entered.realPath = realPath;
-    entered.identity = identity;
+    if (!m_sharedTopFolder)
+        m_sharedTopFolder = std::make_shared<const std::string>(m_topFolder);
+    entered.topFolder = m_sharedTopFolder;
+    entered.fromTop = OPT.substr(m_topFolder.size());
+    if (found.realPath != OPT)
+        entered.otherRealPath = std::make_unique<const std::string>(std::move(found.realPath));
+    entered.identity = found.identity;
+    m_enteredPaths.insert(index);
+    m_enteredFiles.insert(index);
+    if (!m_foundPaths.empty()) {
+        m_foundPaths.erase(OPT);
+        m_foundFiles.erase({found.identity.device, found.identity.inode});
+    }
     entered.level = KAISO;
     entered.parent = parent;
     entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);
-    // The pages below are added while this one is read: reached by index, not by reference.
-    auto planned = [&]() -> PlannedPage& { return m_plan.pages[index]; };
 
     EncodingInfo encoding;
     std::string head;
-    auto input = openPage(realPath, encoding, head);
+    auto input = openPage(entered.realPath(), encoding, head);
     if (!input)
-        return; // a page that cannot be opened is passed over silently
+        return false; // a page that cannot be opened is passed over silently
     const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
     if (!codec) {
         pageFailed(
             withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT),
             index);
-        return;
+        return false;
     }
-    planned().codec = codec;
+    entered.codec = codec;
     auto abandon = [&](const std::string& description) {
         input->reset();
         pageFailed(description, index);
+        return false;
     };
 
-    const std::string pageFolder = folderPart(OPT);
-    if (pageFolder.empty() || m_topFolder.empty())
+    auto page = std::make_unique<ReadPage>();
+    page->index = index;
+    page->level = KAISO;
+    page->pageFolder = folderPart(OPT);
+    if (page->pageFolder.empty() || m_topFolder.empty())
         return abandon(withPath("パスが見つかりません。", OPT));
     if (KAISO == 0) {
         if (auto status = copyStyleImages(); !status)
             return abandon(status.error());
     }
-    if (KAISO > kMaxLevel)
-        return abandon(withPath("階層が深すぎます。100階層までしか適応できません。", OPT));
-    m_state.levelLinks[KAISO] = OPT.substr(m_topFolder.size());
-    planned().link = m_state.levelLinks[KAISO];
+    if (m_options.maxLevel > 0 && KAISO > m_options.maxLevel)
+        return abandon(withPath("階層が深すぎます。" + std::to_string(m_options.maxLevel) +
+                                    "階層までしか適応できません。",
+                                OPT));
+    m_state.levelLinks[KAISO] = entered.fromTop;
+    entered.linked = true;
+    PlannedPage& planned = entered;
     if (m_options.hierarchy == Hierarchy::Order) {
-        planned().parentCrumb = m_levelParent[KAISO] = KAISO == 0 ? -1 : crumbOf(KAISO - 1);
+        if (m_levelCrumb.size() <= static_cast<std::size_t>(KAISO)) {
+            m_levelPage.resize(KAISO + 1, -1);
+            m_levelCrumb.resize(KAISO + 1, -1);
+            m_levelParent.resize(KAISO + 1, -1);
+        }
+        m_levelPage[KAISO] = index;
+        planned.parentCrumb = m_levelParent[KAISO] = KAISO == 0 ? -1 : crumbOf(KAISO - 1);
         m_levelCrumb[KAISO] = -1;
     }
 
-    LineReader reader(**input, std::move(head));
-    PagePass pass(
+    ReadPage* reading = page.get();
+    page->input = std::move(*input);
+    page->reader = std::make_unique<LineReader>(*page->input, std::move(head));
+    // The pages below are added while this one is read: reached by index, not by reference.
+    page->pass = std::make_unique<PagePass>(
         m_options, m_state, *codec, KAISO,
-        [&](const std::string& line, const std::string& upperLine) {
-            followLinks(pageFolder, KAISO, index, line, upperLine);
+        [this, reading](const std::string& line, const std::string& upperLine) {
+            followLinks(*reading, line, upperLine);
         },
-        [&](const std::string& titleEntry) {
-            planned().blockTitles.push_back(titleEntry);
+        [reading](const std::string& titleEntry) {
+            reading->blockTitles.push_back(titleEntry);
             return std::vector<std::string>();
         });
-    DiscardedOutput output;
-    const Status passed = pass.run(reader, output);
-    planned().titleEntry = m_state.levelTitles[KAISO];
+    m_reading.push_back(std::move(page));
+    if (m_reading.size() > kPagesKeptOpen) {
+        ReadPage& above = *m_reading[m_reading.size() - 1 - kPagesKeptOpen];
+        if (above.reader)
+            setAside(above);
+    }
+    return true;
+}
+
+void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
+    const int index = page.index;
+    PlannedPage& planned = m_plan.pages[index];
+    planned.titleEntry = m_state.levelTitles[page.level];
+    planned.blockCount = static_cast<std::uint32_t>(page.blockTitles.size());
+    if (std::any_of(page.blockTitles.begin(), page.blockTitles.end(),
+                    [&](const std::string& title) { return title != planned.titleEntry; }))
+        planned.otherBlockTitles =
+            std::make_unique<const std::vector<std::string>>(std::move(page.blockTitles));
+    page.reader.reset();
+    page.input.reset();
     if (!passed)
-        return abandon(withPath(passed.error(), OPT));
+        return pageFailed(withPath(passed.error(), planned.path()), index);
     // A page with other names is not rewritten: the new file would take this name only and
     // part it from the others.
-    if (identity.linkCount > 1)
-        return abandon(withPath(kOtherNamesDescription, OPT));
+    if (planned.identity.linkCount > 1)
+        return pageFailed(withPath(kOtherNamesDescription, planned.path()), index);
     // A read-only page is the owner's "do not touch": its replacement would be refused.
-    if (identity.readOnly)
-        return abandon(fileFailureDescription(EACCES, realPath));
-    input->reset();
-    if (!pass.droppedOldBlock()) {
-        planned().onlyPlacedLinesChange = true;
-        planned().placedLines = pass.placedLines();
-        planned().firstLineEnd = pass.firstLineEnd();
+    if (planned.identity.readOnly)
+        return pageFailed(fileFailureDescription(EACCES, planned.realPath()), index);
+    if (!page.pass->droppedOldBlock()) {
+        planned.onlyPlacedLinesChange = true;
+        planned.placedLines = page.pass->placedLines();
+        planned.firstLineEnd = std::string_view(page.pass->firstLineEnd());
     }
-    planned().outcome = PageOutcome::Rewritten;
+    planned.outcome = PageOutcome::Rewritten;
     m_plan.steps.push_back({false, index});
 }
 

@@ -5,17 +5,17 @@
 
 #include "apply/apply_types.h"
 #include "apply/page_codec.h"
+#include "apply/page_index_set.h"
 #include "apply/site_plan.h"
 
-#include <array>
 #include <deque>
-#include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace solvina {
 
@@ -24,6 +24,7 @@ public:
     // writesNothing: the quibrel folder is checked, not filled (a dry run).
     SiteTraversal(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
                   SitePlan& plan, bool writesNothing);
+    ~SiteTraversal();
 
     // Plans the top page and everything reached from it.
     void run();
@@ -33,20 +34,33 @@ public:
     void QuiBREL(const std::string& OPT, int KAISO);
 
 private:
-    // QuiBREL once the page's file is known to be there, with its real path and identity.
-    // parent: the page whose link reached it, -1 for the top page.
-    void treatPage(const std::string& OPT, int KAISO, const std::string& realPath,
-                   const FileIdentity& identity, int parent);
-    // page: the index of the page being read.
-    void followLinks(const std::string& pageFolder, int level, int page, const std::string& line,
-                     const std::string& upperLine);
-    // With the shortest-path hierarchy: the chains from the pages' last titles, once all are
-    // read.
-    void chainByLastTitles();
     struct FoundPage {
         std::string realPath;
         FileIdentity identity;
     };
+    // A page whose pass is under way; the pages below it are read before its next line.
+    struct ReadPage;
+
+    // QuiBREL once the page's file is known to be there: the page and, depth first, everything
+    // below it. parent: the page whose link reached it, -1 for the top page.
+    void treatPage(const std::string& OPT, int KAISO, FoundPage found, int parent);
+    // Records the page and begins its pass (pushed on m_reading); false when it ended before.
+    bool enterPage(const std::string& OPT, int KAISO, FoundPage found, int parent);
+    // The passes of m_reading, line by line, until it is back to `depth` pages.
+    void readDownTo(std::size_t depth);
+    // The end of the pass of the page on top of m_reading.
+    void finishPage(ReadPage& page, const Status& passed);
+    // The page ancestors lend their descriptor and read buffer to: it reads again from where it
+    // stopped when its turn comes (false: it changed meanwhile and fails).
+    void setAside(ReadPage& page);
+    bool takeUp(ReadPage& page);
+    // page: the index of the page being read.
+    void followLinks(ReadPage& page, const std::string& line, const std::string& upperLine);
+    // A link path of a line of the page on top of m_reading, taken in its turn.
+    void takeLink(const std::string& linkPath, int level, int page);
+    // With the shortest-path hierarchy: the chains from the pages' last titles, once all are
+    // read.
+    void chainByLastTitles();
     // The page a link leads to, when it is a regular file (after following links).
     std::optional<FoundPage> findPage(const std::string& linkPath);
     // The real path of a folder, ending in "/"; nullptr when there is no such folder. Asked of
@@ -55,8 +69,13 @@ private:
     bool insideSite(const std::string& linkPath, const std::string& realPath) const;
     // A page is the same page under another name when its real path or its device and inode
     // are those of a page entered; the inode alone does not do, as replacing a page renews it.
-    bool visited(const std::string& realPath, const FileIdentity& identity) const;
-    void recordVisit(const std::string& realPath, const FileIdentity& identity);
+    bool visited(const std::string& linkPath, const std::string& realPath,
+                 const FileIdentity& identity) const;
+    bool known(std::string_view linkPath) const;
+    // Breadth first, a page is marked when found, so that a page later in its level cannot take
+    // it again.
+    void recordFound(const std::string& linkPath, const std::string& realPath,
+                     const FileIdentity& identity);
     // Opens the page and decides its encoding; head receives the bytes already read.
     Result<std::unique_ptr<InputFile>> openPage(const std::string& path, EncodingInfo& encoding,
                                                 std::string& head);
@@ -67,19 +86,52 @@ private:
     // The crumb of the page at level as it stands now.
     int crumbOf(int level);
 
+    using FileKey = std::pair<std::uint64_t, std::uint64_t>; // device and inode
+    struct FileKeyHash {
+        std::size_t operator()(const FileKey& key) const {
+            return std::hash<std::uint64_t>()(key.first * 0x9E3779B97F4A7C15ULL ^ key.second);
+        }
+    };
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+    struct PathOfPage {
+        const SitePlan* plan;
+        std::string_view operator()(int page) const { return plan->pages[page].fromTop; }
+    };
+    struct FileKeyOfPage {
+        const SitePlan* plan;
+        FileKey operator()(int page) const {
+            const FileIdentity& identity = plan->pages[page].identity;
+            return {identity.device, identity.inode};
+        }
+    };
+
     const ApplyOptions& m_options;
     ApplyRunState& m_state;
     ApplyEnvironment& m_env;
-    std::string m_topFolder;     // as reached, ending in "/"
-    std::string m_topFolderReal; // its real path, ending in "/"
-    std::set<std::pair<std::uint64_t, std::uint64_t>> m_visitedIdentities;
-    std::set<std::string> m_visitedRealPaths;
-    std::unordered_set<std::string> m_enteredPaths; // visitedPages, for lookup
+    std::string m_topFolder;                              // as reached, ending in "/"
+    std::string m_topFolderReal;                          // its real path, ending in "/"
+    std::shared_ptr<const std::string> m_sharedTopFolder; // m_topFolder, for the plan's pages
+    // The pages entered, by the names their links reached them under and by their files; breadth
+    // first also the pages found and not entered yet; and the real paths that differ from the
+    // names.
+    PageIndexSet<PathOfPage, TextHash> m_enteredPaths;
+    PageIndexSet<FileKeyOfPage, FileKeyHash> m_enteredFiles;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> m_foundPaths;
+    std::unordered_set<FileKey, FileKeyHash> m_foundFiles;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> m_otherRealPaths;
     std::unordered_map<std::string, std::optional<std::string>> m_realFolders;
     SitePlan& m_plan;
     bool m_writesNothing;
-    std::array<int, kLevelSlots> m_levelCrumb{};  // the crumb last made of each level's page
-    std::array<int, kLevelSlots> m_levelParent{}; // the crumb above each level's page
+    std::vector<int> m_levelPage;   // the page of each level on the current chain
+    std::vector<int> m_levelCrumb;  // the crumb last made of each level's page
+    std::vector<int> m_levelParent; // the crumb above each level's page
+    // The pages being read, the top page first; only the last few hold their file open.
+    std::vector<std::unique_ptr<ReadPage>> m_reading;
     // With the shortest-path hierarchy: the pages found and not yet read, in the order found.
     struct QueuedPage {
         std::string path;

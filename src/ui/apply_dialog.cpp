@@ -25,7 +25,7 @@ namespace solvina {
 namespace {
 
 constexpr int kClientWidth = 321;
-constexpr int kClientHeight = 649;
+constexpr int kClientHeight = 675;
 constexpr const char* kUndoTitle = "元に戻す";
 constexpr const char* kUndoChoosePrompt = "元に戻す実行を選んでください。";
 constexpr const char* kUndoConfirmMessage = "選んだ実行を元に戻します。よろしいですか？";
@@ -115,6 +115,8 @@ ApplyOptions ApplyDialog::optionsFromControls() const {
     options.hierarchy = isSet(m_ui->Check10) ? Hierarchy::Shortest : Hierarchy::Order;
     options.markup = m_ui->Option2->isChecked() ? Markup::Nav : Markup::Table;
     options.jsonLdBase = m_ui->Text5->text().trimmed().toStdString();
+    options.maxPages = m_ui->Spin2->value();
+    options.maxLevel = m_ui->Spin3->value();
     return options;
 }
 

@@ -66,6 +66,21 @@ TEST_F(ApplyCommandTest, RefusesBeforeRunning) {
         {"structured data without an absolute address",
          {"--library", lib, "--style", "Std", "--json-ld", "example.com", dir / "site/index.htm"},
          "http:// か https://"},
+        {"negative page bound",
+         {"--library", lib, "--style", "Std", "--max-pages", "-1", dir / "site/index.htm"},
+         "--max-pages は 0（上限なし）以上の整数です: -1"},
+        {"page bound not a number",
+         {"--library", lib, "--style", "Std", "--max-pages", "10x", dir / "site/index.htm"},
+         "--max-pages は 0（上限なし）以上の整数です: 10x"},
+        {"page bound past the largest number",
+         {"--library", lib, "--style", "Std", "--max-pages", "99999999999", dir / "site/index.htm"},
+         "--max-pages は 0（上限なし）以上の整数です: 99999999999"},
+        {"level bound empty",
+         {"--library", lib, "--style", "Std", "--max-level", "", dir / "site/index.htm"},
+         "--max-level は 0（上限なし）以上の整数です: \n"},
+        {"level bound with a sign",
+         {"--library", lib, "--style", "Std", "--max-level", "+3", dir / "site/index.htm"},
+         "--max-level は 0（上限なし）以上の整数です: +3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,6 +183,69 @@ TEST_F(ApplyCommandTest, ADryRunPrintsThePlanAndWritesNothing) {
     for (const auto& [path, bytes] : pages)
         EXPECT_EQ(dir.read("site/" + path), bytes) << path;
     EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(dir / "site"), {}), 6);
+}
+
+// The page bound counts pages in the order the hierarchy enters them (depth first, or breadth
+// first for shortest); each page reached past it, or deeper than the level bound, fails with the
+// bound the run used; 0 lifts a bound.
+TEST_F(ApplyCommandTest, TheBoundsOfARun) {
+    const std::map<std::string, std::string> links{{"index.htm", "a.htm b.htm"},
+                                                   {"a.htm", "c.htm d.htm"},
+                                                   {"b.htm", "e.htm"},
+                                                   {"c.htm", "f.htm"},
+                                                   {"d.htm", ""},
+                                                   {"e.htm", ""},
+                                                   {"f.htm", ""}};
+    for (const auto& [page, targets] : links) {
+        std::string body = "<body>\n";
+        std::istringstream names(targets);
+        for (std::string name; names >> name;)
+            body += "<A HREF=\"" + name + "\">x</A>\n";
+        dir.write("site/" + page, body);
+    }
+    const std::string tooMany = "ページが多すぎます。3ページまでしか適応できません。";
+    const std::string tooDeep = "階層が深すぎます。2階層までしか適応できません。";
+    const struct {
+        std::vector<std::string> options;
+        const char* entered;
+        std::vector<std::string> failures; // description + page
+    } cases[] = {
+        {{}, "index a c f d b e", {}},
+        {{"--hierarchy", "shortest"}, "index a b c d e f", {}},
+        {{"--max-pages", "3"}, "index a c", {tooMany + "f", tooMany + "d", tooMany + "b"}},
+        {{"--max-pages", "3", "--hierarchy", "shortest"},
+         "index a b",
+         {tooMany + "c", tooMany + "d", tooMany + "e"}},
+        {{"--max-level", "2"}, "index a c f d b e", {tooDeep + "f"}},
+        {{"--max-level", "2", "--hierarchy", "shortest"}, "index a b c d e f", {tooDeep + "f"}},
+        {{"--max-pages", "0", "--max-level", "0"}, "index a c f d b e", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.empty() ? "default" : c.options[1] + " " + c.options.back());
+        std::vector<std::string> args{"--library", dir / "lib", "--style", "Std"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(dir / "site/index.htm");
+        EXPECT_EQ(run(args), c.failures.empty() ? 0 : 1);
+        std::string entered;
+        std::istringstream lines(out.str());
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("適応中：", 0) == 0)
+                entered += (entered.empty() ? "" : " ") +
+                           line.substr(line.rfind('/') + 1, line.size() - line.rfind('/') - 5);
+        EXPECT_EQ(entered, c.entered);
+        std::string failures;
+        for (const std::string& failure : c.failures)
+            failures += "エラーが発生しました。\n" + failure.substr(0, failure.size() - 1) + "（" +
+                        dir / "site/" + failure.back() + ".htm）\n";
+        EXPECT_EQ(err.str(), failures);
+
+        // The dry run plans with the same bounds.
+        args.insert(args.end() - 1, {"--dry-run", "--format", "json"});
+        EXPECT_EQ(run(args), c.failures.empty() ? 0 : 1);
+        EXPECT_NE(out.str().find("\"failures\": " + std::to_string(c.failures.size()) + "}"),
+                  std::string::npos)
+            << out.str();
+    }
 }
 
 } // namespace

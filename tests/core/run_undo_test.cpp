@@ -1,5 +1,6 @@
 // Taking runs back through solvina-cli: every byte and permission bit, the quibrel folder, pages
 // edited since, killed runs, and kept runs on another file system.
+#include "apply/run_manifest.h"
 #include "cli/cli_commands.h"
 
 #include "platform/file_system.h"
@@ -242,6 +243,30 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
         }
     }
     EXPECT_EQ(apply({"--keep", "x"}), 2);
+}
+
+// The record of a run read whole, page by page, or only up to its pages (all a listing needs).
+TEST(RunManifestTest, ReadWholePageByPageOrItsHead) {
+    KeptRun run{"20261207-170000-000001", "/s/index.htm", "t", "apply", "--bottom", "/s/quibrel"};
+    run.quibrelFiles = {{"/s/quibrel/a.gif", "", 3, "ab"}};
+    run.pages = {{"/s/index.htm", "pages/0", 10, "cd"}, {"/s/b.htm", "pages/1", 11, "ef"}};
+    const std::string json = manifestJson(run);
+    auto whole = parseManifest(json);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(manifestJson(*whole), json);
+    std::vector<std::string> handed;
+    auto byPage = parseManifest(json, ManifestPart::Whole,
+                                [&](const KeptPage& page) { handed.push_back(page.kept); });
+    ASSERT_TRUE(byPage);
+    EXPECT_TRUE(byPage->pages.empty());
+    EXPECT_EQ(handed, (std::vector<std::string>{"pages/0", "pages/1"}));
+    auto head = parseManifest(json.substr(0, json.find("\"pages\"") + 9), ManifestPart::Head);
+    ASSERT_TRUE(head);
+    EXPECT_EQ(head->id, run.id);
+    EXPECT_EQ(head->quibrelFiles.size(), 1u);
+    for (const std::string& broken : {json.substr(0, json.size() - 3),
+                                      std::string(json).replace(json.find("pages/1"), 7, "../x")})
+        EXPECT_FALSE(parseManifest(broken)) << broken;
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include "support/scripted_dialogs.h"
 
 #include <filesystem>
+#include <functional>
+
+#include <sys/resource.h>
 
 namespace solvina::test_support {
 namespace {
@@ -301,6 +304,63 @@ TEST_F(SiteTraversalTest, APageAtLevel101FailsAndStaysAsItWas) {
     EXPECT_EQ(reporter.failures.size(), 1u);
     EXPECT_EQ(pageText("l101.htm"), "<body>\n<A HREF=\"l102.htm\">n</A>\n");
     EXPECT_NE(pageText("l100.htm").find(kEndMarker), std::string::npos);
+}
+
+// A page whose pass waits for the pages below it lends its open file to them once the chain is
+// deep: it reads on from where it stopped (its block lands where it belongs), fails when it
+// changed meanwhile, and a chain of 5000 pages fits in 256 open files.
+TEST_F(SiteTraversalTest, DeepChainsKeepAFewFilesOpen) {
+    const auto name = [](int i) { return "c" + std::to_string(i) + ".htm"; };
+    constexpr int kShort = 40;
+    for (int i = 0; i < kShort; ++i)
+        writePage(name(i), "<title>T" + std::to_string(i) + "</title>\n<A HREF=\"" + name(i + 1) +
+                               "\">n</A>\n<body>\nx\n");
+    struct ChangingReporter : RecordingReporter {
+        std::function<void(const std::string&)> onEntered;
+        void pageEntered(const std::string& path) override {
+            RecordingReporter::pageEntered(path);
+            onEntered(path);
+        }
+    } changing;
+    changing.onEntered = [&](const std::string& path) {
+        if (path == site(name(30)))
+            writePage(name(1), "<title>changed</title>\n");
+    };
+    ApplyEnvironment env{*fileSystem, style, styleFolder, changing};
+    options.topPagePath = site(name(0));
+    state.reset();
+    runApply(options, state, env);
+    EXPECT_EQ(changing.failures,
+              std::vector<std::string>{"ページを読んでいる間にページが変わりました。（" +
+                                       site(name(1)) + "）"});
+    EXPECT_EQ(readPage(name(1)), "<title>changed</title>\n");
+    for (int i : {0, 2, 20, kShort - 1}) {
+        std::vector<Crumb> chain;
+        for (int k = 0; k <= i; ++k)
+            chain.push_back({"MT" + std::to_string(k), k < i ? name(k) : ""});
+        EXPECT_EQ(pageText(name(i)), "<title>T" + std::to_string(i) + "</title>\n<A HREF=\"" +
+                                         name(i + 1) + "\">n</A>\n<body>\n" +
+                                         joinLines(plainBlock(chain), "\n") + "x\n")
+            << i;
+    }
+
+    constexpr int kLong = 5000;
+    for (int i = 0; i < kLong; ++i)
+        writePage("deep/" + name(i), "<body>\n<A HREF=\"" + name(i + 1) + "\">n</A>\n");
+    options.eraseAll = true; // the blocks of such a chain would grow with the square of its depth
+    options.maxPages = 0;
+    options.maxLevel = 0;
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limited), 0);
+    reporter.entered.clear();
+    const ApplyRunSummary summary = apply("deep/" + name(0));
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(summary.pagesEntered, kLong);
+    EXPECT_EQ(reporter.failures, std::vector<std::string>{});
+    EXPECT_EQ(reporter.entered.back(), site("deep/" + name(kLong - 1)));
 }
 
 } // namespace

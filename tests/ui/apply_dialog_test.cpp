@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
 
@@ -165,6 +166,29 @@ private slots:
         QCOMPARE(h.page("index.html"), before);
         QVERIFY(!std::filesystem::exists(h.site + "quibrel"));
         QVERIFY(h.dialogs.shown.empty());
+    }
+
+    // 詳細設定: the bounds of a run, 0 shown as 上限なし; the run and the plan use them.
+    void theDetailedSettingsBoundTheRun() {
+        Harness h;
+        auto* pages = h.find<QSpinBox>("Spin2");
+        auto* levels = h.find<QSpinBox>("Spin3");
+        QCOMPARE(pages->value(), 1001);
+        QCOMPARE(levels->value(), 100);
+        levels->setValue(0);
+        QCOMPARE(levels->findChild<QLineEdit*>()->text(), QStringLiteral("上限なし"));
+        QCOMPARE(h.dialog->optionsFromControls().maxLevel, 0);
+
+        pages->setValue(1);
+        h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
+        const std::string before = h.page("sub/a.html");
+        h.click("Command4");
+        const std::vector<std::string> texts = h.dialogs.messageTexts();
+        QCOMPARE(texts.size(), std::size_t{3});
+        QVERIFY(texts[1].find("ページが多すぎます。1ページまでしか適応できません。（" + h.site +
+                              "sub/a.html）") != std::string::npos);
+        QCOMPARE(h.page("sub/a.html"), before);
+        QVERIFY(h.page("index.html").find(kStartMarker) != std::string::npos);
     }
 
     void browseFillsTheTopPageOrChangesNothing() {

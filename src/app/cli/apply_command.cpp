@@ -12,6 +12,8 @@
 #include "render/json_ld.h"
 #include "style/style_library_paths.h"
 
+#include <charconv>
+
 namespace solvina {
 
 namespace {
@@ -35,7 +37,7 @@ public:
 
 const AcceptedOptions kAcceptedApplyOptions{
     {"--library", "--style", "--top-title", "--header-link", "--footer-link", "--hierarchy",
-     "--format", "--markup", "--json-ld", "--keep"},
+     "--format", "--markup", "--json-ld", "--keep", "--max-pages", "--max-level"},
     {"--no-top", "--bottom", "--rule", "--no-title-links", "--skip-top-page", "--dry-run"}};
 
 std::optional<int> keptRunCount(const std::string& text) {
@@ -45,8 +47,21 @@ std::optional<int> keptRunCount(const std::string& text) {
     return std::stoi(text);
 }
 
+// A bound of a run: a whole number from 0 (no bound) up to the largest int.
+std::optional<int> runBound(const std::string& text) {
+    int bound = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, bound);
+    if (text.empty() || text.front() == '-' || error != std::errc() || stop != end)
+        return std::nullopt;
+    return bound;
+}
+
 // The checks of the options a run has no field for; nullopt when they are sound.
 std::optional<std::string> runModeError(const ParsedOptions& parsed) {
+    for (const char* bound : {"--max-pages", "--max-level"})
+        if (auto value = parsed.value(bound); value && !runBound(*value))
+            return std::string(bound) + " は 0（上限なし）以上の整数です: " + *value;
     if (auto hierarchy = parsed.value("--hierarchy");
         hierarchy && *hierarchy != "order" && *hierarchy != "shortest")
         return "--hierarchy は order か shortest です: " + *hierarchy;
@@ -89,6 +104,10 @@ ApplyOptions applyOptions(const ParsedOptions& parsed) {
         options.hierarchy = Hierarchy::Shortest;
     options.markup = markupFromName(parsed.value("--markup").value_or("table")).value();
     options.jsonLdBase = parsed.value("--json-ld").value_or("");
+    if (auto pages = parsed.value("--max-pages"))
+        options.maxPages = *runBound(*pages);
+    if (auto level = parsed.value("--max-level"))
+        options.maxLevel = *runBound(*level);
     return options;
 }
 

@@ -46,7 +46,9 @@ constexpr const char* kApplyOptionsHelp =
     "                        BASE_URL はトップページのフォルダーの URL\n"
     "  --dry-run             何も書かずに、計画（ページの木、エラー、件数）を表示する\n"
     "  --format FORMAT       --dry-run の出力: text（既定）か json\n"
-    "  --keep N              元に戻せるように残す実行の数（既定 10、0 で残さない）\n";
+    "  --keep N              元に戻せるように残す実行の数（既定 10、0 で残さない）\n"
+    "  --max-pages N         1 回の実行で適応するページの上限（既定 1001、0 で上限なし）\n"
+    "  --max-level N         階層の上限（既定 100、0 で上限なし）\n";
 
 void writeUsage(std::ostream& stream) {
     stream << "使い方:\n";

@@ -61,7 +61,7 @@ const char* outcomeName(const PlannedPage& page) {
     case PageOutcome::Failed:
         return "failed";
     case PageOutcome::Rewritten:
-        return page.blockTitles.empty() ? "noBlock" : "block";
+        return page.blocks() == 0 ? "noBlock" : "block";
     }
     return "";
 }
@@ -87,8 +87,8 @@ void printPlanJson(const SitePlan& plan, const ApplyOptions& options, std::ostre
             << ", \"title\": " << jsonText(entry.empty() ? entry : entry.substr(1))
             << ", \"titleIsImage\": " << (!entry.empty() && entry.front() == 'I' ? "true" : "false")
             << ", \"level\": " << page.level << ", \"parent\": " << page.parent
-            << ", \"blocks\": " << page.blockTitles.size() << ", \"outcome\": \""
-            << outcomeName(page) << "\", \"failure\": " << page.failure << "}";
+            << ", \"blocks\": " << page.blocks() << ", \"outcome\": \"" << outcomeName(page)
+            << "\", \"failure\": " << page.failure << "}";
     }
     out << "\n  ],\n  \"failures\": [";
     for (std::size_t i = 0; i < plan.failures.size(); ++i)
