@@ -288,15 +288,14 @@ private:
         ApplyRunState chain; // the chain of the block being written
         std::size_t blocks = 0;
         LineReader reader(**input);
-        PagePass pass(
-            m_options, state, *page.codec, page.level, LinkFollower(),
-            [&](const std::string& titleEntry) {
-                const std::string& own =
-                    page.blocks() == 0 ? titleEntry : page.blockTitle(blocks++);
-                fillChain(m_plan, page, own, chain);
-                return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain,
-                                       page.level);
-            });
+        PagePass pass(m_options, state, *page.codec, page.level, LinkFollower(),
+                      [&](const std::string& titleEntry) {
+                          const std::string& own =
+                              page.blocks() == 0 ? titleEntry : page.blockTitle(blocks++);
+                          fillChain(m_plan, page, own, chain);
+                          return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain,
+                                                 page.level);
+                      });
         const Status written = page.onlyPlacedLinesChange
                                    ? rewritePlacedLines(page, pass, **input, *output)
                                    : pass.run(reader, *output);
