@@ -92,12 +92,13 @@ private:
 };
 
 // Passes a page's new bytes on to its temporary file and takes their digest on the way, for the
-// run's record: the file is not read back for it.
+// run's record: the file is not read back for it. A run that keeps no record takes none.
 class DigestingOutput final : public OutputFile {
 public:
-    explicit DigestingOutput(OutputFile& file) : m_file(file) {}
+    DigestingOutput(OutputFile& file, bool digests) : m_file(file), m_digests(digests) {}
     Status write(std::string_view bytes) override {
-        m_hash.add(bytes);
+        if (m_digests)
+            m_hash.add(bytes);
         m_size += bytes.size();
         return m_file.write(bytes);
     }
@@ -106,6 +107,7 @@ public:
 
 private:
     OutputFile& m_file;
+    bool m_digests;
     Sha256 m_hash;
     std::uint64_t m_size = 0;
 };
@@ -274,7 +276,8 @@ private:
         auto created = m_env.fs.createFile(tempPath);
         if (!created)
             return result; // no temporary file: passed over silently
-        auto output = std::make_optional<DigestingOutput>(**created);
+        auto output =
+            std::make_optional<DigestingOutput>(**created, m_keeper && m_keeper->active());
         auto abandon = [&](const std::string& description) {
             input->reset();
             output.reset();

@@ -189,8 +189,12 @@ RunKeeper::RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& 
 Status RunKeeper::begin(const std::string& styleFolder, const std::string& styleName) {
     if (m_settings.folder.empty())
         return {};
-    if (auto made = makeFolders(m_fs, m_settings.folder); !made)
-        return made;
+    // A run that keeps none records nothing and needs no place for it; the site's earlier runs
+    // go when it ends.
+    const bool keepsNone = m_settings.keep <= 0;
+    if (!keepsNone)
+        if (auto made = makeFolders(m_fs, m_settings.folder); !made)
+            return made;
     forEachManifest(
         m_fs, m_settings.folder, [&](const std::string& folder, const std::string& manifest) {
             auto head = parseManifest(manifestHeadBytes(m_fs, manifest), ManifestPart::Head);
@@ -205,6 +209,8 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
                 unshareKeptPage(m_fs, page.path, runFolder + page.kept);
             });
         });
+    if (keepsNone)
+        return {};
     auto [id, time] = runIdAndTime();
     m_run.id = id;
     m_run.time = time;

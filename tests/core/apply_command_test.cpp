@@ -3,6 +3,7 @@
 
 #include "platform/file_system.h"
 #include "style/style_file.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +20,7 @@ protected:
     ApplyCommandTest() {
         dir.write("lib/Std/.keep", "");
         EXPECT_TRUE(writeDefaultStyleFile(nativeFileSystem(), dir / "lib/Std/Std.sty").ok());
-        setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1); // runs kept in the test's folder
     }
-    ~ApplyCommandTest() override { unsetenv("XDG_STATE_HOME"); }
 
     int run(std::vector<std::string> args, bool erase = false) {
         out.str("");
@@ -30,6 +29,8 @@ protected:
     }
 
     TempDir dir;
+    ScopedEnvironment stateFolder{"XDG_STATE_HOME",
+                                  dir / "state"}; // runs kept in the test's folder
     std::ostringstream out;
     std::ostringstream err;
 };

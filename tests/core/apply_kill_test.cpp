@@ -1,6 +1,7 @@
 // solvina-cli apply killed at random moments on a large site: every page is whole afterwards,
 // either its old bytes or the bytes a finished run gives it, and a later run finishes the job.
 #include "support/cli_process.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -139,7 +140,7 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
 
 // An undo killed halfway leaves every page whole; undo again finishes the job.
 TEST_F(ApplyKillTest, UndoKilledHalfwayIsFinishedByTheNextUndo) {
-    setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+    ScopedEnvironment stateFolder("XDG_STATE_HOME", dir / "state");
     const std::string top = freshSite("site");
     int status = waitForCli(startApply(dir / "lib", top));
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
@@ -154,7 +155,6 @@ TEST_F(ApplyKillTest, UndoKilledHalfwayIsFinishedByTheNextUndo) {
     (void)waitForCli(child);
     ::close(progress);
     status = waitForCli(startCli({"undo", top}));
-    unsetenv("XDG_STATE_HOME");
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     for (int i = 0; i < kPages; ++i)
         EXPECT_EQ(dir.read("site/" + pageName(i)), old[i]) << pageName(i);

@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/sha256.h"
 #include "style/style_file.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -48,11 +49,9 @@ protected:
         dir.write("site/a.htm", "<title>A</title><body>\n");
         dir.write("site/sub/b.htm", "<body>\nb\n");
         fs::permissions(dir / "site/a.htm", fs::perms(0640));
-        setStateFolder(dir / "state");
     }
-    ~RunUndoTest() override { unsetenv("XDG_STATE_HOME"); }
 
-    void setStateFolder(const std::string& folder) { setenv("XDG_STATE_HOME", folder.c_str(), 1); }
+    void setStateFolder(const std::string& folder) { stateFolder.set(folder); }
 
     int apply(std::vector<std::string> extra = {}, bool erase = false) {
         std::vector<std::string> args{"--library", dir / "lib", "--style", "Std"};
@@ -73,6 +72,7 @@ protected:
     Snapshot site() { return snapshot(dir / "site"); }
 
     TempDir dir;
+    ScopedEnvironment stateFolder{"XDG_STATE_HOME", dir / "state"};
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -242,6 +242,14 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
             EXPECT_NE(listed[0].find("  apply  3 ページ  "), std::string::npos) << listed[0];
         }
     }
+    // Keeping none drops the runs kept before and records nothing of its own.
+    ASSERT_EQ(apply(), 0) << err.str();
+    ASSERT_EQ(apply({"--keep", "0"}), 0) << err.str();
+    EXPECT_TRUE(fs::is_empty(dir / "state/solvina/undo"));
+    // ... and needs no place for a record.
+    setStateFolder(dir.write("not-a-folder", ""));
+    EXPECT_EQ(apply({"--keep", "0"}), 0) << err.str();
+    EXPECT_EQ(apply(), 1);
     EXPECT_EQ(apply({"--keep", "x"}), 2);
 }
 
