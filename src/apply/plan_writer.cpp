@@ -273,9 +273,13 @@ private:
         if (!input)
             return result; // gone since it was planned: passed over silently, as when planning
         const std::string tempPath = page.realPath() + ".tmp";
+        // The plan promised the page a new content: a folder that takes no new file is told,
+        // not passed over as if the run had done its work.
         auto created = m_env.fs.createFile(tempPath);
-        if (!created)
-            return result; // no temporary file: passed over silently
+        if (!created) {
+            result.failures.push_back(created.error());
+            return result;
+        }
         auto output =
             std::make_optional<DigestingOutput>(**created, m_keeper && m_keeper->active());
         auto abandon = [&](const std::string& description) {

@@ -47,8 +47,7 @@ const std::string kTmp = "a.htm.tmp";
 
 // Whatever fails on page a.htm, it keeps its bytes and no temporary file is left; the rest of
 // the run goes on. A failure of the writing is reported; the pages below were planned before any
-// page was written. A page that cannot be opened is passed over without a message and unread;
-// one whose temporary file cannot be made is passed over without a message.
+// page was written. A page that cannot be opened is passed over without a message and unread.
 TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
     const struct {
         const char* name;
@@ -66,8 +65,8 @@ TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
         {"replacement on a read-only disk", &F::replaceFault, {kPage, EROFS}, 0, "", true},
         {"page not readable", &F::openFault, {kPage, EACCES}, 0, nullptr, false},
         {"page read fails", &F::openFault, {kPage, EIO}, 0, nullptr, false},
-        {"folder takes no new file", &F::createFault, {kTmp, EACCES}, 0, nullptr, true},
-        {"no room for a new file", &F::createFault, {kTmp, ENOSPC}, 0, nullptr, true},
+        {"folder takes no new file", &F::createFault, {kTmp, EACCES}, 0, kNotWritableText, true},
+        {"no room for a new file", &F::createFault, {kTmp, ENOSPC}, 0, kDiskFullText, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

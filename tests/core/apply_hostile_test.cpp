@@ -213,7 +213,8 @@ TEST_F(ApplyHostileTest, APlantedTemporaryFileLinkIsNeverWrittenThrough) {
     apply();
     EXPECT_EQ(dir.read("victim.txt"), victim);
     EXPECT_TRUE(fs::is_symlink(site("a.htm.tmp")));
-    EXPECT_EQ(readPage("a.htm"), "<body>\n<p>a</p>\n"); // passed over: no temporary file
+    EXPECT_EQ(readPage("a.htm"), "<body>\n<p>a</p>\n"); // no temporary file: not written
+    EXPECT_EQ(reporter.failures.size(), 1u);
     EXPECT_NE(pageText("index.htm").find(kEndMarker), std::string::npos);
 }
 
