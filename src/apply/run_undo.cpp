@@ -175,6 +175,8 @@ std::string optionsText(const ApplyOptions& options) {
         "--max-pages " + std::to_string(options.maxPages));
     add(options.maxLevel != ApplyOptions().maxLevel,
         "--max-level " + std::to_string(options.maxLevel));
+    add(options.markup == Markup::Nav, "--markup nav");
+    add(!options.jsonLdBase.empty(), "--json-ld " + options.jsonLdBase);
     return text;
 }
 

@@ -225,7 +225,12 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
     const struct {
         std::vector<std::string> keep;
         std::size_t listed;
-    } cases[] = {{{}, 3}, {{"--keep", "2"}, 2}, {{"--keep", "0"}, 0}};
+        std::string shown; // the options the listing ends with
+    } cases[] = {{{}, 3, ""},
+                 {{"--keep", "2", "--markup", "nav", "--json-ld", "https://e.example/"},
+                  2,
+                  "  --markup nav --json-ld https://e.example/"},
+                 {{"--keep", "0"}, 0, ""}};
     for (const auto& c : cases) {
         fs::remove_all(dir / "state");
         for (int i = 0; i < 3; ++i)
@@ -240,6 +245,7 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
             EXPECT_GT(listed[i - 1], listed[i]); // newest first
         if (!listed.empty()) {
             EXPECT_NE(listed[0].find("  apply  3 ページ  "), std::string::npos) << listed[0];
+            EXPECT_TRUE(listed[0].ends_with(c.shown)) << listed[0];
         }
     }
     // Keeping none drops the runs kept before and records nothing of its own.
