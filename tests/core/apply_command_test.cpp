@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <pthread.h>
 #include <sstream>
 
 namespace solvina::test_support {
@@ -184,6 +185,37 @@ TEST_F(ApplyCommandTest, ADryRunPrintsThePlanAndWritesNothing) {
     for (const auto& [path, bytes] : pages)
         EXPECT_EQ(dir.read("site/" + path), bytes) << path;
     EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(dir / "site"), {}), 6);
+}
+
+// A chain as deep as a site may go, printed by a dry run on a small stack: the tree is not
+// printed by recursion.
+TEST_F(ApplyCommandTest, ADryRunPrintsADeepChainOnASmallStack) {
+    constexpr int kPages = 4000;
+    for (int i = 0; i < kPages; ++i)
+        dir.write("site/p" + std::to_string(i) + ".htm",
+                  "<body>\n<A HREF=\"p" + std::to_string(i + 1) + ".htm\">n</A>\n");
+    const std::vector<std::string> args{
+        "--library", dir / "lib",   "--style", "Std",       "--max-level",
+        "0",         "--max-pages", "0",       "--dry-run", dir / "site/p0.htm"};
+    int status = -1;
+    auto dryRun = [&] { status = run(args); };
+    pthread_attr_t small;
+    pthread_attr_init(&small);
+    pthread_attr_setstacksize(&small, 256 * 1024);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(
+                  &thread, &small,
+                  [](void* call) -> void* {
+                      (*static_cast<decltype(dryRun)*>(call))();
+                      return nullptr;
+                  },
+                  &dryRun),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&small);
+    EXPECT_EQ(status, 0) << err.str();
+    EXPECT_NE(out.str().find(std::string(2 * (kPages - 1), ' ') + "p3999.htm  p3999.htm\n"),
+              std::string::npos);
 }
 
 // The page bound counts pages in the order the hierarchy enters them (depth first, or breadth

@@ -17,14 +17,27 @@ std::vector<std::vector<int>> childrenOf(const SitePlan& plan) {
     return children;
 }
 
-void printTree(const SitePlan& plan, const std::vector<std::vector<int>>& children, int parent,
-               int depth, std::ostream& out) {
-    for (int index : children[parent + 1]) {
+// Depth first with a stack of its own: a chain of pages as deep as a site goes (no level bound)
+// must not run the program's stack out.
+void printTree(const SitePlan& plan, const std::vector<std::vector<int>>& children,
+               std::ostream& out) {
+    struct Next {
+        const std::vector<int>* pages; // the children being printed
+        std::size_t at;                // the next of them
+    };
+    std::vector<Next> stack{{&children[0], 0}};
+    while (!stack.empty()) {
+        Next& next = stack.back();
+        if (next.at == next.pages->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const int index = (*next.pages)[next.at++];
         const PlannedPage& page = plan.pages[index];
         const std::string mark = pageMark(page);
-        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << shownTitle(page) << "  "
+        out << std::string(2 * (stack.size() - 1), ' ') << shownTitle(page) << "  "
             << pathFromTop(plan, page) << (mark.empty() ? "" : "  " + mark) << '\n';
-        printTree(plan, children, index, depth + 1, out);
+        stack.push_back({&children[index + 1], 0});
     }
 }
 
@@ -69,7 +82,7 @@ const char* outcomeName(const PlannedPage& page) {
 } // namespace
 
 void printPlanText(const SitePlan& plan, std::ostream& out) {
-    printTree(plan, childrenOf(plan), -1, 0, out);
+    printTree(plan, childrenOf(plan), out);
     for (const std::string& failure : plan.failures)
         out << "エラー：" << failure << '\n';
     out << countsText(countPlan(plan)) << '\n';
