@@ -1,8 +1,12 @@
 // solvina-cli: the engine of ソルビナ without a window.
 #include "cli/cli.h"
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // Past the file-size limit a write fails with its message, instead of the signal ending
+    // the run without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     return solvina::runCli(argc, argv, std::cout, std::cerr);
 }

@@ -12,7 +12,12 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+    // Past the file-size limit a write fails with its message, instead of the signal ending
+    // the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ソルビナ"));
 

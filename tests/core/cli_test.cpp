@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -171,6 +173,24 @@ TEST_F(Cli, RealExecutableWritesCp932WithCrLf) {
                                  "' preview --library styledata --style Std " + "--out pre.html";
     ASSERT_EQ(std::system(relative.c_str()), 0);
     EXPECT_EQ(test_support::TempDir::readFile(m_root / "pre.html"), *expected);
+}
+
+// Under a file-size limit a page too large to write fails with a message; the run goes on.
+TEST_F(Cli, RealExecutableReportsAPagePastTheFileSizeLimit) {
+    m_root.write("site/index.htm", "<BODY>\n<A HREF=\"big.htm\">b</A>\n");
+    m_root.write("site/big.htm", "<BODY>\n" + std::string(300 * 1024, 'x') + "\n");
+    const std::string command = std::string("ulimit -f 200; XDG_STATE_HOME='") + m_root.path() +
+                                "/state' '" + SOLVINA_CLI_PATH + "' apply --keep 0 --library '" +
+                                library() + "' --style Std '" + m_root.path() +
+                                "/site/index.htm' >/dev/null 2>'" + m_root.path() + "/err'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(test_support::TempDir::readFile(m_root / "err").find("big.htm.tmp"),
+              std::string::npos);
+    EXPECT_EQ(test_support::TempDir::readFile(m_root / "site/big.htm").size(), 300 * 1024 + 8);
+    EXPECT_NE(test_support::TempDir::readFile(m_root / "site/index.htm").find("<TABLE"),
+              std::string::npos);
 }
 
 } // namespace
