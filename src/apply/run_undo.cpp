@@ -203,13 +203,17 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
             if (!head || head->topPage != m_run.topPage ||
                 head->id != fileNamePart(withoutTrailingSlash(folder)))
                 return;
-            auto json = m_fs.readWholeFile(manifest);
-            if (!json)
+            // Every kept file with a second name, also one kept by a run killed before its
+            // record named it: that name can only be a page the run did not replace.
+            const std::string keptPages = joinPath(folder, "pages");
+            auto names = folderEntryNames(keptPages);
+            if (!names)
                 return;
-            const std::string runFolder = withTrailingSlash(folder);
-            (void)parseManifest(*json, ManifestPart::Whole, [&](const KeptPage& page) {
-                unshareKeptPage(m_fs, page.path, runFolder + page.kept);
-            });
+            for (const std::string& name : *names) {
+                const std::string kept = joinPath(keptPages, name);
+                if (auto identity = m_fs.identity(kept); identity && identity->linkCount > 1)
+                    (void)unshareFile(kept);
+            }
         });
     if (keepsNone)
         return {};

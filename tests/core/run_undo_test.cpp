@@ -219,6 +219,13 @@ TEST_F(RunUndoTest, KilledRunTakenBack) {
         EXPECT_EQ(undo(), 0) << err.str();
         EXPECT_EQ(site(), before);
     }
+    // Killed while keeping, before its record named the kept file: the next run is not
+    // refused for the page's second name.
+    ASSERT_EQ(apply(), 0) << err.str();
+    for (const auto& run : fs::directory_iterator(dir / "state/solvina/undo"))
+        fs::create_hard_link(dir / "site/sub/b.htm", run.path() / "pages/99");
+    ASSERT_GT(fs::hard_link_count(dir / "site/sub/b.htm"), 1u);
+    EXPECT_EQ(apply(), 0) << err.str();
 }
 
 TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
