@@ -322,7 +322,7 @@ private:
     // A page gone since it was planned counts as unchanged: opening it then passes it over.
     bool unchangedSincePlanned(const PlannedPage& page) const {
         auto now = m_env.fs.identity(page.realPath());
-        return !now || sameFileUnchanged(page.identity, *now);
+        return !now || sameFileUnchanged(page.identity(), *now);
     }
 
     // The page copied as it is but for the lines that get a block: no line of it is split or

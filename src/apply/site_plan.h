@@ -48,6 +48,28 @@ private:
     std::uint8_t m_size = 0;
 };
 
+// The lines a page's blocks go into: most pages have one, held without a heap block.
+class PlacedLines {
+public:
+    PlacedLines& operator=(const std::vector<PlacedLine>& lines) {
+        m_count = static_cast<std::uint32_t>(lines.size());
+        m_many.reset();
+        if (m_count == 1)
+            m_one = lines.front();
+        else if (m_count > 1)
+            m_many = std::make_unique<const std::vector<PlacedLine>>(lines);
+        return *this;
+    }
+    const PlacedLine* begin() const { return m_many ? m_many->data() : &m_one; }
+    const PlacedLine* end() const { return begin() + m_count; }
+    std::size_t size() const { return m_count; }
+
+private:
+    PlacedLine m_one;
+    std::unique_ptr<const std::vector<PlacedLine>> m_many;
+    std::uint32_t m_count = 0;
+};
+
 // One page of the plan; a site of many pages keeps many of these, so nothing is held twice.
 struct PlannedPage {
     // Its path as the link reached it is topFolder + fromTop: every page is inside the top
@@ -56,8 +78,13 @@ struct PlannedPage {
     std::string fromTop;
     // Where it is read and replaced, when that is not its path.
     std::unique_ptr<const std::string> otherRealPath;
-    FileIdentity identity; // as planned: a page changed since then is not written
-    bool linked = false;   // read far enough to have a level link (fromTop)
+    // Its file as planned (device, inode, size, time of change): a page changed since then is
+    // not written.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool linked = false; // read far enough to have a level link (fromTop)
     int level = 0;
     int parent = -1;        // the page whose link reached it; -1 for the top page
     int parentCrumb = -1;   // the chain above the page
@@ -71,10 +98,18 @@ struct PlannedPage {
     // When no old block was dropped, the page is rewritten at these lines only.
     bool onlyPlacedLinesChange = false;
     PageOutcome outcome = PageOutcome::Unread;
-    std::vector<PlacedLine> placedLines;
+    PlacedLines placedLines;
     ShortLineEnd firstLineEnd;
     int failure = -1; // index into SitePlan::failures
 
+    FileIdentity identity() const {
+        FileIdentity file;
+        file.device = device;
+        file.inode = inode;
+        file.size = size;
+        file.modifiedNs = modifiedNs;
+        return file;
+    }
     std::string path() const { return topFolder ? *topFolder + fromTop : fromTop; }
     std::string realPath() const { return otherRealPath ? *otherRealPath : path(); }
     bool hasLink() const { return linked; }

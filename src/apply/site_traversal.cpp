@@ -90,6 +90,8 @@ struct SiteTraversal::ReadPage {
     DiscardedOutput output;
     std::deque<std::string> links;        // the link paths of the line just read, not yet taken
     std::vector<std::string> blockTitles; // the page's own title entry in each block so far
+    bool otherNames = false;              // its file has other names (hard links)
+    bool readOnly = false;
 };
 
 SiteTraversal::SiteTraversal(const ApplyOptions& options, ApplyRunState& state,
@@ -372,7 +374,7 @@ bool SiteTraversal::takeUp(ReadPage& page) {
         return false;
     };
     auto now = m_env.fs.identity(planned.realPath());
-    if (!now || !sameFileUnchanged(planned.identity, *now))
+    if (!now || !sameFileUnchanged(planned.identity(), *now))
         return changed();
     auto input = m_env.fs.openForReading(planned.realPath());
     if (!input)
@@ -411,7 +413,10 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     entered.fromTop = OPT.substr(m_topFolder.size());
     if (found.realPath != OPT)
         entered.otherRealPath = std::make_unique<const std::string>(std::move(found.realPath));
-    entered.identity = found.identity;
+    entered.device = found.identity.device;
+    entered.inode = found.identity.inode;
+    entered.size = found.identity.size;
+    entered.modifiedNs = found.identity.modifiedNs;
     m_enteredPaths.insert(index);
     m_enteredFiles.insert(index);
     if (!m_foundPaths.empty()) {
@@ -444,6 +449,8 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     auto page = std::make_unique<ReadPage>();
     page->index = index;
     page->level = KAISO;
+    page->otherNames = found.identity.linkCount > 1;
+    page->readOnly = found.identity.readOnly;
     page->pageFolder = folderPart(OPT);
     if (page->pageFolder.empty() || m_topFolder.empty())
         return abandon(withPath("パスが見つかりません。", OPT));
@@ -506,10 +513,10 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
         return pageFailed(withPath(passed.error(), planned.path()), index);
     // A page with other names is not rewritten: the new file would take this name only and
     // part it from the others.
-    if (planned.identity.linkCount > 1)
+    if (page.otherNames)
         return pageFailed(withPath(kOtherNamesDescription, planned.path()), index);
     // A read-only page is the owner's "do not touch": its replacement would be refused.
-    if (planned.identity.readOnly)
+    if (page.readOnly)
         return pageFailed(fileFailureDescription(EACCES, planned.realPath()), index);
     if (!page.pass->droppedOldBlock()) {
         planned.onlyPlacedLinesChange = true;

@@ -105,8 +105,7 @@ private:
     struct FileKeyOfPage {
         const SitePlan* plan;
         FileKey operator()(int page) const {
-            const FileIdentity& identity = plan->pages[page].identity;
-            return {identity.device, identity.inode};
+            return {plan->pages[page].device, plan->pages[page].inode};
         }
     };
 
