@@ -5,6 +5,7 @@
 // and next() together must all agree with a byte-by-byte reading.
 #include "apply/line_reader.h"
 #include "apply/text_search.h"
+#include "support/piece_input.h"
 #include "text/ascii.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 namespace {
 
 using namespace solvina;
+using test_support::PieceInput;
 
 bool startsWithUpper(std::string_view text, std::size_t at, std::string_view pattern) {
     if (text.size() - at < pattern.size())
@@ -62,23 +64,6 @@ std::size_t plainPlainLinesLength(std::string_view bytes, bool atEnd) {
     }
 }
 
-class PieceInput : public InputFile {
-public:
-    PieceInput(std::string_view bytes, std::size_t pieceSize)
-        : m_bytes(bytes), m_pieceSize(pieceSize) {}
-    Result<std::size_t> read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min({size, m_pieceSize, m_bytes.size() - m_at});
-        std::copy_n(m_bytes.data() + m_at, count, buffer);
-        m_at += count;
-        return count;
-    }
-
-private:
-    std::string_view m_bytes;
-    std::size_t m_pieceSize;
-    std::size_t m_at = 0;
-};
-
 void check(bool condition) {
     if (!condition)
         std::abort();
@@ -106,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Plain lines taken whenever the reader offers them, the others line by line: the same
     // bytes in the same order, every line taken in bulk without markup.
-    PieceInput input(bytes, pieceSize);
+    PieceInput input(std::string(bytes), pieceSize);
     LineReader reader(input);
     std::string again;
     for (;;) {

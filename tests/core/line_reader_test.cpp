@@ -1,5 +1,6 @@
 // Tests of line splitting: every kind of line end, wherever the reads of the file happen to cut.
 #include "apply/line_reader.h"
+#include "support/piece_input.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,7 @@
 namespace solvina {
 namespace {
 
-// A file that hands out at most pieceSize bytes per read.
-class PieceInput : public InputFile {
-public:
-    PieceInput(std::string bytes, std::size_t pieceSize)
-        : m_bytes(std::move(bytes)), m_pieceSize(pieceSize) {}
-    Result<std::size_t> read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min({size, m_pieceSize, m_bytes.size() - m_at});
-        std::copy_n(m_bytes.data() + m_at, count, buffer);
-        m_at += count;
-        return count;
-    }
-
-private:
-    std::string m_bytes;
-    std::size_t m_pieceSize;
-    std::size_t m_at = 0;
-};
+using test_support::PieceInput;
 
 // Each line as its bytes followed by "|" and its line end.
 std::vector<std::string> splitLines(const std::string& bytes, std::size_t pieceSize) {
