@@ -69,6 +69,21 @@ Status copyFile(const std::string& source, const std::string& target, mode_t mod
     return {};
 }
 
+// Puts a copy of source in place of target: written beside it under the name temporary, then
+// renamed over it, so that target is never half written.
+Status replaceByCopy(const std::string& source, mode_t mode, const std::string& temporary,
+                     const std::string& target) {
+    (void)unlink(temporary.c_str());
+    if (auto copied = copyFile(source, temporary, mode); !copied)
+        return copied;
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        (void)unlink(temporary.c_str());
+        return fileFailure(error, target);
+    }
+    return {};
+}
+
 } // namespace
 
 Status keepFile(const std::string& source, const std::string& kept, bool allowLink) {
@@ -86,15 +101,9 @@ Status restoreFile(const std::string& kept, const std::string& target) {
     struct stat status {};
     if (stat(kept.c_str(), &status) != 0)
         return readFailure(errno, kept);
-    const std::string temporary = target + ".undo.tmp";
-    (void)unlink(temporary.c_str());
-    if (auto copied = copyFile(kept, temporary, status.st_mode); !copied)
-        return copied;
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        (void)unlink(temporary.c_str());
-        return fileFailure(error, target);
-    }
+    if (auto replaced = replaceByCopy(kept, status.st_mode, target + ".undo.tmp", target);
+        !replaced)
+        return replaced;
     Descriptor folder(open(containingFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.isOpen())
         (void)fsync(folder.get());
@@ -107,16 +116,7 @@ Status unshareFile(const std::string& kept) {
         return readFailure(errno, kept);
     if (status.st_nlink < 2)
         return {};
-    const std::string copy = kept + ".copy";
-    (void)unlink(copy.c_str());
-    if (auto copied = copyFile(kept, copy, status.st_mode); !copied)
-        return copied;
-    if (rename(copy.c_str(), kept.c_str()) != 0) {
-        const int error = errno;
-        (void)unlink(copy.c_str());
-        return fileFailure(error, kept);
-    }
-    return {};
+    return replaceByCopy(kept, status.st_mode, kept + ".copy", kept);
 }
 
 Result<FileDigest> fileDigest(const std::string& path) {
