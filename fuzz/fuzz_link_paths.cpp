@@ -1,5 +1,7 @@
-// Fuzz target: link targets taken out of a line, the page-target test and path normalising.
+// Fuzz target: link targets taken out of a line (from its text, and from its bytes as UTF-8 and
+// CP932), the page-target test and path normalising.
 #include "apply/link_paths.h"
+#include "apply/page_codec.h"
 #include "platform/paths.h"
 #include "text/ascii.h"
 
@@ -23,6 +25,27 @@ void checkNormalized(const std::string& path) {
         std::abort();
 }
 
+// Links taken from the bytes are those of the decoded line.
+void checkTakenFromBytes(const solvina::PageCodec& codec, std::string_view bytes) {
+    using namespace solvina;
+    const auto decodeInto = [&](std::string_view part, std::string& text) {
+        codec.decodeInto(part, text);
+    };
+    std::vector<std::string> fromBytes;
+    if (!linkTargetsOfBytes(bytes, decodeInto, fromBytes))
+        return;
+    const std::string text = codec.decode(bytes);
+    if (fromBytes != linkTargets(text, asciiUpper(text)))
+        std::abort();
+}
+
+const solvina::PageCodec& pageCodec(const char* name) {
+    static const solvina::PageCodec utf8({"UTF-8", "UTF-8"}, *solvina::TextCodec::open("UTF-8"));
+    static const solvina::PageCodec shiftJis({"Shift_JIS", "CP932"},
+                                             *solvina::TextCodec::open("CP932"));
+    return std::string_view(name) == "UTF-8" ? utf8 : shiftJis;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -44,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!linked.empty() && (normalizePath(linked) != linked || !linked.starts_with("/")))
             std::abort();
     }
+    checkTakenFromBytes(pageCodec("UTF-8"), line);
+    checkTakenFromBytes(pageCodec("Shift_JIS"), line);
     checkNormalized(line);
     (void)folderPart(line);
     return 0;

@@ -1,9 +1,12 @@
 // Taking link targets out of a line and resolving the paths they name.
 #include "apply/link_paths.h"
 
+#include "apply/text_search.h"
 #include "platform/paths.h"
 #include "text/ascii.h"
 #include "text/utf8.h"
+
+#include <algorithm>
 
 namespace solvina {
 
@@ -29,11 +32,40 @@ std::vector<std::string> linkTargets(std::string_view line, std::string_view upp
     return targets;
 }
 
+bool linkTargetsOfBytes(std::string_view bytes,
+                        const std::function<void(std::string_view, std::string&)>& decode,
+                        std::vector<std::string>& targets) {
+    static constexpr std::string_view kAfterOpening = "HREF=";
+    targets.clear();
+    std::string opened; // the opening character and the target, decoded
+    for (std::size_t at = findLinkOpening(bytes, 0); at != std::string_view::npos;
+         at = findLinkOpening(bytes, at + 1)) {
+        const std::string_view rest = bytes.substr(at + 3);
+        if (rest.size() < kAfterOpening.size() ||
+            !std::equal(kAfterOpening.begin(), kAfterOpening.end(), rest.begin(),
+                        [](char p, char c) { return p == asciiUpperByte(c); }))
+            continue;
+        const std::size_t open = at + 3 + kAfterOpening.size();
+        const std::size_t quote =
+            open < bytes.size() ? bytes.find('"', open + 1) : std::string_view::npos;
+        const std::string_view raw =
+            bytes.substr(open, (quote == std::string_view::npos ? bytes.size() : quote) - open);
+        if (raw.find('<') != std::string_view::npos)
+            return false;
+        decode(raw, opened);
+        targets.emplace_back(opened.substr(advanceCharacters(opened, 0, 1)));
+        if (quote == std::string_view::npos)
+            break;
+        at = quote;
+    }
+    return true;
+}
+
 bool isPageTarget(std::string_view target) {
-    std::string upper = asciiUpper(target);
-    auto endsWith = [&](std::string_view suffix) {
-        return upper.size() >= suffix.size() &&
-               std::string_view(upper).substr(upper.size() - suffix.size()) == suffix;
+    const auto endsWith = [&](std::string_view suffix) {
+        return target.size() >= suffix.size() &&
+               std::equal(suffix.begin(), suffix.end(), target.end() - suffix.size(),
+                          [](char s, char c) { return s == asciiUpperByte(c); });
     };
     return endsWith(".HTM") || endsWith(".HTML");
 }

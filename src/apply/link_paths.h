@@ -1,6 +1,7 @@
 // Link targets taken out of a page line, and the paths they lead to.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,15 @@ namespace solvina {
 // copy; taken from line), in order. The character after "=" is taken to be the opening quotation
 // mark whatever it is; the target runs to the next quotation mark or to the end of the line.
 std::vector<std::string> linkTargets(std::string_view line, std::string_view upperLine);
+
+// linkTargets of the line a page's bytes decode to, found in the bytes themselves: only the
+// targets are decoded (decode: bytes to UTF-8, as for the whole line). The page encodings
+// handled write "<", "=", " " and the quotation mark as their own bytes, never inside another
+// character, so a link starts at the same place in bytes and text. False when a link's target
+// holds a "<": the next link may then start inside it, and the caller decodes the line.
+bool linkTargetsOfBytes(std::string_view bytes,
+                        const std::function<void(std::string_view, std::string&)>& decode,
+                        std::vector<std::string>& targets);
 
 // True when the target, upper-cased, ends with ".HTM" or ".HTML".
 bool isPageTarget(std::string_view target);

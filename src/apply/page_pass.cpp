@@ -2,6 +2,7 @@
 #include "apply/page_pass.h"
 
 #include "apply/body_tags.h"
+#include "apply/link_paths.h"
 #include "apply/text_search.h"
 #include "apply/title_image.h"
 #include "text/ascii.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::string_view kNotQuibrel = "<!--NOTQUIBREL-->";
 constexpr std::string_view kNotQuibrelLink = "<!--NOTQUIBRELLINK-->";
+constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
 
@@ -74,7 +76,9 @@ PagePass::PagePass(const ApplyOptions& options, ApplyRunState& state, const Page
                    int level, LinkFollower followLinks, BlockLines blockLines)
     : m_options(options), m_state(state), m_codec(codec), m_level(level),
       m_followLinks(std::move(followLinks)), m_blockLines(std::move(blockLines)),
-      m_pageExcluded(options.eraseAll) {
+      m_pageExcluded(options.eraseAll),
+      m_decodeInto(
+          [&codec](std::string_view bytes, std::string& text) { codec.decodeInto(bytes, text); }) {
     m_state.levelTitles[level] = firstTitleEntry(options, state.levelLinks[level], level);
 }
 
@@ -138,8 +142,19 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
         const bool comment = (kinds & kCommentMarkup) != 0;
         const bool follows = m_followLinks && (kinds & kLinkMarkup) != 0;
         const bool titled = m_followLinks && (kinds & kTitleMarkup) != 0;
+        const bool mayHoldBodyTags = m_inComment || (kinds & (kBodyMarkup | kCommentMarkup)) != 0;
         if (!comment && !follows && !titled)
-            return place(line, out);
+            return place(line, out, mayHoldBodyTags);
+        // A line whose only markup is links (most of a page's lines with any) has its link
+        // targets decoded, not the whole line.
+        if (!comment && !titled) {
+            if (m_linksExcluded)
+                return place(line, out, mayHoldBodyTags);
+            if (linkTargetsOfBytes(line.raw.bytes, m_decodeInto, m_targets)) {
+                m_followLinks(m_targets);
+                return place(line, out, mayHoldBodyTags);
+            }
+        }
         m_codec.decodeInto(line.raw.bytes, line.text);
         asciiUpperInto(line.text, line.upper);
 
@@ -163,9 +178,16 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
             continue;
         }
         if (!m_linksExcluded && follows)
-            m_followLinks(line.text, line.upper);
+            followLinks(line);
         return place(line, out);
     }
+}
+
+void PagePass::followLinks(const Line& line) {
+    if (!m_options.eraseAll && holds(line.upper, kPartLinkExclusion))
+        return;
+    m_targets = linkTargets(line.text, line.upper);
+    m_followLinks(m_targets);
 }
 
 void PagePass::recordTitle(const Line& line) {
@@ -228,8 +250,10 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
     }
 }
 
-Status PagePass::place(const Line& line, OutputFile& out) {
+Status PagePass::place(const Line& line, OutputFile& out, bool mayHoldBodyTags) {
     const std::string_view raw = line.raw.bytes;
+    if (!mayHoldBodyTags)
+        return writeLine(out, raw, line.raw.end);
     const bool skipThisPage = m_options.skipTopPage && m_level == 0;
     m_currentLine.inComment = m_inComment;
     const BodyTags tags = findBodyTags(raw, m_inComment);

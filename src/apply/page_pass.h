@@ -13,10 +13,10 @@
 
 namespace solvina {
 
-// Called with a line (as characters) and its upper-cased copy whenever the line's links may be
-// followed; the pages they reach are treated before it returns. Empty when the page is written
-// from a plan: then only the lines with a comment are read as text.
-using LinkFollower = std::function<void(const std::string& line, const std::string& upperLine)>;
+// Called with the link targets of a line (as characters, in order) whenever the line's links
+// may be followed; the pages they reach are treated before it returns. Empty when the page is
+// written from a plan: then only the lines with a comment are read as text.
+using LinkFollower = std::function<void(const std::vector<std::string>& targets)>;
 // Called where a block goes, with the page's title entry as it stands there; returns the
 // block's lines (UTF-8, without line ends), or nothing while the run only plans.
 using BlockLines = std::function<std::vector<std::string>(const std::string& titleEntry)>;
@@ -61,10 +61,13 @@ private:
     // goes through them again.
     Status treat(LineReader& reader, Line& line, OutputFile& out);
     void recordTitle(const Line& line);
+    // Hands the line's link targets on, unless a marker excludes them.
+    void followLinks(const Line& line);
     // Drops the old block whose start marker stands at startMarker in line.upper. True when
     // text stood beside the markers: line then holds it as one line.
     Result<bool> dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker);
-    Status place(const Line& line, OutputFile& out);
+    // mayHoldBodyTags: false when the line is known to hold neither a body tag nor a comment.
+    Status place(const Line& line, OutputFile& out, bool mayHoldBodyTags = true);
     Status writeBlock(OutputFile& out);
     Status writeLine(OutputFile& out, std::string_view bytes, std::string_view end);
 
@@ -78,10 +81,12 @@ private:
     bool m_linksExcluded = false;
     bool m_inComment = false; // the line being read starts inside an HTML comment
     std::string m_firstLineEnd;
-    std::string m_joined;     // the text beside an old block, joined into one line
-    std::string m_joinedEnd;  // and its line end
-    Line m_line;              // the line being read
-    PlacedLine m_currentLine; // the line being placed
+    std::string m_joined;               // the text beside an old block, joined into one line
+    std::string m_joinedEnd;            // and its line end
+    Line m_line;                        // the line being read
+    std::vector<std::string> m_targets; // its link targets, kept from line to line
+    std::function<void(std::string_view, std::string&)> m_decodeInto; // m_codec's
+    PlacedLine m_currentLine;                                         // the line being placed
     std::vector<PlacedLine> m_placedLines;
     bool m_droppedOldBlock = false;
 };

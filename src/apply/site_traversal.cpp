@@ -22,7 +22,6 @@ constexpr std::size_t kKeptPageSize = std::size_t{256} * 1024;
 // Pages being read that keep their file open and their bytes in memory: a chain deeper than
 // this costs neither descriptors nor memory beyond its plan.
 constexpr std::size_t kPagesKeptOpen = 16;
-constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
 constexpr const char* kChangedWhileReadDescription = "ページを読んでいる間にページが変わりました。";
 
@@ -236,13 +235,8 @@ bool SiteTraversal::insideSite(const std::string& linkPath, const std::string& r
     return startsWith(linkPath, m_topFolder) && startsWith(realPath, m_topFolderReal);
 }
 
-void SiteTraversal::followLinks(ReadPage& page, const std::string& line,
-                                const std::string& upperLine) {
-    if (upperLine.find("<A HREF=") == std::string::npos)
-        return;
-    if (!m_options.eraseAll && upperLine.find(kPartLinkExclusion) != std::string::npos)
-        return;
-    for (const std::string& target : linkTargets(line, upperLine)) {
+void SiteTraversal::followLinks(ReadPage& page, const std::vector<std::string>& targets) {
+    for (const std::string& target : targets) {
         if (!isPageTarget(target))
             continue;
         std::string linkPath = linkedPath(target, page.pageFolder, m_topFolder);
@@ -482,8 +476,8 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     // The pages below are added while this one is read: reached by index, not by reference.
     page->pass = std::make_unique<PagePass>(
         m_options, m_state, *codec, KAISO,
-        [this, reading](const std::string& line, const std::string& upperLine) {
-            followLinks(*reading, line, upperLine);
+        [this, reading](const std::vector<std::string>& targets) {
+            followLinks(*reading, targets);
         },
         [reading](const std::string& titleEntry) {
             reading->blockTitles.push_back(titleEntry);

@@ -55,7 +55,7 @@ private:
     void setAside(ReadPage& page);
     bool takeUp(ReadPage& page);
     // page: the index of the page being read.
-    void followLinks(ReadPage& page, const std::string& line, const std::string& upperLine);
+    void followLinks(ReadPage& page, const std::vector<std::string>& targets);
     // A link path of a line of the page on top of m_reading, taken in its turn.
     void takeLink(const std::string& linkPath, int level, int page);
     // With the shortest-path hierarchy: the chains from the pages' last titles, once all are

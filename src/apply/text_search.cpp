@@ -226,6 +226,30 @@ std::size_t findText(std::string_view text, std::string_view pattern, std::size_
                : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
 }
 
+std::size_t findLinkOpening(std::string_view bytes, std::size_t from) {
+    std::size_t at = from;
+#ifdef __SSE2__
+    // "<" in one lane, "a" (either case) in the next, " " in the one after: three loads of the
+    // same 16 positions, shifted, instead of a call of memchr for each "<" of a tag-dense line.
+    for (; at + kBlock + 2 <= bytes.size(); at += kBlock) {
+        const auto load = [&](std::size_t offset) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at + offset));
+        };
+        const __m128i opens =
+            _mm_and_si128(_mm_cmpeq_epi8(load(0), _mm_set1_epi8('<')),
+                          _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(load(1), _mm_set1_epi8(0x20)),
+                                                       _mm_set1_epi8('a')),
+                                        _mm_cmpeq_epi8(load(2), _mm_set1_epi8(' '))));
+        if (const int found = _mm_movemask_epi8(opens); found != 0)
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+    }
+#endif
+    for (; at + 2 < bytes.size(); ++at)
+        if (bytes[at] == '<' && asciiUpperByte(bytes[at + 1]) == 'A' && bytes[at + 2] == ' ')
+            return at;
+    return std::string_view::npos;
+}
+
 const char* findLineEnd(const char* begin, const char* end) {
     const char* at = begin;
 #ifdef __SSE2__

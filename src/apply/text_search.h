@@ -33,6 +33,9 @@ std::size_t plainLinesLength(std::string_view bytes, bool atEnd);
 // call of memchr for every "<" of a line that has thousands (memmem).
 std::size_t findText(std::string_view text, std::string_view pattern, std::size_t from = 0);
 
+// Where the next "<a " or "<A " stands in bytes at or after from (the opening of a link), or npos.
+std::size_t findLinkOpening(std::string_view bytes, std::size_t from);
+
 // The first CR or LF in [begin, end), or end.
 const char* findLineEnd(const char* begin, const char* end);
 

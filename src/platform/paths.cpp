@@ -49,22 +49,36 @@ std::string fileNamePart(const std::string& path) {
 }
 
 std::string normalizePath(std::string path) {
-    std::string single;
-    single.reserve(path.size());
-    for (char c : path)
-        if (!(c == '/' && !single.empty() && single.back() == '/'))
-            single += c;
-    path = std::move(single);
-
-    for (std::size_t at = 0; (at = path.find("/./")) != std::string::npos;)
+    if (path.find("//") != std::string::npos) {
+        std::string single;
+        single.reserve(path.size());
+        for (char c : path)
+            if (!(c == '/' && !single.empty() && single.back() == '/'))
+                single += c;
+        path = std::move(single);
+    }
+    if (path.find("/.") == std::string::npos)
+        return path;
+    for (std::size_t at = 0; (at = path.find("/./", at)) != std::string::npos;)
         path.erase(at, 2);
-
-    for (std::size_t at = 0; (at = path.find("/../")) != std::string::npos;) {
+    // Each "/../" takes away the folder before it, the leftmost first, as the path is copied
+    // onto itself.
+    const std::size_t first = path.find("/../");
+    if (first == std::string::npos)
+        return path;
+    std::size_t out = first;
+    for (std::size_t in = first; in < path.size(); ++in) {
+        const char c = path[in];
+        path[out++] = c;
+        if (c != '/' || out < 4 || path.compare(out - 4, 4, "/../") != 0)
+            continue;
+        const std::size_t at = out - 4;
         const std::size_t folder = at == 0 ? std::string::npos : path.rfind('/', at - 1);
         if (folder == std::string::npos)
             return {};
-        path.erase(folder + 1, at + 4 - (folder + 1));
+        out = folder + 1;
     }
+    path.resize(out);
     return path;
 }
 

@@ -1,7 +1,11 @@
-// Tests of the byte test that lets a page's pass write a line without decoding it.
+// Tests of the byte tests that let a page's pass write a line without decoding it.
 #include "apply/text_search.h"
 
+#include "apply/link_paths.h"
+#include "platform/paths.h"
 #include "platform/text_codec.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +72,70 @@ TEST(PlainLinesLengthTest, PassesOnlyLinesKnownToBeWhole) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(plainLinesLength(c.bytes, c.atEnd), c.length) << c.bytes;
+}
+
+// Links are taken from a line's bytes, decoding only their targets, as they would be from its
+// decoded text; a target holding "<" sends the line back to be decoded whole.
+TEST(LinkTargetsOfBytesTest, FindsTheLinksOfTheDecodedLine) {
+    const auto cp932Bytes = [](const char* text) {
+        return *cp932().encode(text, Unencodable::Fail);
+    };
+    const struct {
+        const char* label;
+        std::string bytes;
+        bool isCp932;
+        bool takenFromBytes;
+    } cases[] = {
+        {"plain", "<p><a href=\"a.htm\">A</a> <A HREF=\"b/c.html\">B</A>", false, true},
+        {"mixed_case_and_quote", "<A hReF='x.htm' title=\"t\">", false, true},
+        {"no_closing_quote", "<a href=\"open.htm", false, true},
+        {"at_line_end", "x <a href=", false, true},
+        {"empty_target", "<a href=\"\"><a href=\"n.htm\">", false, true},
+        {"other_attribute_first", "<a class=x href=\"no.htm\">", false, true},
+        {"cp932_target", cp932Bytes("<a href=\"表示/ソフト.htm\">ソ</a>"), true, true},
+        {"cp932_opening_character", cp932Bytes("<A HREF=”表.htm\">"), true, true},
+        {"cp932_lead_byte_before_quote", "<a href=\x81\"x.htm\">\x81<a href=\"y\x81\">", true,
+         true},
+        {"invalid_utf8", "<a href=\"\xE3\x81\"><a href=\"\xFF.htm\">", false, true},
+        {"link_inside_target", "<a href=\"x<a href=\"y.htm\">", false, false},
+        {"opening_character_is_lt", "<a href=<a href=\"y.htm\">", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto decodeInto = [&](std::string_view bytes, std::string& text) {
+            if (c.isCp932)
+                cp932().decodeInto(bytes, text);
+            else
+                text = sanitizedUtf8(bytes);
+        };
+        std::string text;
+        decodeInto(c.bytes, text);
+        std::vector<std::string> targets{"left from an earlier line"};
+        ASSERT_EQ(linkTargetsOfBytes(c.bytes, decodeInto, targets), c.takenFromBytes);
+        if (c.takenFromBytes)
+            EXPECT_EQ(targets, linkTargets(text, asciiUpper(text)));
+    }
+}
+
+TEST(NormalizePathTest, FoldsRepeatedSlashesDotsAndParentFolders) {
+    const struct {
+        const char* path;
+        const char* normalized;
+    } cases[] = {
+        {"/site/a/b.htm", "/site/a/b.htm"},
+        {"/site//a///b.htm", "/site/a/b.htm"},
+        {"/site/./a/././b.htm", "/site/a/b.htm"},
+        {"/site/a/b/../../c.htm", "/site/c.htm"},
+        {"/site/a/../b/./../c.htm", "/site/c.htm"},
+        {"/site/a/.//../c.htm", "/site/c.htm"},
+        {"/site/../../c.htm", ""},
+        {"/../c.htm", ""},
+        {"site/../c.htm", ""},
+        {"/site/a/..", "/site/a/.."},
+        {"/site/a/...htm", "/site/a/...htm"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(normalizePath(c.path), c.normalized) << c.path;
 }
 
 } // namespace
