@@ -10,10 +10,10 @@
 
 namespace solvina {
 
-std::vector<std::string> linkTargets(std::string_view line, std::string_view upperLine) {
+std::vector<std::string> linkTargets(std::string_view line) {
     static constexpr std::string_view kLink = "<A HREF=";
     std::vector<std::string> targets;
-    std::size_t j = upperLine.find(kLink);
+    std::size_t j = findIgnoringAsciiCase(line, kLink);
     while (j != std::string_view::npos) {
         // The character after "=" stands for the opening quotation mark, whatever it is.
         std::size_t start = advanceCharacters(line, j + kLink.size(), 1);
@@ -27,7 +27,7 @@ std::vector<std::string> linkTargets(std::string_view line, std::string_view upp
         // an empty target moves it on by one so that the same link is never taken twice.
         std::size_t length = countCharacters(target);
         std::size_t from = length == 0 ? j + 1 : advanceCharacters(line, j, length);
-        j = upperLine.find(kLink, from);
+        j = findIgnoringAsciiCase(line, kLink, from);
     }
     return targets;
 }

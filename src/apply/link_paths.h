@@ -8,10 +8,10 @@
 
 namespace solvina {
 
-// The targets of the "<A HREF=" links of a line (searched in upperLine, its ASCII upper-cased
-// copy; taken from line), in order. The character after "=" is taken to be the opening quotation
-// mark whatever it is; the target runs to the next quotation mark or to the end of the line.
-std::vector<std::string> linkTargets(std::string_view line, std::string_view upperLine);
+// The targets of the "<A HREF=" links (any ASCII letter case) of a line, in order. The character
+// after "=" is taken to be the opening quotation mark whatever it is; the target runs to the
+// next quotation mark or to the end of the line.
+std::vector<std::string> linkTargets(std::string_view line);
 
 // linkTargets of the line a page's bytes decode to, found in the bytes themselves: only the
 // targets are decoded (decode: bytes to UTF-8, as for the whole line). The page encodings

@@ -30,6 +30,13 @@ void PageCodec::decodeInto(std::string_view bytes, std::string& text) const {
         m_codec.decodeInto(bytes, text);
 }
 
+std::string_view PageCodec::textOf(std::string_view bytes, std::string& storage) const {
+    if (m_isUtf8 && isValidUtf8(bytes))
+        return bytes;
+    m_codec.decodeInto(bytes, storage);
+    return storage;
+}
+
 std::string PageCodec::encode(std::string_view utf8) const {
     if (m_isUtf8)
         return std::string(utf8);

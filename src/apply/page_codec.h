@@ -23,6 +23,9 @@ public:
     std::string decode(std::string_view bytes) const;
     // The same into text, whose storage is kept from line to line.
     void decodeInto(std::string_view bytes, std::string& text) const;
+    // The line's characters: the bytes themselves when they are already UTF-8 text (valid
+    // UTF-8 of a UTF-8 page), else decoded into storage.
+    std::string_view textOf(std::string_view bytes, std::string& storage) const;
     // A block line in the page's encoding; characters it cannot hold become "&#N;".
     std::string encode(std::string_view utf8) const;
 

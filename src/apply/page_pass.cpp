@@ -19,14 +19,9 @@ constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
 
-// The upper-cased copy of text into upper, whose storage is kept from line to line.
-void asciiUpperInto(const std::string& text, std::string& upper) {
-    upper.resize(text.size());
-    std::transform(text.begin(), text.end(), upper.begin(), asciiUpperByte);
-}
-
-bool holds(const std::string& text, std::string_view pattern) {
-    return findText(text, pattern) != std::string::npos;
+// Markers and tags are found in either ASCII letter case.
+bool holds(std::string_view text, std::string_view pattern) {
+    return findIgnoringAsciiCase(text, pattern) != std::string_view::npos;
 }
 
 // Byte offset in raw of the character c that is preceded by `count` others like it; the page
@@ -39,11 +34,12 @@ std::size_t nthByte(std::string_view raw, char c, std::size_t count) {
     return at;
 }
 
-std::string textBetween(const std::string& text, std::size_t start, char stop) {
+std::string textBetween(std::string_view text, std::size_t start, char stop) {
     if (start >= text.size())
         return {};
     std::size_t end = text.find(stop, start);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return std::string(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 // A page's title until a title line gives one: the file name as the link reached it, written as
@@ -155,20 +151,20 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 return place(line, out, mayHoldBodyTags);
             }
         }
-        m_codec.decodeInto(line.raw.bytes, line.text);
-        asciiUpperInto(line.text, line.upper);
+        line.text = m_codec.textOf(line.raw.bytes, line.decoded);
 
         if (comment) {
-            if (holds(line.upper, kNotQuibrel))
+            if (holds(line.text, kNotQuibrel))
                 m_pageExcluded = true;
-            if (!m_options.eraseAll && holds(line.upper, kNotQuibrelLink))
+            if (!m_options.eraseAll && holds(line.text, kNotQuibrelLink))
                 m_linksExcluded = true;
         }
         if (titled || comment)
             recordTitle(line);
-        if (std::size_t start =
-                comment ? findText(line.upper, m_codec.startMarkerPattern()) : std::string::npos;
-            start != std::string::npos) {
+        if (std::size_t start = comment
+                                    ? findIgnoringAsciiCase(line.text, m_codec.startMarkerPattern())
+                                    : std::string_view::npos;
+            start != std::string_view::npos) {
             m_droppedOldBlock = true;
             auto besideBlock = dropOldBlock(reader, line, start);
             if (!besideBlock)
@@ -184,19 +180,19 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
 }
 
 void PagePass::followLinks(const Line& line) {
-    if (!m_options.eraseAll && holds(line.upper, kPartLinkExclusion))
+    if (!m_options.eraseAll && holds(line.text, kPartLinkExclusion))
         return;
-    m_targets = linkTargets(line.text, line.upper);
+    m_targets = linkTargets(line.text);
     m_followLinks(m_targets);
 }
 
 void PagePass::recordTitle(const Line& line) {
-    std::size_t title = findText(line.upper, kTitle);
-    if (title == std::string::npos)
+    std::size_t title = findIgnoringAsciiCase(line.text, kTitle);
+    if (title == std::string_view::npos)
         return;
     std::string& entry = m_state.levelTitles[m_level];
-    std::size_t image = findText(line.upper, kTitleImage);
-    if (image != std::string::npos) {
+    std::size_t image = findIgnoringAsciiCase(line.text, kTitleImage);
+    if (image != std::string_view::npos) {
         entry =
             "I" + titleImageFromTopFolder(textBetween(line.text, image + kTitleImage.size(), '"'),
                                           m_state.levelLinks[m_level]);
@@ -211,17 +207,17 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
     // The block runs from the start marker's "<" to the end marker's last ">"; what stands
     // beside it on the two lines is the author's and stays.
     const std::string& endPattern = m_codec.endMarkerPattern();
-    auto before = std::count(line.upper.begin(),
-                             line.upper.begin() + static_cast<std::ptrdiff_t>(startMarker), '<');
+    auto before = std::count(line.text.begin(),
+                             line.text.begin() + static_cast<std::ptrdiff_t>(startMarker), '<');
     std::size_t rawStart = nthByte(line.raw.bytes, '<', before);
     std::string kept(line.raw.bytes.substr(0, rawStart == std::string_view::npos ? 0 : rawStart));
     std::size_t from = startMarker + m_codec.startMarkerPattern().size();
     for (;;) {
-        if (std::size_t end = findText(line.upper, endPattern, from); end != std::string::npos) {
+        if (std::size_t end = findIgnoringAsciiCase(line.text, endPattern, from);
+            end != std::string_view::npos) {
             const std::size_t lastChar = end + endPattern.size() - 1;
-            auto closes =
-                std::count(line.upper.begin(),
-                           line.upper.begin() + static_cast<std::ptrdiff_t>(lastChar), '>');
+            auto closes = std::count(
+                line.text.begin(), line.text.begin() + static_cast<std::ptrdiff_t>(lastChar), '>');
             std::size_t rawEnd = nthByte(line.raw.bytes, '>', closes);
             if (rawEnd != std::string_view::npos)
                 kept += line.raw.bytes.substr(rawEnd + 1);
@@ -242,11 +238,10 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
                         "」が見つかりません。");
         from = 0;
         if (!mayHoldMarkup(line.raw.bytes)) {
-            line.upper.clear();
+            line.text = {};
             continue;
         }
-        m_codec.decodeInto(line.raw.bytes, line.text);
-        asciiUpperInto(line.text, line.upper);
+        line.text = m_codec.textOf(line.raw.bytes, line.decoded);
     }
 }
 

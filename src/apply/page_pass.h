@@ -53,8 +53,8 @@ public:
 private:
     struct Line {
         RawLine raw;
-        std::string text;  // characters
-        std::string upper; // upper-cased copy for searching
+        std::string_view text; // characters: raw.bytes itself, or decoded
+        std::string decoded;   // the storage of decoded characters, kept from line to line
     };
 
     // The steps from the page-exclusion test on; a line left where an old block was cut out
@@ -63,7 +63,7 @@ private:
     void recordTitle(const Line& line);
     // Hands the line's link targets on, unless a marker excludes them.
     void followLinks(const Line& line);
-    // Drops the old block whose start marker stands at startMarker in line.upper. True when
+    // Drops the old block whose start marker stands at startMarker in line.text. True when
     // text stood beside the markers: line then holds it as one line.
     Result<bool> dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker);
     // mayHoldBodyTags: false when the line is known to hold neither a body tag nor a comment.

@@ -250,6 +250,48 @@ std::size_t findLinkOpening(std::string_view bytes, std::size_t from) {
     return std::string_view::npos;
 }
 
+std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperPattern,
+                                  std::size_t from) {
+    if (from > text.size())
+        return std::string_view::npos;
+    if (upperPattern.empty())
+        return from;
+    const auto matchesAt = [&](std::size_t at) {
+        return text.size() - at >= upperPattern.size() &&
+               std::equal(upperPattern.begin(), upperPattern.end(), text.begin() + at,
+                          [](char p, char c) { return p == asciiUpperByte(c); });
+    };
+    const char first = upperPattern.front();
+    const char second = upperPattern.size() > 1 ? upperPattern[1] : '\0';
+    std::size_t at = from;
+#ifdef __SSE2__
+    // Candidates by their first two bytes, 16 positions at a time; a letter in either case.
+    if (upperPattern.size() > 1 && !isAsciiLetter(first)) {
+        const bool letter = isAsciiLetter(second);
+        const __m128i secondByte =
+            _mm_set1_epi8(letter ? static_cast<char>(second | 0x20) : second);
+        const __m128i caseBit = _mm_set1_epi8(letter ? 0x20 : 0);
+        for (; at + kBlock + 1 <= text.size(); at += kBlock) {
+            const auto load = [&](std::size_t offset) {
+                return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + offset));
+            };
+            auto found = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(load(0), _mm_set1_epi8(first)),
+                              _mm_cmpeq_epi8(_mm_or_si128(load(1), caseBit), secondByte))));
+            for (; found != 0; found &= found - 1)
+                if (const std::size_t candidate =
+                        at + static_cast<std::size_t>(__builtin_ctz(found));
+                    matchesAt(candidate))
+                    return candidate;
+        }
+    }
+#endif
+    for (; at < text.size(); ++at)
+        if (asciiUpperByte(text[at]) == first && matchesAt(at))
+            return at;
+    return std::string_view::npos;
+}
+
 const char* findLineEnd(const char* begin, const char* end) {
     const char* at = begin;
 #ifdef __SSE2__

@@ -36,6 +36,12 @@ std::size_t findText(std::string_view text, std::string_view pattern, std::size_
 // Where the next "<a " or "<A " stands in bytes at or after from (the opening of a link), or npos.
 std::size_t findLinkOpening(std::string_view bytes, std::size_t from);
 
+// Where upperPattern (its ASCII letters upper-case) first stands in text at or after from, ASCII
+// letters of text taken in either case, or npos: what findText finds in text's ASCII
+// upper-cased copy, without making the copy.
+std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperPattern,
+                                  std::size_t from = 0);
+
 // The first CR or LF in [begin, end), or end.
 const char* findLineEnd(const char* begin, const char* end);
 

@@ -113,8 +113,31 @@ TEST(LinkTargetsOfBytesTest, FindsTheLinksOfTheDecodedLine) {
         std::vector<std::string> targets{"left from an earlier line"};
         ASSERT_EQ(linkTargetsOfBytes(c.bytes, decodeInto, targets), c.takenFromBytes);
         if (c.takenFromBytes)
-            EXPECT_EQ(targets, linkTargets(text, asciiUpper(text)));
+            EXPECT_EQ(targets, linkTargets(text));
     }
+}
+
+// Found in any ASCII letter case, as in the line's upper-cased copy, wherever the candidate
+// falls in the vector scan's blocks; bytes outside ASCII are compared as they are.
+TEST(FindIgnoringAsciiCaseTest, FindsWhatTheUpperCasedCopyHolds) {
+    const std::string pad(21, 'x');
+    const struct {
+        std::string text;
+        std::string_view pattern;
+        std::size_t from;
+    } cases[] = {
+        {pad + "<tItLe>t", "<TITLE>", 0},
+        {pad + "<ti<title>", "<TITLE>", 0},
+        {"<title>" + pad + "<TITLE>", "<TITLE>", 1},
+        {pad + "<!--notquibrel--", "<!--NOTQUIBREL-->", 0},
+        {pad + "<!--\xE3\x81\x82-->", "<!--\xE3\x81\x82-->", 0},
+        {pad + "<!--\xC3\xA3-->", "<!--\xC3\x83-->", 0},
+        {pad + "<a href=", "<A HREF=", 40},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(findIgnoringAsciiCase(c.text, c.pattern, c.from),
+                  findText(asciiUpper(c.text), c.pattern, c.from))
+            << c.text;
 }
 
 TEST(NormalizePathTest, FoldsRepeatedSlashesDotsAndParentFolders) {
