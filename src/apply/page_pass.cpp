@@ -103,25 +103,23 @@ Result<bool> PagePass::step(LineReader& reader, OutputFile& out) {
                 return std::move(status).takeError();
     }
     Line& line = m_line; // its text buffers are kept from line to line
-    m_currentLine.offset = reader.offsetOfNext();
+    const std::uint64_t offset = reader.offsetOfNext();
     auto more = reader.next(line.raw);
     if (!more || !*more)
         return more;
     if (m_firstLineEnd.empty())
         m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
-    m_currentLine.length = line.raw.bytes.size() + line.raw.end.size();
+    m_pieces.assign(1, {0, offset});
     if (auto status = treat(reader, line, out); !status)
         return std::move(status).takeError();
     return true;
 }
 
-Status PagePass::placeBlock(const RawLine& raw, bool inComment, const std::string& firstLineEnd,
-                            OutputFile& out) {
-    m_inComment = inComment;
-    m_firstLineEnd = firstLineEnd;
-    Line line;
-    line.raw = raw;
-    return place(line, out);
+std::vector<PageEdit> PagePass::takeEdits() {
+    // Blocks placed in the text left beside a dropped block may come before the drop.
+    std::stable_sort(m_edits.begin(), m_edits.end(),
+                     [](const PageEdit& a, const PageEdit& b) { return a.offset < b.offset; });
+    return std::move(m_edits);
 }
 
 Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
@@ -165,7 +163,6 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                                     ? findIgnoringAsciiCase(line.text, m_codec.startMarkerPattern())
                                     : std::string_view::npos;
             start != std::string_view::npos) {
-            m_droppedOldBlock = true;
             auto besideBlock = dropOldBlock(reader, line, start);
             if (!besideBlock)
                 return std::move(besideBlock).takeError();
@@ -210,7 +207,15 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
     auto before = std::count(line.text.begin(),
                              line.text.begin() + static_cast<std::ptrdiff_t>(startMarker), '<');
     std::size_t rawStart = nthByte(line.raw.bytes, '<', before);
-    std::string kept(line.raw.bytes.substr(0, rawStart == std::string_view::npos ? 0 : rawStart));
+    if (rawStart == std::string_view::npos)
+        rawStart = 0;
+    std::string kept(line.raw.bytes.substr(0, rawStart));
+    // The dropped bytes start in the page where the kept ones end.
+    const std::uint64_t dropFrom = pageOffsetOf(m_pieces, rawStart);
+    std::vector<LinePiece> keptPieces;
+    for (const LinePiece& piece : m_pieces)
+        if (piece.at < rawStart)
+            keptPieces.push_back(piece);
     std::size_t from = startMarker + m_codec.startMarkerPattern().size();
     for (;;) {
         if (std::size_t end = findIgnoringAsciiCase(line.text, endPattern, from);
@@ -219,10 +224,19 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             auto closes = std::count(
                 line.text.begin(), line.text.begin() + static_cast<std::ptrdiff_t>(lastChar), '>');
             std::size_t rawEnd = nthByte(line.raw.bytes, '>', closes);
-            if (rawEnd != std::string_view::npos)
-                kept += line.raw.bytes.substr(rawEnd + 1);
-            if (kept.empty())
+            const std::size_t after =
+                rawEnd == std::string_view::npos ? line.raw.bytes.size() : rawEnd + 1;
+            kept += line.raw.bytes.substr(after);
+            if (kept.empty()) {
+                // Nothing stays of the lines: their last line end goes with them.
+                addDrop(m_edits, dropFrom,
+                        pageOffsetOf(m_pieces, line.raw.bytes.size()) + line.raw.end.size());
                 return false;
+            }
+            const std::uint64_t dropTo = pageOffsetOf(m_pieces, after);
+            addDrop(m_edits, dropFrom, dropTo);
+            keptPieces.push_back({rawStart, dropTo});
+            m_pieces = std::move(keptPieces);
             std::string keptEnd(line.raw.end); // line.raw may point into m_joined
             m_joined = std::move(kept);
             m_joinedEnd = std::move(keptEnd);
@@ -230,6 +244,7 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             line.raw.end = m_joinedEnd;
             return true;
         }
+        const std::uint64_t offset = reader.offsetOfNext();
         auto more = reader.next(line.raw);
         if (!more)
             return std::move(more).takeError();
@@ -237,6 +252,7 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             return fail("クイブレルリストの終わりの印「" + std::string(kEndMarker) +
                         "」が見つかりません。");
         from = 0;
+        m_pieces.assign(1, {0, offset});
         if (!mayHoldMarkup(line.raw.bytes)) {
             line.text = {};
             continue;
@@ -250,22 +266,23 @@ Status PagePass::place(const Line& line, OutputFile& out, bool mayHoldBodyTags) 
     if (!mayHoldBodyTags)
         return writeLine(out, raw, line.raw.end);
     const bool skipThisPage = m_options.skipTopPage && m_level == 0;
-    m_currentLine.inComment = m_inComment;
     const BodyTags tags = findBodyTags(raw, m_inComment);
+    const auto offsetOf = [&](std::size_t pos) { return pageOffsetOf(m_pieces, pos); };
     if (tags.start != BodyTags::npos && m_options.insertAtTop && !m_pageExcluded) {
         if (skipThisPage || tags.startEnd == BodyTags::npos)
             return writeLine(out, raw, line.raw.end);
         std::string_view head = raw.substr(0, tags.startEnd + 1);
         std::string_view rest = raw.substr(tags.startEnd + 1);
         if (rest.empty()) {
-            std::string_view end = line.raw.end.empty() ? m_firstLineEnd : line.raw.end;
-            if (auto status = writeLine(out, head, end); !status)
+            // The block follows the line and its end; a last line without one gets one.
+            const bool ended = !line.raw.end.empty();
+            if (auto status = writeLine(out, head, ended ? line.raw.end : m_firstLineEnd); !status)
                 return status;
-            return writeBlock(out);
+            return writeBlock(out, offsetOf(raw.size()) + line.raw.end.size(), !ended);
         }
         if (auto status = writeLine(out, head, m_firstLineEnd); !status)
             return status;
-        if (auto status = writeBlock(out); !status)
+        if (auto status = writeBlock(out, offsetOf(tags.startEnd + 1), true); !status)
             return status;
         return writeLine(out, rest, line.raw.end);
     }
@@ -276,15 +293,15 @@ Status PagePass::place(const Line& line, OutputFile& out, bool mayHoldBodyTags) 
             if (auto status = writeLine(out, raw.substr(0, tags.end), m_firstLineEnd); !status)
                 return status;
         }
-        if (auto status = writeBlock(out); !status)
+        if (auto status = writeBlock(out, offsetOf(tags.end), tags.end > 0); !status)
             return status;
         return writeLine(out, raw.substr(tags.end), line.raw.end);
     }
     return writeLine(out, raw, line.raw.end);
 }
 
-Status PagePass::writeBlock(OutputFile& out) {
-    m_placedLines.push_back(m_currentLine);
+Status PagePass::writeBlock(OutputFile& out, std::uint64_t offset, bool lineEndFirst) {
+    m_edits.push_back({offset, 0, lineEndFirst});
     for (const std::string& blockLine : m_blockLines(m_state.levelTitles[m_level])) {
         if (auto status = writeLine(out, m_codec.encode(blockLine), m_firstLineEnd); !status)
             return status;

@@ -5,6 +5,7 @@
 #include "apply/apply_types.h"
 #include "apply/line_reader.h"
 #include "apply/page_codec.h"
+#include "apply/page_edits.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,14 +22,6 @@ using LinkFollower = std::function<void(const std::vector<std::string>& targets)
 // block's lines (UTF-8, without line ends), or nothing while the run only plans.
 using BlockLines = std::function<std::vector<std::string>(const std::string& titleEntry)>;
 
-// A line the pass put a block into: its first byte in the page, its length with its end, and
-// whether it began inside a comment.
-struct PlacedLine {
-    std::uint64_t offset = 0;
-    std::size_t length = 0;
-    bool inComment = false;
-};
-
 class PagePass {
 public:
     PagePass(const ApplyOptions& options, ApplyRunState& state, const PageCodec& codec, int level,
@@ -40,15 +33,10 @@ public:
     // be replaced by one that goes on at the same offset.
     Result<bool> step(LineReader& reader, OutputFile& out);
 
-    // After run: the lines that got a block, and whether the page's bytes changed anywhere else
-    // (an old block dropped). When they did not, the new page is the old one with those lines
-    // rewritten by placeBlock.
-    const std::vector<PlacedLine>& placedLines() const { return m_placedLines; }
-    bool droppedOldBlock() const { return m_droppedOldBlock; }
+    // After run: the edits that make the new page out of the page as read, sorted by offset,
+    // and the page's first line end (written before and after a block's lines).
+    std::vector<PageEdit> takeEdits();
     const std::string& firstLineEnd() const { return m_firstLineEnd; }
-    // Writes one line recorded in placedLines, with its block.
-    Status placeBlock(const RawLine& raw, bool inComment, const std::string& firstLineEnd,
-                      OutputFile& out);
 
 private:
     struct Line {
@@ -68,7 +56,9 @@ private:
     Result<bool> dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker);
     // mayHoldBodyTags: false when the line is known to hold neither a body tag nor a comment.
     Status place(const Line& line, OutputFile& out, bool mayHoldBodyTags = true);
-    Status writeBlock(OutputFile& out);
+    // Writes a block (its edit: at offset in the page, the page's first line end before it
+    // when lineEndFirst).
+    Status writeBlock(OutputFile& out, std::uint64_t offset, bool lineEndFirst);
     Status writeLine(OutputFile& out, std::string_view bytes, std::string_view end);
 
     const ApplyOptions& m_options;
@@ -86,9 +76,9 @@ private:
     Line m_line;                        // the line being read
     std::vector<std::string> m_targets; // its link targets, kept from line to line
     std::function<void(std::string_view, std::string&)> m_decodeInto; // m_codec's
-    PlacedLine m_currentLine;                                         // the line being placed
-    std::vector<PlacedLine> m_placedLines;
-    bool m_droppedOldBlock = false;
+    std::uint64_t m_nextOffset = 0;  // where the line being read starts in the page
+    std::vector<LinePiece> m_pieces; // where the bytes of the line being treated stand
+    std::vector<PageEdit> m_edits;
 };
 
 } // namespace solvina

@@ -2,9 +2,8 @@
 #include "apply/plan_writer.h"
 
 #include "apply/breadcrumb_block.h"
-#include "apply/line_reader.h"
 #include "apply/link_paths.h"
-#include "apply/page_pass.h"
+#include "apply/page_edits.h"
 #include "apply/run_undo.h"
 #include "platform/kept_files.h"
 #include "platform/paths.h"
@@ -22,74 +21,6 @@
 namespace solvina {
 
 namespace {
-
-constexpr std::size_t kCopySize = std::size_t{64} * 1024;
-// A page's bytes differ from those the plan was made from: its blocks would land elsewhere.
-constexpr const char* kChangedDescription = "ページが計画の後に変わりました。";
-
-// Copies a page's bytes to the new page up to a point, and takes the bytes of a line.
-class ByteCopier {
-public:
-    ByteCopier(InputFile& input, OutputFile& output) : m_input(input), m_output(output) {}
-
-    // Copies up to the byte at offset (to the end when none).
-    Status copyTo(std::optional<std::uint64_t> offset) {
-        while (!offset || m_position < *offset) {
-            if (m_start == m_buffer.size())
-                if (auto status = fill(); !status)
-                    return status;
-            if (m_start == m_buffer.size()) {
-                if (!offset)
-                    return {};
-                return fail(kChangedDescription);
-            }
-            std::size_t size = m_buffer.size() - m_start;
-            if (offset)
-                size =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(size, *offset - m_position));
-            if (auto status = m_output.write(std::string_view(m_buffer).substr(m_start, size));
-                !status)
-                return status;
-            m_start += size;
-            m_position += size;
-        }
-        return {};
-    }
-
-    // The next length bytes; valid until the next call.
-    Result<std::string_view> take(std::size_t length) {
-        if (m_start > 0) {
-            m_buffer.erase(0, m_start);
-            m_start = 0;
-        }
-        while (m_buffer.size() < length) {
-            auto got = appendRead(m_input, m_buffer, std::max(kCopySize, length - m_buffer.size()));
-            if (!got)
-                return std::move(got).takeError();
-            if (*got == 0)
-                return fail(kChangedDescription);
-        }
-        m_start = length;
-        m_position += length;
-        return std::string_view(m_buffer).substr(0, length);
-    }
-
-private:
-    Status fill() {
-        m_buffer.clear();
-        m_start = 0;
-        auto got = appendRead(m_input, m_buffer, kCopySize);
-        if (!got)
-            return std::move(got).takeError();
-        return {};
-    }
-
-    InputFile& m_input;
-    OutputFile& m_output;
-    std::string m_buffer;
-    std::size_t m_start = 0;      // first byte not yet copied
-    std::uint64_t m_position = 0; // in the page, of m_buffer[m_start]
-};
 
 // Passes a page's new bytes on to its temporary file and takes their digest on the way, for the
 // run's record: the file is not read back for it. A run that keeps no record takes none.
@@ -266,7 +197,7 @@ private:
     PageWrite writeTemporary(const PlannedPage& page) const {
         PageWrite result;
         if (!unchangedSincePlanned(page)) {
-            result.failures.push_back(withPathNote(kChangedDescription, page.path()));
+            result.failures.push_back(withPathNote(kChangedSincePlanned, page.path()));
             return result;
         }
         auto input = m_env.fs.openForReading(page.realPath());
@@ -290,22 +221,21 @@ private:
             result.failures.push_back(description);
             return result;
         };
-        ApplyRunState state;
-        state.levelLinks[page.level] = page.link();
         ApplyRunState chain; // the chain of the block being written
-        std::size_t blocks = 0;
-        LineReader reader(**input);
-        PagePass pass(m_options, state, *page.codec, page.level, LinkFollower(),
-                      [&](const std::string& titleEntry) {
-                          const std::string& own =
-                              page.blocks() == 0 ? titleEntry : page.blockTitle(blocks++);
-                          fillChain(m_plan, page, own, chain);
-                          return breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain,
-                                                 page.level);
-                      });
-        const Status written = page.onlyPlacedLinesChange
-                                   ? rewritePlacedLines(page, pass, **input, *output)
-                                   : pass.run(reader, *output);
+        const std::string firstLineEnd = page.firstLineEnd;
+        const Status written = writeEditedPage(
+            **input, *output, std::span(page.edits.begin(), page.edits.end()), firstLineEnd,
+            [&](std::size_t block, OutputFile& out) -> Status {
+                fillChain(m_plan, page, page.blockTitle(block), chain);
+                for (const std::string& line : breadcrumbBlock(m_env.style, m_env.styleFolder,
+                                                               m_options, chain, page.level)) {
+                    if (auto status = out.write(page.codec->encode(line)); !status)
+                        return status;
+                    if (auto status = out.write(firstLineEnd); !status)
+                        return status;
+                }
+                return {};
+            });
         if (!written)
             return abandon(withPathNote(written.error(), page.path()));
         input->reset();
@@ -313,7 +243,7 @@ private:
             return abandon(status.error());
         // Changed while it was read: the new page would hold a mix of old and new bytes.
         if (!unchangedSincePlanned(page))
-            return abandon(withPathNote(kChangedDescription, page.path()));
+            return abandon(withPathNote(kChangedSincePlanned, page.path()));
         result.written = true;
         result.digest = output->digest();
         return result;
@@ -323,32 +253,6 @@ private:
     bool unchangedSincePlanned(const PlannedPage& page) const {
         auto now = m_env.fs.identity(page.realPath());
         return !now || sameFileUnchanged(page.identity(), *now);
-    }
-
-    // The page copied as it is but for the lines that get a block: no line of it is split or
-    // read as text.
-    static Status rewritePlacedLines(const PlannedPage& page, PagePass& pass, InputFile& input,
-                                     OutputFile& output) {
-        ByteCopier copier(input, output);
-        for (const PlacedLine& line : page.placedLines) {
-            if (auto status = copier.copyTo(line.offset); !status)
-                return status;
-            auto bytes = copier.take(line.length);
-            if (!bytes)
-                return std::move(bytes).takeError();
-            std::string_view text = *bytes;
-            std::size_t endLength = 0;
-            if (!text.empty() && text.back() == '\n')
-                endLength = text.size() >= 2 && text[text.size() - 2] == '\r' ? 2 : 1;
-            else if (!text.empty() && text.back() == '\r')
-                endLength = 1;
-            const RawLine raw{text.substr(0, text.size() - endLength),
-                              text.substr(text.size() - endLength)};
-            if (auto status = pass.placeBlock(raw, line.inComment, page.firstLineEnd, output);
-                !status)
-                return status;
-        }
-        return copier.copyTo(std::nullopt);
     }
 
     static std::string withPathNote(const std::string& sentence, const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include "apply/apply_types.h"
 #include "apply/page_codec.h"
+#include "apply/page_edits.h"
 #include "apply/page_pass.h"
 
 #include <algorithm>
@@ -48,25 +49,26 @@ private:
     std::uint8_t m_size = 0;
 };
 
-// The lines a page's blocks go into: most pages have one, held without a heap block.
-class PlacedLines {
+// A page's edits: most pages have one (its block), held without a heap block.
+class PageEdits {
 public:
-    PlacedLines& operator=(const std::vector<PlacedLine>& lines) {
-        m_count = static_cast<std::uint32_t>(lines.size());
+    PageEdits& operator=(std::vector<PageEdit> edits) {
+        m_count = static_cast<std::uint32_t>(edits.size());
         m_many.reset();
         if (m_count == 1)
-            m_one = lines.front();
+            m_one = edits.front();
         else if (m_count > 1)
-            m_many = std::make_unique<const std::vector<PlacedLine>>(lines);
+            m_many = std::make_unique<const std::vector<PageEdit>>(std::move(edits));
         return *this;
     }
-    const PlacedLine* begin() const { return m_many ? m_many->data() : &m_one; }
-    const PlacedLine* end() const { return begin() + m_count; }
+    const PageEdit* begin() const { return m_many ? m_many->data() : &m_one; }
+    const PageEdit* end() const { return begin() + m_count; }
     std::size_t size() const { return m_count; }
+    std::vector<PageEdit> toVector() const { return {begin(), end()}; }
 
 private:
-    PlacedLine m_one;
-    std::unique_ptr<const std::vector<PlacedLine>> m_many;
+    PageEdit m_one;
+    std::unique_ptr<const std::vector<PageEdit>> m_many;
     std::uint32_t m_count = 0;
 };
 
@@ -95,10 +97,8 @@ struct PlannedPage {
     std::unique_ptr<const std::vector<std::string>> otherBlockTitles;
     std::uint32_t blockCount = 0;
     const PageCodec* codec = nullptr;
-    // When no old block was dropped, the page is rewritten at these lines only.
-    bool onlyPlacedLinesChange = false;
     PageOutcome outcome = PageOutcome::Unread;
-    PlacedLines placedLines;
+    PageEdits edits; // what the writing phase changes in the page
     ShortLineEnd firstLineEnd;
     int failure = -1; // index into SitePlan::failures
 

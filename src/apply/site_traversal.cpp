@@ -512,11 +512,8 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     // A read-only page is the owner's "do not touch": its replacement would be refused.
     if (page.readOnly)
         return pageFailed(fileFailureDescription(EACCES, planned.realPath()), index);
-    if (!page.pass->droppedOldBlock()) {
-        planned.onlyPlacedLinesChange = true;
-        planned.placedLines = page.pass->placedLines();
-        planned.firstLineEnd = std::string_view(page.pass->firstLineEnd());
-    }
+    planned.edits = page.pass->takeEdits();
+    planned.firstLineEnd = std::string_view(page.pass->firstLineEnd());
     planned.outcome = PageOutcome::Rewritten;
     m_plan.steps.push_back({false, index});
 }

@@ -1,0 +1,97 @@
+// Copying a page around its edits.
+#include "apply/page_edits.h"
+
+#include "apply/line_reader.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace solvina {
+
+namespace {
+
+constexpr std::size_t kCopySize = std::size_t{64} * 1024;
+
+// Copies a page's bytes to the new page up to a point, and passes over dropped bytes.
+class ByteCopier {
+public:
+    ByteCopier(InputFile& input, OutputFile& output) : m_input(input), m_output(output) {}
+
+    // Copies (or, when copying is false, passes over) the bytes up to offset; to the end of
+    // the page when there is none.
+    Status moveTo(std::optional<std::uint64_t> offset, bool copying) {
+        while (!offset || m_position < *offset) {
+            if (m_start == m_buffer.size()) {
+                m_buffer.clear();
+                m_start = 0;
+                auto got = appendRead(m_input, m_buffer, kCopySize);
+                if (!got)
+                    return std::move(got).takeError();
+                if (*got == 0)
+                    return offset ? fail(kChangedSincePlanned) : Status{};
+            }
+            std::size_t size = m_buffer.size() - m_start;
+            if (offset)
+                size =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(size, *offset - m_position));
+            if (copying)
+                if (auto status = m_output.write(std::string_view(m_buffer).substr(m_start, size));
+                    !status)
+                    return status;
+            m_start += size;
+            m_position += size;
+        }
+        return {};
+    }
+
+private:
+    InputFile& m_input;
+    OutputFile& m_output;
+    std::string m_buffer;
+    std::size_t m_start = 0;      // first byte not yet copied
+    std::uint64_t m_position = 0; // in the page, of m_buffer[m_start]
+};
+
+} // namespace
+
+std::uint64_t pageOffsetOf(const std::vector<LinePiece>& pieces, std::size_t pos) {
+    auto piece = std::upper_bound(pieces.begin(), pieces.end(), pos,
+                                  [](std::size_t at, const LinePiece& p) { return at < p.at; });
+    --piece; // the first piece starts at 0
+    return piece->offset + (pos - piece->at);
+}
+
+void addDrop(std::vector<PageEdit>& edits, std::uint64_t from, std::uint64_t to) {
+    if (to <= from)
+        return;
+    // An old block found in the text left beside another reaches over that one's drop.
+    while (!edits.empty() && edits.back().dropped > 0 && edits.back().offset >= from) {
+        to = std::max(to, edits.back().offset + edits.back().dropped);
+        edits.pop_back();
+    }
+    edits.push_back({from, to - from, false});
+}
+
+Status writeEditedPage(InputFile& input, OutputFile& output, std::span<const PageEdit> edits,
+                       std::string_view firstLineEnd, const BlockWriter& writeBlock) {
+    ByteCopier copier(input, output);
+    std::size_t block = 0;
+    for (const PageEdit& edit : edits) {
+        if (auto status = copier.moveTo(edit.offset, true); !status)
+            return status;
+        if (edit.dropped > 0) {
+            if (auto status = copier.moveTo(edit.offset + edit.dropped, false); !status)
+                return status;
+            continue;
+        }
+        if (edit.lineEndFirst)
+            if (auto status = output.write(firstLineEnd); !status)
+                return status;
+        if (auto status = writeBlock(block++, output); !status)
+            return status;
+    }
+    return copier.moveTo(std::nullopt, true);
+}
+
+} // namespace solvina
