@@ -5,6 +5,7 @@
 #include "apply/text_search.h"
 #include "platform/paths.h"
 #include "text/ascii.h"
+#include "text/utf8.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -73,6 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!linked.empty() && (normalizePath(linked) != linked || !linked.starts_with("/")))
             std::abort();
     }
+    Utf8Validator validator;
+    validator.feed(line);
+    if (validator.valid() != isValidUtf8(line))
+        std::abort();
     checkTakenFromBytes(pageCodec("UTF-8"), line);
     checkTakenFromBytes(pageCodec("Shift_JIS"), line);
     checkNormalized(line);

@@ -57,6 +57,18 @@ std::string_view LineReader::takePlainLines() {
     return unread.substr(0, length);
 }
 
+std::optional<std::string_view> LineReader::joinInPlace(std::string_view kept,
+                                                        std::string_view rest) {
+    const char* lineStart = m_buffer.data() + m_lineStart;
+    const char* taken = m_buffer.data() + m_start;
+    if (rest.data() < lineStart || rest.data() + rest.size() > taken ||
+        static_cast<std::size_t>(rest.data() - lineStart) < kept.size())
+        return std::nullopt;
+    const std::size_t at = static_cast<std::size_t>(rest.data() - m_buffer.data()) - kept.size();
+    std::copy(kept.begin(), kept.end(), m_buffer.begin() + static_cast<std::ptrdiff_t>(at));
+    return std::string_view(m_buffer).substr(at, kept.size() + rest.size());
+}
+
 Result<bool> LineReader::next(RawLine& line) {
     std::size_t scanFrom = m_start;
     for (;;) {
@@ -79,6 +91,7 @@ Result<bool> LineReader::next(RawLine& line) {
             }
             line.bytes = std::string_view(m_buffer.data() + m_start, at - m_start);
             line.end = std::string_view(m_buffer.data() + at, endLength);
+            m_lineStart = m_start;
             m_start = at + endLength;
             return true;
         }
@@ -87,6 +100,7 @@ Result<bool> LineReader::next(RawLine& line) {
                 return false;
             line.bytes = std::string_view(m_buffer.data() + m_start, m_buffer.size() - m_start);
             line.end = {};
+            m_lineStart = m_start;
             m_start = m_buffer.size();
             return true;
         }

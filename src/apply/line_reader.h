@@ -5,6 +5,7 @@
 #include "platform/result.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ public:
     // far as the bytes already read show them, with their line ends; often empty. Valid until
     // the next call.
     std::string_view takePlainLines();
+    // kept put right before rest, the end of the line last taken, over that line's bytes
+    // before rest, which are no longer needed: a line made of the two without a copy of rest.
+    // Nothing when rest is not there or the room before it is too small.
+    std::optional<std::string_view> joinInPlace(std::string_view kept, std::string_view rest);
     // Where the next line starts in the file.
     std::uint64_t offsetOfNext() const { return m_dropped + m_start; }
 
@@ -38,7 +43,8 @@ private:
     Status fill(); // reads more bytes after those not yet taken
     InputFile& m_file;
     std::string m_buffer;
-    std::size_t m_start = 0; // first byte not yet taken
+    std::size_t m_start = 0;     // first byte not yet taken
+    std::size_t m_lineStart = 0; // first byte of the line last taken
     bool m_endOfFile = false;
     std::uint64_t m_dropped = 0; // bytes of the file taken out of the buffer
 };

@@ -8,6 +8,7 @@
 #include "text/ascii.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace solvina {
 
@@ -110,6 +111,7 @@ Result<bool> PagePass::step(LineReader& reader, OutputFile& out) {
     if (m_firstLineEnd.empty())
         m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
     m_pieces.assign(1, {0, offset});
+    m_joinedIsText = false;
     if (auto status = treat(reader, line, out); !status)
         return std::move(status).takeError();
     return true;
@@ -149,7 +151,9 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 return place(line, out, mayHoldBodyTags);
             }
         }
-        line.text = m_codec.textOf(line.raw.bytes, line.decoded);
+        line.text = std::exchange(m_joinedIsText, false)
+                        ? line.raw.bytes
+                        : m_codec.textOf(line.raw.bytes, line.decoded);
 
         if (comment) {
             if (holds(line.text, kNotQuibrel))
@@ -217,6 +221,9 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
         if (piece.at < rawStart)
             keptPieces.push_back(piece);
     std::size_t from = startMarker + m_codec.startMarkerPattern().size();
+    // Valid UTF-8 cut before a "<" and after a ">" stays valid: a line joined from its own
+    // text is text as it stands.
+    bool joinedIsText = line.text.data() == line.raw.bytes.data();
     for (;;) {
         if (std::size_t end = findIgnoringAsciiCase(line.text, endPattern, from);
             end != std::string_view::npos) {
@@ -226,8 +233,8 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             std::size_t rawEnd = nthByte(line.raw.bytes, '>', closes);
             const std::size_t after =
                 rawEnd == std::string_view::npos ? line.raw.bytes.size() : rawEnd + 1;
-            kept += line.raw.bytes.substr(after);
-            if (kept.empty()) {
+            const std::string_view rest = line.raw.bytes.substr(after);
+            if (kept.empty() && rest.empty()) {
                 // Nothing stays of the lines: their last line end goes with them.
                 addDrop(m_edits, dropFrom,
                         pageOffsetOf(m_pieces, line.raw.bytes.size()) + line.raw.end.size());
@@ -237,6 +244,13 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             addDrop(m_edits, dropFrom, dropTo);
             keptPieces.push_back({rawStart, dropTo});
             m_pieces = std::move(keptPieces);
+            m_joinedIsText = joinedIsText;
+            // A long line is joined where it stands in the reader, not copied.
+            if (auto joined = reader.joinInPlace(kept, rest)) {
+                line.raw.bytes = *joined;
+                return true;
+            }
+            kept += rest;
             std::string keptEnd(line.raw.end); // line.raw may point into m_joined
             m_joined = std::move(kept);
             m_joinedEnd = std::move(keptEnd);
@@ -252,6 +266,7 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             return fail("クイブレルリストの終わりの印「" + std::string(kEndMarker) +
                         "」が見つかりません。");
         from = 0;
+        joinedIsText = false;
         m_pieces.assign(1, {0, offset});
         if (!mayHoldMarkup(line.raw.bytes)) {
             line.text = {};

@@ -73,6 +73,7 @@ private:
     std::string m_firstLineEnd;
     std::string m_joined;               // the text beside an old block, joined into one line
     std::string m_joinedEnd;            // and its line end
+    bool m_joinedIsText = false;        // the joined line's bytes are its text (valid UTF-8)
     Line m_line;                        // the line being read
     std::vector<std::string> m_targets; // its link targets, kept from line to line
     std::function<void(std::string_view, std::string&)> m_decodeInto; // m_codec's

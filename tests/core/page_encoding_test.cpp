@@ -69,6 +69,8 @@ std::string decidedEncoding(const std::vector<std::string>& pieces) {
     Utf8Validator validator;
     for (const std::string& piece : pieces)
         validator.feed(piece);
+    // The whole-text check agrees with the one fed in pieces.
+    EXPECT_EQ(isValidUtf8(whole), validator.valid()) << whole;
     return undeclaredPageEncoding(validator).name;
 }
 
