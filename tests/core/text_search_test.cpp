@@ -112,8 +112,9 @@ TEST(LinkTargetsOfBytesTest, FindsTheLinksOfTheDecodedLine) {
         decodeInto(c.bytes, text);
         std::vector<std::string> targets{"left from an earlier line"};
         ASSERT_EQ(linkTargetsOfBytes(c.bytes, decodeInto, targets), c.takenFromBytes);
-        if (c.takenFromBytes)
+        if (c.takenFromBytes) {
             EXPECT_EQ(targets, linkTargets(text));
+        }
     }
 }
 
