@@ -13,6 +13,7 @@ namespace solvina {
 namespace {
 
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
+constexpr std::uint64_t kMostReserved = std::uint64_t{256} * 1024 * 1024;
 
 } // namespace
 
@@ -42,6 +43,13 @@ Status LineReader::fill() {
         m_buffer.erase(0, m_start);
         m_start = 0;
     }
+    // Only a long line gets the room: a page of ordinary lines keeps its small buffer. A file
+    // that claims more than kMostReserved (sparse, or grown) is let grow by doubling past it.
+    const std::uint64_t rest = std::min<std::uint64_t>(
+        m_expectedSize > m_dropped ? m_expectedSize - m_dropped : 0, kMostReserved);
+    if (m_buffer.size() >= kReadSize && m_buffer.size() + kReadSize > m_buffer.capacity() &&
+        rest > m_buffer.size() + kReadSize)
+        m_buffer.reserve(static_cast<std::size_t>(rest) + 1);
     auto got = appendRead(m_file, m_buffer, kReadSize);
     if (!got)
         return std::move(got).takeError();

@@ -36,6 +36,10 @@ public:
     // before rest, which are no longer needed: a line made of the two without a copy of rest.
     // Nothing when rest is not there or the room before it is too small.
     std::optional<std::string_view> joinInPlace(std::string_view kept, std::string_view rest);
+    // The file's size as last seen: a line that outgrows the read buffer gets room for the rest
+    // of the file at once, instead of a buffer that doubles (whose last doubling holds the line
+    // twice).
+    void expectSize(std::uint64_t size) { m_expectedSize = size; }
     // Where the next line starts in the file.
     std::uint64_t offsetOfNext() const { return m_dropped + m_start; }
 
@@ -47,6 +51,7 @@ private:
     std::size_t m_lineStart = 0; // first byte of the line last taken
     bool m_endOfFile = false;
     std::uint64_t m_dropped = 0; // bytes of the file taken out of the buffer
+    std::uint64_t m_expectedSize = 0;
 };
 
 } // namespace solvina

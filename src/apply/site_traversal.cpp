@@ -384,6 +384,7 @@ bool SiteTraversal::takeUp(ReadPage& page) {
     }
     page.input = std::move(*input);
     page.reader = std::make_unique<LineReader>(*page.input, std::string(), page.resumeAt);
+    page.reader->expectSize(m_plan.pages[page.index].size);
     return true;
 }
 
@@ -473,6 +474,7 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     ReadPage* reading = page.get();
     page->input = std::move(*input);
     page->reader = std::make_unique<LineReader>(*page->input, std::move(head));
+    page->reader->expectSize(found.identity.size);
     // The pages below are added while this one is read: reached by index, not by reference.
     page->pass = std::make_unique<PagePass>(
         m_options, m_state, *codec, KAISO,
