@@ -6,7 +6,6 @@
 #include "apply/apply_types.h"
 #include "apply/page_codec.h"
 #include "apply/page_edits.h"
-#include "apply/page_pass.h"
 
 #include <algorithm>
 #include <array>
@@ -64,7 +63,6 @@ public:
     const PageEdit* begin() const { return m_many ? m_many->data() : &m_one; }
     const PageEdit* end() const { return begin() + m_count; }
     std::size_t size() const { return m_count; }
-    std::vector<PageEdit> toVector() const { return {begin(), end()}; }
 
 private:
     PageEdit m_one;

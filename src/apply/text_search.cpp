@@ -89,6 +89,24 @@ BlockMarks marksOf(const char* block) {
     opens = _mm_or_si128(opens, _mm_and_si128(equal(second, '/'), equal(thirdLower, 'b')));
     return {lineEnds, opening & static_cast<unsigned>(_mm_movemask_epi8(opens))};
 }
+
+// One block of plainLinesLength, its marks taken at at (16 or 32 positions): plain moves past
+// the block's last line end before the first tag the pass acts on; true when there is one (the
+// plain lines end there).
+inline bool passBlock(std::string_view bytes, std::size_t at, BlockMarks marks,
+                      std::size_t& plain) {
+    for (unsigned tags = marks.tags; tags != 0; tags &= tags - 1) {
+        const int tag = __builtin_ctz(tags);
+        if (!opensMarkup(bytes.substr(at + static_cast<std::size_t>(tag))))
+            continue;
+        if (const unsigned before = marks.lineEnds & ((1u << tag) - 1); before != 0)
+            plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(before)));
+        return true;
+    }
+    if (marks.lineEnds != 0)
+        plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(marks.lineEnds)));
+    return false;
+}
 #endif
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -137,17 +155,8 @@ __attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block)
 __attribute__((target("avx2"))) bool passWideBlocks(std::string_view bytes, std::size_t limit,
                                                     std::size_t& at, std::size_t& plain) {
     for (; at + kWideBlock + 2 <= bytes.size() && at + kWideBlock <= limit; at += kWideBlock) {
-        const BlockMarks marks = wideMarksOf(bytes.data() + at);
-        for (unsigned tags = marks.tags; tags != 0; tags &= tags - 1) {
-            const int tag = __builtin_ctz(tags);
-            if (!opensMarkup(bytes.substr(at + static_cast<std::size_t>(tag))))
-                continue;
-            if (const unsigned before = marks.lineEnds & ((1u << tag) - 1); before != 0)
-                plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(before)));
+        if (passBlock(bytes, at, wideMarksOf(bytes.data() + at), plain))
             return true;
-        }
-        if (marks.lineEnds != 0)
-            plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(marks.lineEnds)));
     }
     return false;
 }
@@ -192,17 +201,8 @@ std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
 #ifdef __SSE2__
     // Lines before the first "<" that opens a tag the pass acts on are passed.
     for (; at + kBlock + 2 <= bytes.size() && at + kBlock <= limit; at += kBlock) {
-        const BlockMarks marks = marksOf(data + at);
-        for (unsigned tags = marks.tags; tags != 0; tags &= tags - 1) {
-            const int tag = __builtin_ctz(tags);
-            if (!opensMarkup(bytes.substr(at + static_cast<std::size_t>(tag))))
-                continue;
-            if (const unsigned before = marks.lineEnds & ((1u << tag) - 1); before != 0)
-                plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(before)));
+        if (passBlock(bytes, at, marksOf(data + at), plain))
             return plain;
-        }
-        if (marks.lineEnds != 0)
-            plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(marks.lineEnds)));
     }
 #endif
     for (; at < limit; ++at) {
