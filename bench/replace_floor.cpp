@@ -20,42 +20,36 @@ bool isPage(const std::filesystem::path& path) {
     return extension == ".htm" || extension == ".html";
 }
 
-bool readAll(int descriptor, std::string& bytes) {
-    bytes.clear();
-    char chunk[64 * 1024];
+// The page copied into the new file a chunk at a time, as the apply run does: no page is held
+// whole.
+bool copyAll(int input, int output) {
+    static char chunk[64 * 1024];
     for (;;) {
-        ssize_t count = ::read(descriptor, chunk, sizeof chunk);
-        if (count < 0)
-            return false;
-        if (count == 0)
-            return true;
-        bytes.append(chunk, static_cast<std::size_t>(count));
-    }
-}
-
-bool writeAll(int descriptor, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        ssize_t count = ::read(input, chunk, sizeof chunk);
         if (count <= 0)
-            return false;
-        done += static_cast<std::size_t>(count);
+            return count == 0;
+        for (ssize_t done = 0; done < count;) {
+            ssize_t written = ::write(output, chunk + done, static_cast<std::size_t>(count - done));
+            if (written <= 0)
+                return false;
+            done += written;
+        }
     }
-    return true;
 }
 
-bool replace(const std::string& page, std::string& bytes) {
+bool replace(const std::string& page) {
     int input = ::open(page.c_str(), O_RDONLY | O_CLOEXEC);
     if (input < 0)
         return false;
-    bool read = readAll(input, bytes);
-    ::close(input);
     const std::string temporary = page + ".tmp";
     int output = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (!read || output < 0)
+    if (output < 0) {
+        ::close(input);
         return false;
-    bool written = writeAll(output, bytes);
-    return ::close(output) == 0 && written && ::rename(temporary.c_str(), page.c_str()) == 0;
+    }
+    bool copied = copyAll(input, output);
+    ::close(input);
+    return ::close(output) == 0 && copied && ::rename(temporary.c_str(), page.c_str()) == 0;
 }
 
 } // namespace
@@ -75,9 +69,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", argv[1], error.message().c_str());
         return 1;
     }
-    std::string bytes;
     for (const std::string& page : pages) {
-        if (!replace(page, bytes)) {
+        if (!replace(page)) {
             std::fprintf(stderr, "%s: %s\n", page.c_str(), std::strerror(errno));
             return 1;
         }
