@@ -28,19 +28,24 @@ bool startsWithUpper(std::string_view text, std::size_t at, std::string_view pat
     return true;
 }
 
+unsigned markupAt(std::string_view line, std::size_t at) {
+    unsigned kinds = 0;
+    if (startsWithUpper(line, at, "<!--"))
+        kinds |= kCommentMarkup;
+    if (startsWithUpper(line, at, "<TITLE>"))
+        kinds |= kTitleMarkup;
+    if (startsWithUpper(line, at, "<A HREF="))
+        kinds |= kLinkMarkup;
+    if (startsWithUpper(line, at, "<BODY") || startsWithUpper(line, at, "</BODY>"))
+        kinds |= kBodyMarkup;
+    return kinds;
+}
+
 // Every position tried against every pattern.
 unsigned plainMarkupIn(std::string_view line) {
     unsigned kinds = 0;
-    for (std::size_t at = 0; at < line.size(); ++at) {
-        if (startsWithUpper(line, at, "<!--"))
-            kinds |= kCommentMarkup;
-        if (startsWithUpper(line, at, "<TITLE>"))
-            kinds |= kTitleMarkup;
-        if (startsWithUpper(line, at, "<A HREF="))
-            kinds |= kLinkMarkup;
-        if (startsWithUpper(line, at, "<BODY") || startsWithUpper(line, at, "</BODY>"))
-            kinds |= kBodyMarkup;
-    }
+    for (std::size_t at = 0; at < line.size(); ++at)
+        kinds |= markupAt(line, at);
     return kinds;
 }
 
@@ -84,6 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view pattern = bytes.substr(bytes.size() / 2, 1 + data[0] % 9);
     for (std::size_t from = 0; from <= bytes.size() + 1; from += 1 + bytes.size() / 4)
         check(findText(bytes, pattern, from) == bytes.find(pattern, from));
+    // No "<" that opens markup is stepped over; what is given is a "<".
+    for (std::size_t from = 0, at = 0; from <= bytes.size(); from = at + 1) {
+        at = findMarkupOpening(bytes, from);
+        const std::size_t end = std::min(at, bytes.size());
+        for (std::size_t skipped = from; skipped < end; ++skipped)
+            check(markupAt(bytes, skipped) == 0);
+        if (at == std::string_view::npos)
+            break;
+        check(at >= from && at < bytes.size() && bytes[at] == '<');
+    }
     for (std::size_t from = 0; from < bytes.size(); from += 17)
         check(findLineEnd(bytes.data() + from, bytes.data() + bytes.size()) ==
               std::find_if(bytes.data() + from, bytes.data() + bytes.size(),

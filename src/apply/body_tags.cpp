@@ -1,6 +1,8 @@
 // Finding the body tags of a line while keeping track of comments.
 #include "apply/body_tags.h"
 
+#include "apply/text_search.h"
+
 namespace solvina {
 
 namespace {
@@ -78,7 +80,8 @@ BodyTags findBodyTags(std::string_view line, bool& inComment) {
             at = closed;
             continue;
         }
-        at = line.find('<', at);
+        // Only a comment opening or a body tag matters here.
+        at = findMarkupOpening(line, at);
         if (at == std::string_view::npos)
             return tags;
         if (line.compare(at, kCommentOpen.size(), kCommentOpen) == 0) {

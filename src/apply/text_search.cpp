@@ -160,13 +160,40 @@ __attribute__((target("avx2"))) bool passWideBlocks(std::string_view bytes, std:
     }
     return false;
 }
+
+// The first position from at, in steps of 32, of a "<" that may open a tag the pass acts on;
+// npos when the blocks that can be judged whole hold none (at is then where they end).
+__attribute__((target("avx2"))) std::size_t findWideMarkupOpening(std::string_view bytes,
+                                                                  std::size_t& at) {
+    for (; at + kWideBlock + 2 <= bytes.size(); at += kWideBlock)
+        if (const unsigned tags = wideMarksOf(bytes.data() + at).tags; tags != 0)
+            return at + static_cast<std::size_t>(__builtin_ctz(tags));
+    return std::string_view::npos;
+}
 #endif
 
 } // namespace
 
+std::size_t findMarkupOpening(std::string_view bytes, std::size_t from) {
+    std::size_t at = from;
+#ifdef SOLVINA_WIDE_SCAN
+    if (haveWideScan())
+        if (const std::size_t found = findWideMarkupOpening(bytes, at);
+            found != std::string_view::npos)
+            return found;
+#endif
+#ifdef __SSE2__
+    for (; at + kBlock + 2 <= bytes.size(); at += kBlock)
+        if (const unsigned tags = marksOf(bytes.data() + at).tags; tags != 0)
+            return at + static_cast<std::size_t>(__builtin_ctz(tags));
+#endif
+    // The last bytes are too few for a block: every "<" there is a candidate.
+    return at < bytes.size() ? bytes.find('<', at) : std::string_view::npos;
+}
+
 bool mayHoldMarkup(std::string_view bytes) {
-    for (std::size_t at = bytes.find('<'); at != std::string_view::npos;
-         at = bytes.find('<', at + 1)) {
+    for (std::size_t at = findMarkupOpening(bytes, 0); at != std::string_view::npos;
+         at = findMarkupOpening(bytes, at + 1)) {
         if (opensMarkup(bytes.substr(at)))
             return true;
     }
@@ -175,16 +202,9 @@ bool mayHoldMarkup(std::string_view bytes) {
 
 unsigned markupIn(std::string_view bytes) {
     unsigned kinds = 0;
-    std::size_t at = 0;
-#ifdef __SSE2__
-    for (; at + kBlock + 2 <= bytes.size(); at += kBlock)
-        for (unsigned tags = marksOf(bytes.data() + at).tags; tags != 0; tags &= tags - 1)
-            kinds |=
-                markupOpenedBy(bytes.substr(at + static_cast<std::size_t>(__builtin_ctz(tags))));
-#endif
-    for (; at < bytes.size(); ++at)
-        if (bytes[at] == '<')
-            kinds |= markupOpenedBy(bytes.substr(at));
+    for (std::size_t at = findMarkupOpening(bytes, 0); at != std::string_view::npos;
+         at = findMarkupOpening(bytes, at + 1))
+        kinds |= markupOpenedBy(bytes.substr(at));
     return kinds;
 }
 

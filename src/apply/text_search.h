@@ -22,6 +22,10 @@ inline constexpr unsigned kTitleMarkup = 2;   // "<TITLE>"
 inline constexpr unsigned kLinkMarkup = 4;    // "<A HREF="
 inline constexpr unsigned kBodyMarkup = 8;    // "<BODY" or "</BODY>"
 unsigned markupIn(std::string_view bytes);
+// Position of the next "<" from `from` that may open a tag the pass acts on (a comment, a title,
+// a link, a body tag); some other "<" may be given too, never one of those left out. npos when
+// there is none.
+std::size_t findMarkupOpening(std::string_view bytes, std::size_t from);
 
 // The length of the whole lines at the start of bytes that mayHoldMarkup would each pass over,
 // found without splitting them: a vector scan for "<" and line ends. A line counts only with its

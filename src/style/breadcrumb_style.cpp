@@ -3,6 +3,7 @@
 
 #include "text/utf8.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -115,6 +116,16 @@ std::string colorTextFromPicker(std::uint32_t value) {
 std::string htmlColor(const std::string& colorText) {
     // The last two characters, the two from the third on, the first two; shorter texts give
     // what is there, so "ABC" becomes "BC" + "C" + "AB".
+    if (std::all_of(colorText.begin(), colorText.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        // A character a byte, as every colour the picker gives: the same, without a split.
+        const std::string_view text = colorText;
+        const std::size_t size = text.size();
+        std::string color(text.substr(size >= 2 ? size - 2 : 0));
+        color += text.substr(std::min<std::size_t>(2, size), 2);
+        color += text.substr(0, 2);
+        return color;
+    }
     std::vector<std::string> characters = utf8Characters(colorText);
     std::size_t count = characters.size();
     auto join = [&](std::size_t from, std::size_t to) {

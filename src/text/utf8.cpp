@@ -45,6 +45,14 @@ std::size_t firstInvalidUtf8(std::string_view bytes) {
             }
             continue;
         }
+        // Japanese text is mostly three-byte sequences with a lead that takes any continuation.
+        if (const auto lead = static_cast<unsigned char>(bytes[pos]);
+            lead >= 0xE1 && lead <= 0xEF && lead != 0xED && pos + 3 <= bytes.size() &&
+            isContinuation(static_cast<unsigned char>(bytes[pos + 1])) &&
+            isContinuation(static_cast<unsigned char>(bytes[pos + 2]))) {
+            pos += 3;
+            continue;
+        }
         const std::size_t length = validSequenceLength(bytes, pos);
         if (length == 0)
             return pos;
