@@ -162,7 +162,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                 m_linksExcluded = true;
         }
         if (titled || comment)
-            recordTitle(line);
+            recordTitle(line, (kinds & kTitleMarkup) != 0);
         if (std::size_t start = comment
                                     ? findIgnoringAsciiCase(line.text, m_codec.startMarkerPattern())
                                     : std::string_view::npos;
@@ -175,20 +175,23 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
             continue;
         }
         if (!m_linksExcluded && follows)
-            followLinks(line);
+            followLinks(line, comment);
         return place(line, out);
     }
 }
 
-void PagePass::followLinks(const Line& line) {
-    if (!m_options.eraseAll && holds(line.text, kPartLinkExclusion))
+void PagePass::followLinks(const Line& line, bool comment) {
+    if (comment && !m_options.eraseAll && holds(line.text, kPartLinkExclusion))
         return;
     m_targets = linkTargets(line.text);
     m_followLinks(m_targets);
 }
 
-void PagePass::recordTitle(const Line& line) {
-    std::size_t title = findIgnoringAsciiCase(line.text, kTitle);
+void PagePass::recordTitle(const Line& line, bool hasTitle) {
+    // The title tag's "<" is looked for only where the line's bytes hold one: every "<T" of a
+    // table would be a candidate.
+    std::size_t title =
+        hasTitle ? findIgnoringAsciiCase(line.text, kTitle) : std::string_view::npos;
     if (title == std::string_view::npos)
         return;
     std::string& entry = m_state.levelTitles[m_level];

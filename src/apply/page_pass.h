@@ -48,9 +48,9 @@ private:
     // The steps from the page-exclusion test on; a line left where an old block was cut out
     // goes through them again.
     Status treat(LineReader& reader, Line& line, OutputFile& out);
-    void recordTitle(const Line& line);
+    void recordTitle(const Line& line, bool hasTitle); // hasTitle: the bytes hold "<TITLE>"
     // Hands the line's link targets on, unless a marker excludes them.
-    void followLinks(const Line& line);
+    void followLinks(const Line& line, bool comment); // comment: the bytes hold "<!--"
     // Drops the old block whose start marker stands at startMarker in line.text. True when
     // text stood beside the markers: line then holds it as one line.
     Result<bool> dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker);

@@ -49,6 +49,14 @@ std::string fileNamePart(const std::string& path) {
 }
 
 std::string normalizePath(std::string path) {
+    // Most paths have nothing to fold: one pass tells (each search below is a call of memchr
+    // for every "/").
+    std::size_t folding = 0;
+    while (folding + 1 < path.size() &&
+           !(path[folding] == '/' && (path[folding + 1] == '/' || path[folding + 1] == '.')))
+        ++folding;
+    if (folding + 1 >= path.size())
+        return path;
     if (path.find("//") != std::string::npos) {
         std::string single;
         single.reserve(path.size());
