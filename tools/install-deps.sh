@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need (tidy checks the nav form's HTML),
 # and the ones named as arguments, when any is missing.
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
+packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libxxhash-dev
           fonts-ipafont-gothic tidy "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -5,9 +5,9 @@
 #include "apply/link_paths.h"
 #include "apply/page_edits.h"
 #include "apply/run_undo.h"
+#include "platform/content_digest.h"
 #include "platform/kept_files.h"
 #include "platform/paths.h"
-#include "platform/sha256.h"
 
 #include <algorithm>
 #include <atomic>
@@ -34,12 +34,12 @@ public:
         return m_file.write(bytes);
     }
     Status close() override { return m_file.close(); }
-    FileDigest digest() { return {m_hash.hexDigest(), m_size}; }
+    FileDigest digest() { return {m_hash.finish(), m_size}; }
 
 private:
     OutputFile& m_file;
     bool m_digests;
-    Sha256 m_hash;
+    ContentDigest m_hash;
     std::uint64_t m_size = 0;
 };
 

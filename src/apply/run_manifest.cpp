@@ -2,6 +2,8 @@
 // true and false).
 #include "apply/run_manifest.h"
 
+#include "platform/content_digest.h"
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -155,7 +157,12 @@ private:
 // A kept name that climbs out of the run folder is no record of this program; a quibrel file
 // the run created has none.
 std::optional<KeptPage> keptFile(const JsonValue& item, bool mayBeCreated) {
-    KeptPage page{item["path"].text, item["kept"].text, item["size"].number, item["sha256"].text};
+    // Runs kept by earlier versions recorded SHA-256 digests.
+    const std::string xxh128(digestKindName(DigestKind::Xxh128));
+    const std::string sha256(digestKindName(DigestKind::Sha256));
+    const bool recent = item.members.contains(xxh128);
+    KeptPage page{item["path"].text, item["kept"].text, item["size"].number,
+                  (recent ? xxh128 : sha256) + ':' + item[recent ? xxh128 : sha256].text};
     if (page.path.empty() || (page.kept.empty() && !mayBeCreated) ||
         page.kept.find("..") != std::string::npos ||
         (!page.kept.empty() && page.kept.front() == '/'))
@@ -185,9 +192,14 @@ std::string manifestHead(const KeptRun& run) {
 }
 
 std::string manifestEntry(const KeptPage& page, std::size_t index) {
+    // The digest's kind names its field.
+    const std::string_view kind = digestKindName(digestKindOf(page.digest));
+    std::string_view hex = page.digest;
+    if (hex.starts_with(kind) && hex.substr(kind.size()).starts_with(':'))
+        hex.remove_prefix(kind.size() + 1);
     return (index ? ",\n    " : "\n    ") + ("{\"path\": " + quoted(page.path)) +
            ", \"kept\": " + quoted(page.kept) + ", \"size\": " + std::to_string(page.size) +
-           ", \"sha256\": " + quoted(page.sha256) + "}";
+           ", \"" + std::string(kind) + "\": " + quoted(std::string(hex)) + "}";
 }
 
 std::string manifestEnd(std::size_t pages) {

@@ -15,7 +15,7 @@ struct KeptPage {
     std::string path; // the page's real path
     std::string kept; // its old content, relative to the run folder
     std::uint64_t size = 0;
-    std::string sha256; // of the content the run wrote
+    std::string digest; // of the content the run wrote, its kind in front ("xxh128:...")
 };
 
 struct KeptRun {

@@ -108,26 +108,28 @@ void restoreQuibrel(FileSystem& fs, const std::string& runFolder, const KeptRun&
                     UndoOutcome& outcome, const std::function<void(const std::string&)>& restoring,
                     const std::function<void(const std::string&)>& failed) {
     for (const KeptPage& file : run.quibrelFiles) {
-        auto now = fileDigest(file.path);
+        // Every digest taken here is of the kind the run recorded.
+        const DigestKind kind = digestKindOf(file.digest);
+        auto now = fileDigest(file.path, kind);
         const bool created = file.kept.empty();
         if (created && !now)
             continue; // never written, or removed already
         restoring(file.path);
-        std::optional<std::string> keptSha;
+        std::optional<std::string> keptDigestText;
         if (!created) {
-            auto keptDigest = fileDigest(runFolder + file.kept);
+            auto keptDigest = fileDigest(runFolder + file.kept, kind);
             if (!keptDigest) {
                 ++outcome.failures;
                 failed(keptDigest.error());
                 continue;
             }
-            keptSha = keptDigest->sha256;
+            keptDigestText = keptDigest->digest;
         }
-        if (now && keptSha && now->sha256 == *keptSha) {
+        if (now && keptDigestText && now->digest == *keptDigestText) {
             ++outcome.restored;
             continue;
         }
-        if (!force && (!now || now->sha256 != file.sha256)) {
+        if (!force && (!now || now->digest != file.digest)) {
             ++outcome.refused;
             failed(kPageChangedSinceRunText + ("（" + file.path + "）"));
             continue;
@@ -270,7 +272,7 @@ Status RunKeeper::keepQuibrel(const std::string& source, const std::string& targ
             if (auto status = keepFile(to, m_runFolder + kept, false); !status)
                 return status;
         }
-        m_run.quibrelFiles.push_back({to, kept, digest->size, digest->sha256});
+        m_run.quibrelFiles.push_back({to, kept, digest->size, digest->digest});
     }
     return {};
 }
@@ -293,7 +295,7 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
                 !status)
                 return status;
             if (auto status = (*out)->write(
-                    manifestEntry({page.realPath(), kept, digests[i].size, digests[i].sha256}, i));
+                    manifestEntry({page.realPath(), kept, digests[i].size, digests[i].digest}, i));
                 !status)
                 return status;
         }
@@ -394,19 +396,20 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
     for (const KeptPage& page : run.pages) {
         restoring(page.path);
         const std::string kept = runFolder + page.kept;
-        auto keptDigest = fileDigest(kept);
+        const DigestKind kind = digestKindOf(page.digest);
+        auto keptDigest = fileDigest(kept, kind);
         if (!keptDigest) {
             ++outcome.failures;
             failed(keptDigest.error());
             continue;
         }
-        auto now = fileDigest(page.path);
+        auto now = fileDigest(page.path, kind);
         // Back already: a run killed before its rename, or an undo killed after this page.
-        if (now && now->sha256 == keptDigest->sha256) {
+        if (now && now->digest == keptDigest->digest) {
             ++outcome.restored;
             continue;
         }
-        if (!force && (!now || now->sha256 != page.sha256)) {
+        if (!force && (!now || now->digest != page.digest)) {
             ++outcome.refused;
             failed(kPageChangedSinceRunText + ("（" + page.path + "）"));
             continue;
@@ -421,7 +424,8 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
     // The temporary files a run killed before its renames left hold what the run wrote.
     for (const KeptPage& page : run.pages) {
         const std::string temporary = page.path + ".tmp";
-        if (auto digest = fileDigest(temporary); digest && digest->sha256 == page.sha256)
+        if (auto digest = fileDigest(temporary, digestKindOf(page.digest));
+            digest && digest->digest == page.digest)
             (void)fs.removeFile(temporary);
     }
     restoreQuibrel(fs, runFolder, run, force, outcome, restoring, failed);

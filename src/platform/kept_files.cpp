@@ -1,10 +1,10 @@
 // link(2) with a copy for another file system, and the restoring rename.
 #include "platform/kept_files.h"
 
+#include "platform/content_digest.h"
 #include "platform/descriptor.h"
 #include "platform/file_failure.h"
 #include "platform/paths.h"
-#include "platform/sha256.h"
 
 #include <array>
 #include <cerrno>
@@ -119,11 +119,11 @@ Status unshareFile(const std::string& kept) {
     return replaceByCopy(kept, status.st_mode, kept + ".copy", kept);
 }
 
-Result<FileDigest> fileDigest(const std::string& path) {
+Result<FileDigest> fileDigest(const std::string& path, DigestKind kind) {
     Descriptor in(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.isOpen())
         return readFailure(errno, path);
-    Sha256 hash;
+    ContentDigest hash(kind);
     FileDigest digest;
     std::array<char, 65536> buffer{};
     for (;;) {
@@ -137,7 +137,7 @@ Result<FileDigest> fileDigest(const std::string& path) {
         hash.add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
         digest.size += static_cast<std::uint64_t>(got);
     }
-    digest.sha256 = hash.hexDigest();
+    digest.digest = hash.finish();
     return digest;
 }
 

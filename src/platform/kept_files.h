@@ -2,6 +2,7 @@
 // shares the page's file system, else by a copy; put back by a temporary file and a rename.
 #pragma once
 
+#include "platform/content_digest.h"
 #include "platform/result.h"
 
 #include <cstdint>
@@ -17,12 +18,12 @@ Status keepFile(const std::string& source, const std::string& kept, bool allowLi
 Status restoreFile(const std::string& kept, const std::string& target);
 // Gives kept a file of its own when it is a hard link: a copy renamed over it.
 Status unshareFile(const std::string& kept);
-// The SHA-256 of a file's content, and its size.
+// The digest of a file's content (written with its kind in front), and its size.
 struct FileDigest {
-    std::string sha256;
+    std::string digest;
     std::uint64_t size = 0;
 };
-Result<FileDigest> fileDigest(const std::string& path);
+Result<FileDigest> fileDigest(const std::string& path, DigestKind kind = DigestKind::Xxh128);
 // The bytes a folder's files take (hard-linked ones counted once per folder).
 std::uint64_t folderSpace(const std::string& folder);
 

@@ -13,7 +13,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -70,6 +72,25 @@ protected:
     }
 
     Snapshot site() { return snapshot(dir / "site"); }
+    // The records of the kept runs rewritten as earlier versions wrote them: SHA-256 digests of
+    // what the run wrote (the files as they are now).
+    void recordEarlierDigests() {
+        const std::regex entry(R"re(\{"path": "([^"]*)"(.*), "xxh128": "[0-9a-f]*"\})re");
+        for (const auto& run : fs::directory_iterator(dir / "state/solvina/undo")) {
+            const std::string manifest = (run.path() / "manifest.json").string();
+            std::istringstream lines(TempDir::readFile(manifest));
+            std::string earlier;
+            for (std::string line; std::getline(lines, line); earlier += line + '\n') {
+                std::smatch found;
+                if (!std::regex_search(line, found, entry))
+                    continue;
+                const std::string digest = sha256Hex(TempDir::readFile(found[1].str()));
+                line = found.prefix().str() + "{\"path\": \"" + found[1].str() + '"' +
+                       found[2].str() + ", \"sha256\": \"" + digest + "\"}" + found.suffix().str();
+            }
+            std::ofstream(manifest, std::ios::binary | std::ios::trunc) << earlier;
+        }
+    }
 
     TempDir dir;
     ScopedEnvironment stateFolder{"XDG_STATE_HOME", dir / "state"};
@@ -122,13 +143,15 @@ TEST(Sha256Test, KnownVectors) {
 TEST_F(RunUndoTest, UndoesRunsToTheLastByte) {
     const struct {
         const char* name;
-        std::vector<bool> erases; // the runs, apply or erase
-        bool stateElsewhere;      // kept by copies (tmpfs)
+        std::vector<bool> erases;    // the runs, apply or erase
+        bool stateElsewhere;         // kept by copies (tmpfs)
+        bool earlierDigests = false; // recorded as earlier versions did
     } cases[] = {
         {"apply", {false}, false},
         {"apply then erase", {false, true}, false},
         {"two applies", {false, false}, false},
         {"kept by copies", {false, false}, true},
+        {"kept by an earlier version", {false, false}, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -142,6 +165,8 @@ TEST_F(RunUndoTest, UndoesRunsToTheLastByte) {
         for (bool erase : c.erases) {
             after.push_back(site());
             ASSERT_EQ(apply({}, erase), 0) << err.str();
+            if (c.earlierDigests)
+                recordEarlierDigests();
         }
         EXPECT_NE(site(), before);
         EXPECT_TRUE(fs::is_directory(dir / "site/quibrel"));
@@ -270,11 +295,15 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
 TEST(RunManifestTest, ReadWholePageByPageOrItsHead) {
     KeptRun run{"20261207-170000-000001", "/s/index.htm", "t", "apply", "--bottom", "/s/quibrel"};
     run.quibrelFiles = {{"/s/quibrel/a.gif", "", 3, "ab"}};
-    run.pages = {{"/s/index.htm", "pages/0", 10, "cd"}, {"/s/b.htm", "pages/1", 11, "ef"}};
+    run.pages = {{"/s/index.htm", "pages/0", 10, "xxh128:cd"}, {"/s/b.htm", "pages/1", 11, "ef"}};
     const std::string json = manifestJson(run);
+    EXPECT_NE(json.find(R"("xxh128": "cd")"), std::string::npos) << json;
     auto whole = parseManifest(json);
     ASSERT_TRUE(whole);
     EXPECT_EQ(manifestJson(*whole), json);
+    // A digest without its kind is of an earlier version's record: SHA-256.
+    EXPECT_EQ(whole->pages[0].digest, "xxh128:cd");
+    EXPECT_EQ(whole->pages[1].digest, "sha256:ef");
     std::vector<std::string> handed;
     auto byPage = parseManifest(json, ManifestPart::Whole,
                                 [&](const KeptPage& page) { handed.push_back(page.kept); });

@@ -1,0 +1,74 @@
+// XXH3 is compiled in from its header (Debian package libxxhash-dev): no library to ship.
+#include "platform/content_digest.h"
+
+#include "platform/sha256.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace solvina {
+
+namespace {
+
+constexpr std::string_view kXxh128 = "xxh128";
+constexpr std::string_view kSha256 = "sha256";
+
+std::string hexOf(const unsigned char* bytes, std::size_t count) {
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        hex += kDigits[bytes[i] >> 4];
+        hex += kDigits[bytes[i] & 0xF];
+    }
+    return hex;
+}
+
+} // namespace
+
+struct ContentDigest::State {
+    DigestKind kind;
+    XXH3_state_t xxh;
+    Sha256 sha;
+};
+
+DigestKind digestKindOf(std::string_view digest) {
+    return digest.starts_with(kXxh128) && digest.substr(kXxh128.size()).starts_with(':')
+               ? DigestKind::Xxh128
+               : DigestKind::Sha256;
+}
+
+std::string_view digestKindName(DigestKind kind) {
+    return kind == DigestKind::Xxh128 ? kXxh128 : kSha256;
+}
+
+ContentDigest::ContentDigest(DigestKind kind) : m_state(std::make_unique<State>()) {
+    m_state->kind = kind;
+    if (kind == DigestKind::Xxh128) {
+        XXH3_INITSTATE(&m_state->xxh);
+        XXH3_128bits_reset(&m_state->xxh);
+    }
+}
+
+ContentDigest::~ContentDigest() = default;
+ContentDigest::ContentDigest(ContentDigest&&) noexcept = default;
+ContentDigest& ContentDigest::operator=(ContentDigest&&) noexcept = default;
+
+void ContentDigest::add(std::string_view bytes) {
+    if (m_state->kind == DigestKind::Sha256)
+        m_state->sha.add(bytes);
+    else
+        XXH3_128bits_update(&m_state->xxh, bytes.data(), bytes.size());
+}
+
+std::string ContentDigest::finish() {
+    std::string digest(digestKindName(m_state->kind));
+    digest += ':';
+    if (m_state->kind == DigestKind::Sha256)
+        return digest + m_state->sha.hexDigest();
+    XXH128_canonical_t canonical;
+    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(&m_state->xxh));
+    return digest + hexOf(canonical.digest, sizeof canonical.digest);
+}
+
+} // namespace solvina

@@ -1,0 +1,39 @@
+// The digest that tells whether a file still holds the bytes a run wrote: XXH3's 128 bits for
+// the runs kept now (fast on every processor, and only ever compared with the site's own
+// files), SHA-256 for the runs kept by earlier versions. Written with its kind in front:
+// "xxh128:" or "sha256:", then lowercase hexadecimal digits.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace solvina {
+
+enum class DigestKind {
+    Xxh128, // XXH3, 128 bits: the runs kept now
+    Sha256, // the runs kept by earlier versions
+};
+
+// The kind of a digest written as above; an unknown one reads as SHA-256, the earlier kind.
+DigestKind digestKindOf(std::string_view digest);
+// The name of the kind, as in the digest and in the kept run's record.
+std::string_view digestKindName(DigestKind kind);
+
+class ContentDigest {
+public:
+    explicit ContentDigest(DigestKind kind = DigestKind::Xxh128);
+    ~ContentDigest();
+    ContentDigest(ContentDigest&&) noexcept;
+    ContentDigest& operator=(ContentDigest&&) noexcept;
+
+    void add(std::string_view bytes);
+    // The digest with its kind in front; the object is spent afterwards.
+    std::string finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace solvina
