@@ -36,8 +36,8 @@ bool linkTargetsOfBytes(std::string_view bytes,
                         const std::function<void(std::string_view, std::string&)>& decode,
                         std::vector<std::string>& targets) {
     static constexpr std::string_view kAfterOpening = "HREF=";
-    targets.clear();
-    std::string opened; // the opening character and the target, decoded
+    // The strings of the last line's targets are reused: most targets outgrow a short string.
+    std::size_t count = 0;
     for (std::size_t at = findLinkOpening(bytes, 0); at != std::string_view::npos;
          at = findLinkOpening(bytes, at + 1)) {
         const std::string_view rest = bytes.substr(at + 3);
@@ -52,12 +52,16 @@ bool linkTargetsOfBytes(std::string_view bytes,
             bytes.substr(open, (quote == std::string_view::npos ? bytes.size() : quote) - open);
         if (raw.find('<') != std::string_view::npos)
             return false;
-        decode(raw, opened);
-        targets.emplace_back(opened.substr(advanceCharacters(opened, 0, 1)));
+        if (count == targets.size())
+            targets.emplace_back();
+        std::string& target = targets[count++];
+        decode(raw, target); // the opening character, then the target
+        target.erase(0, advanceCharacters(target, 0, 1));
         if (quote == std::string_view::npos)
             break;
         at = quote;
     }
+    targets.resize(count);
     return true;
 }
 

@@ -110,7 +110,7 @@ TEST(LinkTargetsOfBytesTest, FindsTheLinksOfTheDecodedLine) {
         };
         std::string text;
         decodeInto(c.bytes, text);
-        std::vector<std::string> targets{"left from an earlier line"};
+        std::vector<std::string> targets{"left", "from an earlier line, longer than 15 bytes", "x"};
         ASSERT_EQ(linkTargetsOfBytes(c.bytes, decodeInto, targets), c.takenFromBytes);
         if (c.takenFromBytes) {
             EXPECT_EQ(targets, linkTargets(text));
