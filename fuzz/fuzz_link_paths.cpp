@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string upper = asciiUpper(line);
     for (std::string_view pattern : {"<A HREF=", "<!--NOTQUIBREL-->", "<TITLE>", "<B", "-->"})
         for (std::size_t from : {std::size_t{0}, size / 2, size})
-            if (findIgnoringAsciiCase(line, pattern, from) != findText(upper, pattern, from))
+            if (findIgnoringAsciiCase(line, pattern, from) !=
+                std::string_view(upper).find(pattern, from))
                 std::abort();
     std::size_t total = 0;
     for (const std::string& target : linkTargets(line)) {

@@ -9,19 +9,6 @@ namespace {
 
 constexpr std::string_view kCommentOpen = "<!--";
 
-bool startsWithIgnoringCase(std::string_view text, std::size_t at, std::string_view upper) {
-    if (text.size() - at < upper.size())
-        return false;
-    for (std::size_t i = 0; i < upper.size(); ++i) {
-        char c = text[at + i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 0x20);
-        if (c != upper[i])
-            return false;
-    }
-    return true;
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\f';
 }
@@ -94,7 +81,7 @@ BodyTags findBodyTags(std::string_view line, bool& inComment) {
             at = closed;
             continue;
         }
-        if (tags.start == BodyTags::npos && startsWithIgnoringCase(line, at, "<BODY")) {
+        if (tags.start == BodyTags::npos && startsWithIgnoringAsciiCase(line, at, "<BODY")) {
             tags.start = at;
             tags.startEnd = tagEnd(line, at + 5);
             if (tags.startEnd == BodyTags::npos)
@@ -102,7 +89,7 @@ BodyTags findBodyTags(std::string_view line, bool& inComment) {
             at = tags.startEnd + 1;
             continue;
         }
-        if (tags.end == BodyTags::npos && startsWithIgnoringCase(line, at, "</BODY>")) {
+        if (tags.end == BodyTags::npos && startsWithIgnoringAsciiCase(line, at, "</BODY>")) {
             tags.end = at;
             at += 7;
             continue;

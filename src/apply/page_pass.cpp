@@ -8,6 +8,7 @@
 #include "text/ascii.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace solvina {
@@ -20,11 +21,6 @@ constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
 constexpr std::string_view kTitle = "<TITLE>";
 constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
 
-// Markers and tags are found in either ASCII letter case.
-bool holds(std::string_view text, std::string_view pattern) {
-    return findIgnoringAsciiCase(text, pattern) != std::string_view::npos;
-}
-
 // Byte offset in raw of the character c that is preceded by `count` others like it; the page
 // encodings handled write "<" and ">" as their own single bytes and never inside another
 // character.
@@ -33,6 +29,45 @@ std::size_t nthByte(std::string_view raw, char c, std::size_t count) {
     while (at != std::string_view::npos && count-- > 0)
         at = raw.find(c, at + 1);
     return at;
+}
+
+// The first place of each marker comment in a line's text (npos for none), in either ASCII
+// letter case, all found in one pass over its comment openings instead of a search of the whole
+// line for each.
+struct CommentMarks {
+    std::size_t notQuibrel = std::string_view::npos;
+    std::size_t notQuibrelLink = std::string_view::npos;
+    std::size_t partLinkExclusion = std::string_view::npos;
+    std::size_t titleImage = std::string_view::npos;
+    std::size_t startMarker = std::string_view::npos;
+};
+
+CommentMarks commentMarksIn(std::string_view text, std::string_view startPattern) {
+    constexpr std::string_view kOpening = "<!--";
+    CommentMarks marks;
+    std::pair<std::string_view, std::size_t*> wanted[] = {
+        {kNotQuibrel, &marks.notQuibrel},
+        {kNotQuibrelLink, &marks.notQuibrelLink},
+        {kPartLinkExclusion, &marks.partLinkExclusion},
+        {kTitleImage, &marks.titleImage},
+        {startPattern, &marks.startMarker},
+    };
+    std::size_t missing = std::size(wanted);
+    // A marker in a form that does not open as a comment is looked for on its own.
+    if (!startPattern.starts_with(kOpening)) {
+        marks.startMarker = findIgnoringAsciiCase(text, startPattern);
+        --missing;
+    }
+    for (std::size_t at = findIgnoringAsciiCase(text, kOpening);
+         at != std::string_view::npos && missing > 0;
+         at = findIgnoringAsciiCase(text, kOpening, at + 1))
+        for (auto& [pattern, found] : wanted)
+            if (*found == std::string_view::npos && pattern.starts_with(kOpening) &&
+                startsWithIgnoringAsciiCase(text, at, pattern)) {
+                *found = at;
+                --missing;
+            }
+    return marks;
 }
 
 std::string textBetween(std::string_view text, std::size_t start, char stop) {
@@ -155,18 +190,15 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
                         ? line.raw.bytes
                         : m_codec.textOf(line.raw.bytes, line.decoded);
 
-        if (comment) {
-            if (holds(line.text, kNotQuibrel))
-                m_pageExcluded = true;
-            if (!m_options.eraseAll && holds(line.text, kNotQuibrelLink))
-                m_linksExcluded = true;
-        }
+        const CommentMarks marks =
+            comment ? commentMarksIn(line.text, m_codec.startMarkerPattern()) : CommentMarks{};
+        if (marks.notQuibrel != std::string_view::npos)
+            m_pageExcluded = true;
+        if (!m_options.eraseAll && marks.notQuibrelLink != std::string_view::npos)
+            m_linksExcluded = true;
         if (titled || comment)
-            recordTitle(line, (kinds & kTitleMarkup) != 0);
-        if (std::size_t start = comment
-                                    ? findIgnoringAsciiCase(line.text, m_codec.startMarkerPattern())
-                                    : std::string_view::npos;
-            start != std::string_view::npos) {
+            recordTitle(line, (kinds & kTitleMarkup) != 0, marks.titleImage);
+        if (const std::size_t start = marks.startMarker; start != std::string_view::npos) {
             auto besideBlock = dropOldBlock(reader, line, start);
             if (!besideBlock)
                 return std::move(besideBlock).takeError();
@@ -175,19 +207,19 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
             continue;
         }
         if (!m_linksExcluded && follows)
-            followLinks(line, comment);
+            followLinks(line, marks.partLinkExclusion != std::string_view::npos);
         return place(line, out);
     }
 }
 
-void PagePass::followLinks(const Line& line, bool comment) {
-    if (comment && !m_options.eraseAll && holds(line.text, kPartLinkExclusion))
+void PagePass::followLinks(const Line& line, bool excluded) {
+    if (excluded && !m_options.eraseAll)
         return;
     m_targets = linkTargets(line.text);
     m_followLinks(m_targets);
 }
 
-void PagePass::recordTitle(const Line& line, bool hasTitle) {
+void PagePass::recordTitle(const Line& line, bool hasTitle, std::size_t image) {
     // The title tag's "<" is looked for only where the line's bytes hold one: every "<T" of a
     // table would be a candidate.
     std::size_t title =
@@ -195,7 +227,6 @@ void PagePass::recordTitle(const Line& line, bool hasTitle) {
     if (title == std::string_view::npos)
         return;
     std::string& entry = m_state.levelTitles[m_level];
-    std::size_t image = findIgnoringAsciiCase(line.text, kTitleImage);
     if (image != std::string_view::npos) {
         entry =
             "I" + titleImageFromTopFolder(textBetween(line.text, image + kTitleImage.size(), '"'),

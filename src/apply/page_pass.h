@@ -48,9 +48,10 @@ private:
     // The steps from the page-exclusion test on; a line left where an old block was cut out
     // goes through them again.
     Status treat(LineReader& reader, Line& line, OutputFile& out);
-    void recordTitle(const Line& line, bool hasTitle); // hasTitle: the bytes hold "<TITLE>"
+    // hasTitle: the bytes hold "<TITLE>"; image: where the title image comment stands, or npos.
+    void recordTitle(const Line& line, bool hasTitle, std::size_t image);
     // Hands the line's link targets on, unless a marker excludes them.
-    void followLinks(const Line& line, bool comment); // comment: the bytes hold "<!--"
+    void followLinks(const Line& line, bool excluded); // excluded: the line holds NOTBUBUNLINK
     // Drops the old block whose start marker stands at startMarker in line.text. True when
     // text stood beside the markers: line then holds it as one line.
     Result<bool> dropOldBlock(LineReader& reader, Line& line, std::size_t startMarker);

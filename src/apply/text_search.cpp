@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #elif defined(__SSE2__)
@@ -234,18 +233,6 @@ std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
     return plain;
 }
 
-std::size_t findText(std::string_view text, std::string_view pattern, std::size_t from) {
-    if (from > text.size())
-        return std::string_view::npos;
-    if (pattern.empty())
-        return from;
-    const void* found =
-        ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
-    return found == nullptr
-               ? std::string_view::npos
-               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-}
-
 std::size_t findLinkOpening(std::string_view bytes, std::size_t from) {
     std::size_t at = from;
 #ifdef __SSE2__
@@ -270,6 +257,13 @@ std::size_t findLinkOpening(std::string_view bytes, std::size_t from) {
     return std::string_view::npos;
 }
 
+bool startsWithIgnoringAsciiCase(std::string_view text, std::size_t at,
+                                 std::string_view upperPattern) {
+    return at <= text.size() && text.size() - at >= upperPattern.size() &&
+           std::equal(upperPattern.begin(), upperPattern.end(), text.begin() + at,
+                      [](char p, char c) { return p == asciiUpperByte(c); });
+}
+
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperPattern,
                                   std::size_t from) {
     if (from > text.size())
@@ -277,9 +271,7 @@ std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperP
     if (upperPattern.empty())
         return from;
     const auto matchesAt = [&](std::size_t at) {
-        return text.size() - at >= upperPattern.size() &&
-               std::equal(upperPattern.begin(), upperPattern.end(), text.begin() + at,
-                          [](char p, char c) { return p == asciiUpperByte(c); });
+        return startsWithIgnoringAsciiCase(text, at, upperPattern);
     };
     const char first = upperPattern.front();
     const char second = upperPattern.size() > 1 ? upperPattern[1] : '\0';

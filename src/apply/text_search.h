@@ -33,18 +33,17 @@ std::size_t findMarkupOpening(std::string_view bytes, std::size_t from);
 // CR LF still unread).
 std::size_t plainLinesLength(std::string_view bytes, bool atEnd);
 
-// Where pattern first stands in text at or after from, or npos: string_view::find, without its
-// call of memchr for every "<" of a line that has thousands (memmem).
-std::size_t findText(std::string_view text, std::string_view pattern, std::size_t from = 0);
-
 // Where the next "<a " or "<A " stands in bytes at or after from (the opening of a link), or npos.
 std::size_t findLinkOpening(std::string_view bytes, std::size_t from);
 
 // Where upperPattern (its ASCII letters upper-case) first stands in text at or after from, ASCII
-// letters of text taken in either case, or npos: what findText finds in text's ASCII
+// letters of text taken in either case, or npos: what find gives in text's ASCII
 // upper-cased copy, without making the copy.
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperPattern,
                                   std::size_t from = 0);
+// Whether upperPattern stands in text at `at`, ASCII letters of text taken in either case.
+bool startsWithIgnoringAsciiCase(std::string_view text, std::size_t at,
+                                 std::string_view upperPattern);
 
 // The first CR or LF in [begin, end), or end.
 const char* findLineEnd(const char* begin, const char* end);
