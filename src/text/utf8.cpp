@@ -5,6 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
 
 namespace solvina {
 
@@ -32,8 +35,10 @@ std::size_t validSequenceLength(std::string_view bytes, std::size_t pos) {
     return lead.length;
 }
 
-std::size_t firstInvalidUtf8(std::string_view bytes) {
-    std::size_t pos = 0;
+namespace {
+
+// The first invalid sequence from pos, a sequence boundary, on.
+std::size_t firstInvalidFrom(std::string_view bytes, std::size_t pos) {
     while (pos < bytes.size()) {
         if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
             // Pages are mostly ASCII: skip it eight bytes at a time.
@@ -59,6 +64,163 @@ std::size_t firstInvalidUtf8(std::string_view bytes) {
         pos += length;
     }
     return std::string_view::npos;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define SOLVINA_WIDE_UTF8 1
+constexpr std::size_t kWideBlock = 32;
+
+// The error classes of a byte and the one before it (the lookup method of Keiser and Lemire,
+// "Validating UTF-8 in less than one instruction per byte"): three tables, by the high and
+// low half of the byte before and the high half of the byte, whose AND is not 0 for a pair no
+// valid text holds. A continuation that a lead two or three bytes back calls for is told apart
+// from a surplus one by kTwoContinuations.
+constexpr std::uint8_t kTooShort = 1 << 0;         // a lead without its continuations
+constexpr std::uint8_t kTooLong = 1 << 1;          // a continuation after ASCII
+constexpr std::uint8_t kOverlong3 = 1 << 2;        // E0 80..9F
+constexpr std::uint8_t kTooLarge = 1 << 3;         // F4 90..BF, F5..FF
+constexpr std::uint8_t kSurrogate = 1 << 4;        // ED A0..BF
+constexpr std::uint8_t kOverlong2 = 1 << 5;        // C0, C1
+constexpr std::uint8_t kTooLarge1000 = 1 << 6;     // F5..FF 80..8F
+constexpr std::uint8_t kOverlong4 = 1 << 6;        // F0 80..8F
+constexpr std::uint8_t kTwoContinuations = 1 << 7; // a continuation after a continuation
+constexpr std::uint8_t kCarry = kTooShort | kTooLong | kTwoContinuations;
+
+constexpr std::uint8_t kFirstHigh[16] = {kTooLong,
+                                         kTooLong,
+                                         kTooLong,
+                                         kTooLong,
+                                         kTooLong,
+                                         kTooLong,
+                                         kTooLong,
+                                         kTooLong,
+                                         kTwoContinuations,
+                                         kTwoContinuations,
+                                         kTwoContinuations,
+                                         kTwoContinuations,
+                                         kTooShort | kOverlong2,
+                                         kTooShort,
+                                         kTooShort | kOverlong3 | kSurrogate,
+                                         kTooShort | kTooLarge | kTooLarge1000 | kOverlong4};
+constexpr std::uint8_t kFirstLow[16] = {kCarry | kOverlong3 | kOverlong2 | kOverlong4,
+                                        kCarry | kOverlong2,
+                                        kCarry,
+                                        kCarry,
+                                        kCarry | kTooLarge,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000 | kSurrogate,
+                                        kCarry | kTooLarge | kTooLarge1000,
+                                        kCarry | kTooLarge | kTooLarge1000};
+constexpr std::uint8_t kSecondHigh[16] = {
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooLong | kOverlong2 | kTwoContinuations | kOverlong3 | kTooLarge1000 | kOverlong4,
+    kTooLong | kOverlong2 | kTwoContinuations | kOverlong3 | kTooLarge,
+    kTooLong | kOverlong2 | kTwoContinuations | kSurrogate | kTooLarge,
+    kTooLong | kOverlong2 | kTwoContinuations | kSurrogate | kTooLarge,
+    kTooShort,
+    kTooShort,
+    kTooShort,
+    kTooShort};
+
+bool haveWideUtf8() {
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+
+// The bytes of input shifted by count into it from the end of previous (count 1 to 3).
+template <int count>
+__attribute__((target("avx2"))) inline __m256i bytesBefore(__m256i input, __m256i previous) {
+    return _mm256_alignr_epi8(input, _mm256_permute2x128_si256(previous, input, 0x21), 16 - count);
+}
+
+__attribute__((target("avx2"))) inline __m256i lookup(__m256i halves,
+                                                      const std::uint8_t (&table)[16]) {
+    const __m256i entries =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table)));
+    return _mm256_shuffle_epi8(entries, halves);
+}
+
+// Not 0 where a byte of block breaks the text that previous (the 32 bytes before) began.
+__attribute__((target("avx2"))) inline __m256i blockErrors(__m256i block, __m256i previous) {
+    const __m256i low = _mm256_set1_epi8(0x0F);
+    const __m256i first = bytesBefore<1>(block, previous);
+    const __m256i pairs = _mm256_and_si256(
+        _mm256_and_si256(lookup(_mm256_and_si256(_mm256_srli_epi16(first, 4), low), kFirstHigh),
+                         lookup(_mm256_and_si256(first, low), kFirstLow)),
+        lookup(_mm256_and_si256(_mm256_srli_epi16(block, 4), low), kSecondHigh));
+    // A byte two after an E0..FF lead or three after an F0..FF one must be a continuation.
+    const __m256i third = _mm256_subs_epu8(bytesBefore<2>(block, previous), _mm256_set1_epi8(0x60));
+    const __m256i fourth =
+        _mm256_subs_epu8(bytesBefore<3>(block, previous), _mm256_set1_epi8(0x70));
+    const __m256i called =
+        _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
+    return _mm256_xor_si256(called, pairs);
+}
+
+// The start of the first block of 32 that holds a byte of an invalid sequence (the sequence
+// may begin up to three bytes before it), or npos for valid text. The last block is padded
+// with zeros, so that a sequence cut short at the end is invalid too.
+__attribute__((target("avx2"))) std::size_t firstInvalidBlock(std::string_view bytes) {
+    // The largest last three bytes of a block that ends with a whole sequence.
+    const __m256i lastWhole =
+        _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, static_cast<char>(0xEF),
+                         static_cast<char>(0xDF), static_cast<char>(0xBF));
+    __m256i previous = _mm256_setzero_si256();
+    std::size_t at = 0;
+    for (; at + kWideBlock <= bytes.size(); at += kWideBlock) {
+        const __m256i block =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes.data() + at));
+        // ASCII after a block that ends with a whole sequence: nothing to look up.
+        const __m256i cut = _mm256_subs_epu8(previous, lastWhole);
+        if (_mm256_movemask_epi8(block) == 0 && _mm256_testz_si256(cut, cut) != 0) {
+            previous = block;
+            continue;
+        }
+        if (const __m256i errors = blockErrors(block, previous);
+            _mm256_testz_si256(errors, errors) == 0)
+            return at;
+        previous = block;
+    }
+    alignas(32) char tail[kWideBlock] = {};
+    std::memcpy(tail, bytes.data() + at, bytes.size() - at);
+    const __m256i block = _mm256_load_si256(reinterpret_cast<const __m256i*>(tail));
+    const __m256i errors = blockErrors(block, previous);
+    return _mm256_testz_si256(errors, errors) == 0 ? at : std::string_view::npos;
+}
+#endif
+
+} // namespace
+
+std::size_t firstInvalidUtf8(std::string_view bytes) {
+#ifdef SOLVINA_WIDE_UTF8
+    if (bytes.size() >= 2 * kWideBlock && haveWideUtf8()) {
+        const std::size_t block = firstInvalidBlock(bytes);
+        if (block == std::string_view::npos)
+            return block;
+        // Everything before the block is valid text: its last sequence starts at most three
+        // bytes back, at a byte that is no continuation.
+        std::size_t from = block >= 3 ? block - 3 : 0;
+        while (from > 0 && isContinuation(static_cast<unsigned char>(bytes[from])))
+            --from;
+        return firstInvalidFrom(bytes, from);
+    }
+#endif
+    return firstInvalidFrom(bytes, 0);
 }
 
 bool isValidUtf8(std::string_view bytes) {

@@ -2,9 +2,11 @@
 // prescan, XML declarations and the UTF-8 check of undeclared pages.
 #include "apply/page_encoding.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -161,6 +163,46 @@ TEST(PageEncodingTest, DecidesAsBrowsersDo) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(decidedEncoding(c.pieces), c.expectedName) << c.label;
+}
+
+// Long texts are checked 32 bytes a step: each kind of sequence, valid or not, cut short or
+// not, on either side of a step's edge, gives the first invalid byte a reading one sequence at a
+// time gives.
+TEST(Utf8CheckTest, LongTextsFindTheFirstInvalidByte) {
+    const auto oneByOne = [](std::string_view bytes) {
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t length = validSequenceLength(bytes, at);
+            if (length == 0)
+                return at;
+            at += length;
+        }
+        return std::string_view::npos;
+    };
+    const char* sequences[] = {"\xE3\x82\xBD",
+                               "\xC2\x80",
+                               "\xF4\x8F\xBF\xBF",
+                               "\xEF\xBF\xBD",
+                               "\xC0\xAF",
+                               "\xE0\x80\xAF",
+                               "\xED\xA0\x80",
+                               "\xF4\x90\x80\x80",
+                               "\xF5\x80",
+                               "\xFF",
+                               "\x80",
+                               "\xE3\x82",
+                               "\xF0\x9F\x98",
+                               "\xE3"
+                               "a"};
+    for (const std::string filler : {"a", "\xE3\x82\xBD"})
+        for (const char* sequence : sequences)
+            for (std::size_t at : {0u, 28u, 30u, 31u, 32u, 63u, 64u, 95u, 97u}) {
+                std::string text;
+                while (text.size() < 100)
+                    text += filler;
+                text.insert(std::min(at, text.size()) / filler.size() * filler.size(), sequence);
+                for (const std::string& cut : {text, text.substr(0, at + 2)})
+                    EXPECT_EQ(firstInvalidUtf8(cut), oneByOne(cut)) << at << " " << sequence;
+            }
 }
 
 TEST(ByteOrderMarkTest, Lengths) {
