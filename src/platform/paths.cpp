@@ -49,36 +49,36 @@ std::string fileNamePart(const std::string& path) {
 }
 
 std::string normalizePath(std::string path) {
-    // Most paths have nothing to fold: one pass tells (each search below is a call of memchr
-    // for every "/").
+    // Nothing before the first "//" or "/." needs folding: the searches below start there (each
+    // is a call of memchr for every "/"), and most paths end before it.
     std::size_t folding = 0;
     while (folding + 1 < path.size() &&
            !(path[folding] == '/' && (path[folding + 1] == '/' || path[folding + 1] == '.')))
         ++folding;
     if (folding + 1 >= path.size())
         return path;
-    if (path.find("//") != std::string::npos) {
-        std::string single;
-        single.reserve(path.size());
-        for (char c : path)
-            if (!(c == '/' && !single.empty() && single.back() == '/'))
-                single += c;
-        path = std::move(single);
+    if (path.find("//", folding) != std::string::npos) {
+        std::size_t out = folding;
+        for (std::size_t in = folding; in < path.size(); ++in)
+            if (!(path[in] == '/' && out > 0 && path[out - 1] == '/'))
+                path[out++] = path[in];
+        path.resize(out);
     }
-    if (path.find("/.") == std::string::npos)
+    if (path.find("/.", folding) == std::string::npos)
         return path;
-    for (std::size_t at = 0; (at = path.find("/./", at)) != std::string::npos;)
+    for (std::size_t at = folding; (at = path.find("/./", at)) != std::string::npos;)
         path.erase(at, 2);
     // Each "/../" takes away the folder before it, the leftmost first, as the path is copied
     // onto itself.
-    const std::size_t first = path.find("/../");
+    const std::size_t first = path.find("/../", folding);
     if (first == std::string::npos)
         return path;
     std::size_t out = first;
     for (std::size_t in = first; in < path.size(); ++in) {
         const char c = path[in];
         path[out++] = c;
-        if (c != '/' || out < 4 || path.compare(out - 4, 4, "/../") != 0)
+        if (c != '/' || out < 4 || path[out - 2] != '.' || path[out - 3] != '.' ||
+            path[out - 4] != '/')
             continue;
         const std::size_t at = out - 4;
         const std::size_t folder = at == 0 ? std::string::npos : path.rfind('/', at - 1);
