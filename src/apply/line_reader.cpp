@@ -2,6 +2,7 @@
 #include "apply/line_reader.h"
 
 #include "apply/text_search.h"
+#include "platform/memory_advice.h"
 
 #include <algorithm>
 #include <array>
@@ -48,8 +49,10 @@ Status LineReader::fill() {
     const std::uint64_t rest = std::min<std::uint64_t>(
         m_expectedSize > m_dropped ? m_expectedSize - m_dropped : 0, kMostReserved);
     if (m_buffer.size() >= kReadSize && m_buffer.size() + kReadSize > m_buffer.capacity() &&
-        rest > m_buffer.size() + kReadSize)
+        rest > m_buffer.size() + kReadSize) {
         m_buffer.reserve(static_cast<std::size_t>(rest) + 1);
+        adviseFilledWhole(m_buffer.data() + m_buffer.size(), m_buffer.capacity() - m_buffer.size());
+    }
     auto got = appendRead(m_file, m_buffer, kReadSize);
     if (!got)
         return std::move(got).takeError();
