@@ -8,7 +8,7 @@
 #include "text/ascii.h"
 
 #include <algorithm>
-#include <iterator>
+#include <array>
 #include <utility>
 
 namespace solvina {
@@ -45,14 +45,14 @@ struct CommentMarks {
 CommentMarks commentMarksIn(std::string_view text, std::string_view startPattern) {
     constexpr std::string_view kOpening = "<!--";
     CommentMarks marks;
-    std::pair<std::string_view, std::size_t*> wanted[] = {
+    const std::array<std::pair<std::string_view, std::size_t*>, 5> wanted = {{
         {kNotQuibrel, &marks.notQuibrel},
         {kNotQuibrelLink, &marks.notQuibrelLink},
         {kPartLinkExclusion, &marks.partLinkExclusion},
         {kTitleImage, &marks.titleImage},
         {startPattern, &marks.startMarker},
-    };
-    std::size_t missing = std::size(wanted);
+    }};
+    std::size_t missing = wanted.size();
     // A marker in a form that does not open as a comment is looked for on its own.
     if (!startPattern.starts_with(kOpening)) {
         marks.startMarker = findIgnoringAsciiCase(text, startPattern);
@@ -61,7 +61,7 @@ CommentMarks commentMarksIn(std::string_view text, std::string_view startPattern
     for (std::size_t at = findIgnoringAsciiCase(text, kOpening);
          at != std::string_view::npos && missing > 0;
          at = findIgnoringAsciiCase(text, kOpening, at + 1))
-        for (auto& [pattern, found] : wanted)
+        for (const auto& [pattern, found] : wanted)
             if (*found == std::string_view::npos && pattern.starts_with(kOpening) &&
                 startsWithIgnoringAsciiCase(text, at, pattern)) {
                 *found = at;

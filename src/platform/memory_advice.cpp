@@ -7,12 +7,16 @@ namespace solvina {
 
 void adviseFilledWhole(void* data, std::size_t size) {
 #ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    // The advice is taken for whole huge pages: the part of the buffer between its first and
+    // last 2 MiB boundary.
+    constexpr std::size_t kHugePage = std::size_t{2} * 1024 * 1024;
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
-    if (first < last)
-        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    const std::size_t skipped = (kHugePage - begin % kHugePage) % kHugePage;
+    if (size <= skipped)
+        return;
+    const std::size_t whole = (size - skipped) / kHugePage * kHugePage;
+    if (whole > 0)
+        (void)madvise(static_cast<char*>(data) + skipped, whole, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)size;

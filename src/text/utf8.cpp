@@ -86,39 +86,40 @@ constexpr std::uint8_t kOverlong4 = 1 << 6;        // F0 80..8F
 constexpr std::uint8_t kTwoContinuations = 1 << 7; // a continuation after a continuation
 constexpr std::uint8_t kCarry = kTooShort | kTooLong | kTwoContinuations;
 
-constexpr std::uint8_t kFirstHigh[16] = {kTooLong,
-                                         kTooLong,
-                                         kTooLong,
-                                         kTooLong,
-                                         kTooLong,
-                                         kTooLong,
-                                         kTooLong,
-                                         kTooLong,
-                                         kTwoContinuations,
-                                         kTwoContinuations,
-                                         kTwoContinuations,
-                                         kTwoContinuations,
-                                         kTooShort | kOverlong2,
-                                         kTooShort,
-                                         kTooShort | kOverlong3 | kSurrogate,
-                                         kTooShort | kTooLarge | kTooLarge1000 | kOverlong4};
-constexpr std::uint8_t kFirstLow[16] = {kCarry | kOverlong3 | kOverlong2 | kOverlong4,
-                                        kCarry | kOverlong2,
-                                        kCarry,
-                                        kCarry,
-                                        kCarry | kTooLarge,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000 | kSurrogate,
-                                        kCarry | kTooLarge | kTooLarge1000,
-                                        kCarry | kTooLarge | kTooLarge1000};
-constexpr std::uint8_t kSecondHigh[16] = {
+constexpr std::array<std::uint8_t, 16> kFirstHigh = {kTooLong,
+                                                     kTooLong,
+                                                     kTooLong,
+                                                     kTooLong,
+                                                     kTooLong,
+                                                     kTooLong,
+                                                     kTooLong,
+                                                     kTooLong,
+                                                     kTwoContinuations,
+                                                     kTwoContinuations,
+                                                     kTwoContinuations,
+                                                     kTwoContinuations,
+                                                     kTooShort | kOverlong2,
+                                                     kTooShort,
+                                                     kTooShort | kOverlong3 | kSurrogate,
+                                                     kTooShort | kTooLarge | kTooLarge1000 |
+                                                         kOverlong4};
+constexpr std::array<std::uint8_t, 16> kFirstLow = {kCarry | kOverlong3 | kOverlong2 | kOverlong4,
+                                                    kCarry | kOverlong2,
+                                                    kCarry,
+                                                    kCarry,
+                                                    kCarry | kTooLarge,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000 | kSurrogate,
+                                                    kCarry | kTooLarge | kTooLarge1000,
+                                                    kCarry | kTooLarge | kTooLarge1000};
+constexpr std::array<std::uint8_t, 16> kSecondHigh = {
     kTooShort,
     kTooShort,
     kTooShort,
@@ -148,9 +149,9 @@ __attribute__((target("avx2"))) inline __m256i bytesBefore(__m256i input, __m256
 }
 
 __attribute__((target("avx2"))) inline __m256i lookup(__m256i halves,
-                                                      const std::uint8_t (&table)[16]) {
-    const __m256i entries =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table)));
+                                                      const std::array<std::uint8_t, 16>& table) {
+    const __m256i entries = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data())));
     return _mm256_shuffle_epi8(entries, halves);
 }
 
@@ -196,9 +197,9 @@ __attribute__((target("avx2"))) std::size_t firstInvalidBlock(std::string_view b
             return at;
         previous = block;
     }
-    alignas(32) char tail[kWideBlock] = {};
-    std::memcpy(tail, bytes.data() + at, bytes.size() - at);
-    const __m256i block = _mm256_load_si256(reinterpret_cast<const __m256i*>(tail));
+    alignas(32) std::array<char, kWideBlock> tail{};
+    std::memcpy(tail.data(), bytes.data() + at, bytes.size() - at);
+    const __m256i block = _mm256_load_si256(reinterpret_cast<const __m256i*>(tail.data()));
     const __m256i errors = blockErrors(block, previous);
     return _mm256_testz_si256(errors, errors) == 0 ? at : std::string_view::npos;
 }
