@@ -228,12 +228,14 @@ void PagePass::recordTitle(const Line& line, bool hasTitle, std::size_t image) {
         return;
     std::string& entry = m_state.levelTitles[m_level];
     if (image != std::string_view::npos) {
-        entry =
-            "I" + titleImageFromTopFolder(textBetween(line.text, image + kTitleImage.size(), '"'),
-                                          m_state.levelLinks[m_level]);
+        entry.assign(1, 'I');
+        entry += titleImageFromTopFolder(textBetween(line.text, image + kTitleImage.size(), '"'),
+                                         m_state.levelLinks[m_level]);
         return;
     }
-    entry = "M" + textBetween(line.text, title + kTitle.size(), '<');
+    // Appended, not "M" + text: GCC 12 warns wrongly of overlapping copies in that operator.
+    entry.assign(1, 'M');
+    entry += textBetween(line.text, title + kTitle.size(), '<');
     if (m_options.useTopPageTitle && m_level == 0)
         entry = "M" + m_options.topPageTitle;
 }
