@@ -6,8 +6,6 @@
 #include "text/ascii.h"
 #include "text/utf8.h"
 
-#include <algorithm>
-
 namespace solvina {
 
 std::vector<std::string> linkTargets(std::string_view line) {
@@ -41,9 +39,7 @@ bool linkTargetsOfBytes(std::string_view bytes,
     for (std::size_t at = findLinkOpening(bytes, 0); at != std::string_view::npos;
          at = findLinkOpening(bytes, at + 1)) {
         const std::string_view rest = bytes.substr(at + 3);
-        if (rest.size() < kAfterOpening.size() ||
-            !std::equal(kAfterOpening.begin(), kAfterOpening.end(), rest.begin(),
-                        [](char p, char c) { return p == asciiUpperByte(c); }))
+        if (!startsWithIgnoringAsciiCase(rest, 0, kAfterOpening))
             continue;
         const std::size_t open = at + 3 + kAfterOpening.size();
         const std::size_t quote =
@@ -68,8 +64,7 @@ bool linkTargetsOfBytes(std::string_view bytes,
 bool isPageTarget(std::string_view target) {
     const auto endsWith = [&](std::string_view suffix) {
         return target.size() >= suffix.size() &&
-               std::equal(suffix.begin(), suffix.end(), target.end() - suffix.size(),
-                          [](char s, char c) { return s == asciiUpperByte(c); });
+               startsWithIgnoringAsciiCase(target, target.size() - suffix.size(), suffix);
     };
     return endsWith(".HTM") || endsWith(".HTML");
 }

@@ -17,10 +17,8 @@ namespace {
 
 // Which tag the pass acts on the "<" at the start of tag opens; 0 for none.
 unsigned markupOpenedBy(std::string_view tag) {
-    const auto follows = [&](std::string_view rest, std::string_view pattern) {
-        return rest.size() >= pattern.size() &&
-               std::equal(pattern.begin(), pattern.end(), rest.begin(),
-                          [&](char p, char c) { return p == asciiUpperByte(c); });
+    const auto follows = [](std::string_view rest, std::string_view pattern) {
+        return startsWithIgnoringAsciiCase(rest, 0, pattern);
     };
     const std::string_view rest = tag.substr(1);
     if (rest.empty())
