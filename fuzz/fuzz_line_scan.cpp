@@ -96,6 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         check(at >= from && at < bytes.size() && bytes[at] == '<');
     }
+    for (std::size_t from = 0, at = 0; from <= bytes.size(); from = at + 1) {
+        at = findCommentOrBodyOpening(bytes, from);
+        const std::size_t end = std::min(at, bytes.size());
+        for (std::size_t skipped = from; skipped < end; ++skipped)
+            check((markupAt(bytes, skipped) & (kCommentMarkup | kBodyMarkup)) == 0);
+        if (at == std::string_view::npos)
+            break;
+        check(at >= from && at < bytes.size() && bytes[at] == '<');
+    }
     for (std::size_t from = 0; from < bytes.size(); from += 17)
         check(findLineEnd(bytes.data() + from, bytes.data() + bytes.size()) ==
               std::find_if(bytes.data() + from, bytes.data() + bytes.size(),

@@ -68,7 +68,7 @@ BodyTags findBodyTags(std::string_view line, bool& inComment) {
             continue;
         }
         // Only a comment opening or a body tag matters here.
-        at = findMarkupOpening(line, at);
+        at = findCommentOrBodyOpening(line, at);
         if (at == std::string_view::npos)
             return tags;
         if (line.compare(at, kCommentOpen.size(), kCommentOpen) == 0) {

@@ -57,13 +57,14 @@ constexpr std::size_t kBlock = 16;
 
 // One block of 16 positions of a text, judged by each byte and the two after it (so 18 bytes
 // are read): where line ends stand, and where a "<" may open a tag the pass acts on ("<!-",
-// "<ti", "<a ", "<bo", "</b" in any letter case; such a "<" is then checked in full).
+// "<ti", "<a ", "<bo", "</b" in any letter case; such a "<" is then checked in full). Without
+// linksAndTitles only comments and body tags ("<!-", "<bo", "</b") are looked for.
 struct BlockMarks {
     unsigned lineEnds;
     unsigned tags;
 };
 
-BlockMarks marksOf(const char* block) {
+template <bool linksAndTitles = true> BlockMarks marksOf(const char* block) {
     const auto bytesAt = [&](std::size_t offset) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + offset));
     };
@@ -80,8 +81,10 @@ BlockMarks marksOf(const char* block) {
     const __m128i secondLower = lower(second);
     const __m128i thirdLower = lower(third);
     __m128i opens = _mm_and_si128(equal(second, '!'), equal(third, '-'));
-    opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 't'), equal(thirdLower, 'i')));
-    opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'a'), equal(third, ' ')));
+    if constexpr (linksAndTitles) {
+        opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 't'), equal(thirdLower, 'i')));
+        opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'a'), equal(third, ' ')));
+    }
     opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'b'), equal(thirdLower, 'o')));
     opens = _mm_or_si128(opens, _mm_and_si128(equal(second, '/'), equal(thirdLower, 'b')));
     return {lineEnds, opening & static_cast<unsigned>(_mm_movemask_epi8(opens))};
@@ -116,6 +119,7 @@ bool haveWideScan() {
 }
 
 // marksOf for 32 positions at once (34 bytes read), where the processor has AVX2.
+template <bool linksAndTitles = true>
 __attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block) {
     // No lambdas here: they would not take this function's target.
     const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
@@ -132,12 +136,14 @@ __attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block)
     const __m256i thirdLower = _mm256_or_si256(third, _mm256_set1_epi8(0x20));
     __m256i opens = _mm256_and_si256(_mm256_cmpeq_epi8(second, _mm256_set1_epi8('!')),
                                      _mm256_cmpeq_epi8(third, _mm256_set1_epi8('-')));
-    opens = _mm256_or_si256(opens,
-                            _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('t')),
-                                             _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('i'))));
-    opens = _mm256_or_si256(opens,
-                            _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('a')),
-                                             _mm256_cmpeq_epi8(third, _mm256_set1_epi8(' '))));
+    if constexpr (linksAndTitles) {
+        opens = _mm256_or_si256(
+            opens, _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('t')),
+                                    _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('i'))));
+        opens = _mm256_or_si256(
+            opens, _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('a')),
+                                    _mm256_cmpeq_epi8(third, _mm256_set1_epi8(' '))));
+    }
     opens = _mm256_or_si256(opens,
                             _mm256_and_si256(_mm256_cmpeq_epi8(secondLower, _mm256_set1_epi8('b')),
                                              _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('o'))));
@@ -160,32 +166,66 @@ __attribute__((target("avx2"))) bool passWideBlocks(std::string_view bytes, std:
 
 // The first position from at, in steps of 32, of a "<" that may open a tag the pass acts on;
 // npos when the blocks that can be judged whole hold none (at is then where they end).
+template <bool linksAndTitles>
 __attribute__((target("avx2"))) std::size_t findWideMarkupOpening(std::string_view bytes,
                                                                   std::size_t& at) {
     for (; at + kWideBlock + 2 <= bytes.size(); at += kWideBlock)
-        if (const unsigned tags = wideMarksOf(bytes.data() + at).tags; tags != 0)
+        if (const unsigned tags = wideMarksOf<linksAndTitles>(bytes.data() + at).tags; tags != 0)
             return at + static_cast<std::size_t>(__builtin_ctz(tags));
+    return std::string_view::npos;
+}
+
+// The positions from at, 32 at a time, whose byte is first and whose next byte, with caseBit
+// set, is second: the candidates of findIgnoringAsciiCase, each handed to matchesAt until one
+// matches. npos when none did in the blocks that can be judged whole (at is then where they end).
+template <typename MatchesAt>
+__attribute__((target("avx2"))) std::size_t findWidePair(std::string_view text, char first,
+                                                         char second, char caseBit, std::size_t& at,
+                                                         MatchesAt matchesAt) {
+    const __m256i firstByte = _mm256_set1_epi8(first);
+    const __m256i secondByte = _mm256_set1_epi8(second);
+    const __m256i caseBits = _mm256_set1_epi8(caseBit);
+    for (; at + kWideBlock + 1 <= text.size(); at += kWideBlock) {
+        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + at));
+        const __m256i next =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + at + 1));
+        auto found = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(here, firstByte),
+                             _mm256_cmpeq_epi8(_mm256_or_si256(next, caseBits), secondByte))));
+        for (; found != 0; found &= found - 1)
+            if (const std::size_t candidate = at + static_cast<std::size_t>(__builtin_ctz(found));
+                matchesAt(candidate))
+                return candidate;
+    }
     return std::string_view::npos;
 }
 #endif
 
-} // namespace
-
-std::size_t findMarkupOpening(std::string_view bytes, std::size_t from) {
+template <bool linksAndTitles> std::size_t findOpening(std::string_view bytes, std::size_t from) {
     std::size_t at = from;
 #ifdef SOLVINA_WIDE_SCAN
     if (haveWideScan())
-        if (const std::size_t found = findWideMarkupOpening(bytes, at);
+        if (const std::size_t found = findWideMarkupOpening<linksAndTitles>(bytes, at);
             found != std::string_view::npos)
             return found;
 #endif
 #ifdef __SSE2__
     for (; at + kBlock + 2 <= bytes.size(); at += kBlock)
-        if (const unsigned tags = marksOf(bytes.data() + at).tags; tags != 0)
+        if (const unsigned tags = marksOf<linksAndTitles>(bytes.data() + at).tags; tags != 0)
             return at + static_cast<std::size_t>(__builtin_ctz(tags));
 #endif
     // The last bytes are too few for a block: every "<" there is a candidate.
     return at < bytes.size() ? bytes.find('<', at) : std::string_view::npos;
+}
+
+} // namespace
+
+std::size_t findMarkupOpening(std::string_view bytes, std::size_t from) {
+    return findOpening<true>(bytes, from);
+}
+
+std::size_t findCommentOrBodyOpening(std::string_view bytes, std::size_t from) {
+    return findOpening<false>(bytes, from);
 }
 
 bool mayHoldMarkup(std::string_view bytes) {
@@ -198,9 +238,11 @@ bool mayHoldMarkup(std::string_view bytes) {
 }
 
 unsigned markupIn(std::string_view bytes) {
+    constexpr unsigned kEveryKind = kCommentMarkup | kTitleMarkup | kLinkMarkup | kBodyMarkup;
     unsigned kinds = 0;
-    for (std::size_t at = findMarkupOpening(bytes, 0); at != std::string_view::npos;
-         at = findMarkupOpening(bytes, at + 1))
+    // A long line that holds every kind early is not scanned to its end.
+    for (std::size_t at = findMarkupOpening(bytes, 0);
+         at != std::string_view::npos && kinds != kEveryKind; at = findMarkupOpening(bytes, at + 1))
         kinds |= markupOpenedBy(bytes.substr(at));
     return kinds;
 }
@@ -278,9 +320,17 @@ std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperP
     // Candidates by their first two bytes, 16 positions at a time; a letter in either case.
     if (upperPattern.size() > 1 && !isAsciiLetter(first)) {
         const bool letter = isAsciiLetter(second);
-        const __m128i secondByte =
-            _mm_set1_epi8(letter ? static_cast<char>(second | 0x20) : second);
-        const __m128i caseBit = _mm_set1_epi8(letter ? 0x20 : 0);
+        const char secondLower = letter ? static_cast<char>(second | 0x20) : second;
+        const char caseBitOfSecond = letter ? 0x20 : 0;
+#ifdef SOLVINA_WIDE_SCAN
+        if (haveWideScan())
+            if (const std::size_t found =
+                    findWidePair(text, first, secondLower, caseBitOfSecond, at, matchesAt);
+                found != std::string_view::npos)
+                return found;
+#endif
+        const __m128i secondByte = _mm_set1_epi8(secondLower);
+        const __m128i caseBit = _mm_set1_epi8(caseBitOfSecond);
         for (; at + kBlock + 1 <= text.size(); at += kBlock) {
             const auto load = [&](std::size_t offset) {
                 return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + offset));

@@ -26,6 +26,9 @@ unsigned markupIn(std::string_view bytes);
 // a link, a body tag); some other "<" may be given too, never one of those left out. npos when
 // there is none.
 std::size_t findMarkupOpening(std::string_view bytes, std::size_t from);
+// findMarkupOpening for comments and body tags alone: a line dense with links is not stopped at
+// each of them.
+std::size_t findCommentOrBodyOpening(std::string_view bytes, std::size_t from);
 
 // The length of the whole lines at the start of bytes that mayHoldMarkup would each pass over,
 // found without splitting them: a vector scan for "<" and line ends. A line counts only with its
