@@ -196,11 +196,13 @@ private:
     // and the plan.
     PageWrite writeTemporary(const PlannedPage& page) const {
         PageWrite result;
-        if (!unchangedSincePlanned(page)) {
+        auto input = m_env.fs.openForReading(page.realPath());
+        // The file opened is checked, not its name looked up again: one system call less.
+        const std::optional<FileIdentity> opened = input ? (*input)->identity() : std::nullopt;
+        if (opened ? !sameFileUnchanged(page.identity(), *opened) : !unchangedSincePlanned(page)) {
             result.failures.push_back(withPathNote(kChangedSincePlanned, page.path()));
             return result;
         }
-        auto input = m_env.fs.openForReading(page.realPath());
         if (!input)
             return result; // gone since it was planned: passed over silently, as when planning
         const std::string tempPath = page.realPath() + ".tmp";

@@ -7,18 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace solvina {
-
-class InputFile {
-public:
-    virtual ~InputFile() = default;
-    // Reads up to size bytes; 0 at the end of the file.
-    virtual Result<std::size_t> read(char* buffer, std::size_t size) = 0;
-};
 
 class OutputFile {
 public:
@@ -39,6 +33,16 @@ struct FileIdentity {
     bool operator==(const FileIdentity& other) const {
         return device == other.device && inode == other.inode;
     }
+};
+
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to size bytes; 0 at the end of the file.
+    virtual Result<std::size_t> read(char* buffer, std::size_t size) = 0;
+    // The file that was opened as it stood then, when the stream knows it: no second look up of
+    // its name, which may meanwhile name another file.
+    virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
 };
 
 // The same file with the same content, as far as its size and time of change tell.

@@ -15,8 +15,9 @@ constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
 
 class NativeInputFile final : public InputFile {
 public:
-    NativeInputFile(Descriptor descriptor, std::string path)
-        : m_descriptor(std::move(descriptor)), m_path(std::move(path)) {}
+    NativeInputFile(Descriptor descriptor, std::string path, FileIdentity opened)
+        : m_descriptor(std::move(descriptor)), m_path(std::move(path)), m_opened(opened) {}
+    std::optional<FileIdentity> identity() const override { return m_opened; }
 
     Result<std::size_t> read(char* buffer, std::size_t size) override {
         for (;;) {
@@ -31,6 +32,7 @@ public:
 private:
     Descriptor m_descriptor;
     std::string m_path;
+    FileIdentity m_opened;
 };
 
 class NativeOutputFile final : public OutputFile {
@@ -95,19 +97,29 @@ private:
     std::string m_failure;
 };
 
-// Fails unless the descriptor is of a regular file. O_NONBLOCK may stay: it has no effect on
-// a regular file's reads and writes.
-Status keepOnlyRegular(const Descriptor& descriptor, const std::string& path,
-                       const char* notRegularText) {
+// Fails unless the descriptor is of a regular file; gives the file's identity. O_NONBLOCK may
+// stay: it has no effect on a regular file's reads and writes.
+Result<FileIdentity> keepOnlyRegular(const Descriptor& descriptor, const std::string& path,
+                                     const char* notRegularText) {
     struct stat info {};
     if (::fstat(descriptor.get(), &info) != 0)
         return fileFailure(errno, path);
     if (!S_ISREG(info.st_mode))
         return fail(describeWithPath(notRegularText, path));
-    return {};
+    return identityOfStat(info);
 }
 
 } // namespace
+
+FileIdentity identityOfStat(const struct stat& info) {
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::uint64_t>(info.st_nlink),
+                        (info.st_mode & S_IWUSR) == 0,
+                        static_cast<std::uint64_t>(info.st_size),
+                        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                            info.st_mtim.tv_nsec};
+}
 
 Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path) {
     while (!bytes.empty()) {
@@ -128,10 +140,11 @@ Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path) {
     Descriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!descriptor.isOpen())
         return readFailure(errno, path);
-    if (Status regular = keepOnlyRegular(descriptor, path, kFileNotFoundText); !regular)
-        return std::move(regular).takeError();
+    auto opened = keepOnlyRegular(descriptor, path, kFileNotFoundText);
+    if (!opened)
+        return std::move(opened).takeError();
     return std::unique_ptr<InputFile>(
-        std::make_unique<NativeInputFile>(std::move(descriptor), path));
+        std::make_unique<NativeInputFile>(std::move(descriptor), path, *opened));
 }
 
 Result<Descriptor> openRegularForWriting(const std::string& path, LinkHandling links) {
@@ -157,7 +170,7 @@ Result<Descriptor> openRegularForWriting(const std::string& path, LinkHandling l
     }
     if (!descriptor.isOpen())
         return fileFailure(errno, path);
-    if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
+    if (auto regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
         return std::move(regular).takeError();
     // A file with other names (a hard link planted, or made by the owner) is not emptied: the
     // other names, perhaps outside the site, would lose their bytes too. This name gets a new
@@ -170,7 +183,7 @@ Result<Descriptor> openRegularForWriting(const std::string& path, LinkHandling l
         descriptor = Descriptor(::open(path.c_str(), flags | O_EXCL | O_NOFOLLOW, 0666));
         if (!descriptor.isOpen())
             return fileFailure(errno, path);
-        if (Status regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
+        if (auto regular = keepOnlyRegular(descriptor, path, kNotWritableText); !regular)
             return std::move(regular).takeError();
     }
     if (::ftruncate(descriptor.get(), 0) != 0)

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 namespace solvina {
 
@@ -26,6 +27,9 @@ enum class LinkHandling {
 // Opens a file for writing, made or emptied; anything but a regular file is refused
 // without blocking.
 Result<Descriptor> openRegularForWriting(const std::string& path, LinkHandling links);
+
+// What stat tells of a file, as the file system's identity of it.
+FileIdentity identityOfStat(const struct stat& info);
 
 // Writes every byte to an open descriptor, retrying short writes and interruptions.
 Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path);

@@ -170,7 +170,7 @@ public:
         struct stat info;
         if (::stat(path.c_str(), &info) != 0)
             return fileFailure(errno, path);
-        return identityOf(info);
+        return identityOfStat(info);
     }
 
     Result<EntryStatus> entryStatus(const std::string& path) override {
@@ -181,18 +181,7 @@ public:
                          : S_ISDIR(info.st_mode) ? EntryKind::Directory
                          : S_ISLNK(info.st_mode) ? EntryKind::SymbolicLink
                                                  : EntryKind::Other;
-        return EntryStatus{kind, identityOf(info)};
-    }
-
-private:
-    static FileIdentity identityOf(const struct stat& info) {
-        return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                            static_cast<std::uint64_t>(info.st_ino),
-                            static_cast<std::uint64_t>(info.st_nlink),
-                            (info.st_mode & S_IWUSR) == 0,
-                            static_cast<std::uint64_t>(info.st_size),
-                            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                                info.st_mtim.tv_nsec};
+        return EntryStatus{kind, identityOfStat(info)};
     }
 };
 
