@@ -269,13 +269,33 @@ void SiteTraversal::takeLink(const std::string& linkPath, int level, int pageInd
 
 const std::string* SiteTraversal::realFolder(const std::string& folder) {
     auto known = m_realFolders.find(folder);
-    if (known == m_realFolders.end()) {
-        auto real = m_env.fs.realPath(folder);
-        known = m_realFolders
-                    .emplace(folder, real ? std::optional(withTrailingSlash(*real)) : std::nullopt)
-                    .first;
-    }
+    if (known == m_realFolders.end())
+        known = m_realFolders.emplace(folder, resolveFolder(folder)).first;
     return known->second ? &*known->second : nullptr;
+}
+
+std::optional<std::string> SiteTraversal::resolveFolder(const std::string& folder) {
+    auto resolvedWhole = [&]() -> std::optional<std::string> {
+        auto real = m_env.fs.realPath(folder);
+        return real ? std::optional(withTrailingSlash(*real)) : std::nullopt;
+    };
+    // A folder inside one already resolved costs one lstat, not a look at every folder of its
+    // path; a folder that is a symbolic link is resolved whole.
+    const std::string parent = folderPart(folder.substr(0, folder.size() - 1));
+    const std::string name = folder.substr(parent.size(), folder.size() - 1 - parent.size());
+    if (folder.back() != '/' || parent.empty() || name.empty() || name == "." || name == "..")
+        return resolvedWhole();
+    const std::string* parentReal = realFolder(parent);
+    if (parentReal == nullptr)
+        return std::nullopt;
+    auto entry = m_env.fs.entryStatus(*parentReal + name);
+    if (!entry)
+        return std::nullopt;
+    if (entry->kind == EntryKind::Directory)
+        return *parentReal + name + "/";
+    if (entry->kind == EntryKind::SymbolicLink)
+        return resolvedWhole();
+    return std::nullopt;
 }
 
 std::optional<SiteTraversal::FoundPage> SiteTraversal::findPage(const std::string& linkPath) {

@@ -66,6 +66,7 @@ private:
     // The real path of a folder, ending in "/"; nullptr when there is no such folder. Asked of
     // the file system once per run: the run makes no folder after the image folder.
     const std::string* realFolder(const std::string& folder);
+    std::optional<std::string> resolveFolder(const std::string& folder); // realFolder's work
     bool insideSite(const std::string& linkPath, const std::string& realPath) const;
     // A page is the same page under another name when its real path or its device and inode
     // are those of a page entered; the inode alone does not do, as replacing a page renews it.
