@@ -6,6 +6,7 @@
 #include "apply/apply_types.h"
 #include "apply/page_codec.h"
 #include "apply/page_edits.h"
+#include "apply/page_opening.h"
 
 #include <algorithm>
 #include <array>
@@ -135,8 +136,8 @@ struct SitePlan {
     std::vector<PlannedCrumb> crumbs;
     std::vector<std::string> failures; // descriptions, in the order found
     std::vector<PlanStep> steps;
-    std::string topFolder;                                    // ending in "/"
-    std::map<std::string, std::unique_ptr<PageCodec>> codecs; // by encoding name
+    std::string topFolder; // ending in "/"
+    PageCodecs codecs;
 };
 
 struct PlanCounts {

@@ -3,7 +3,7 @@
 
 #include "apply/line_reader.h"
 #include "apply/link_paths.h"
-#include "apply/page_encoding.h"
+#include "apply/page_opening.h"
 #include "apply/page_pass.h"
 #include "platform/app_paths.h"
 #include "platform/file_failure.h"
@@ -16,9 +16,7 @@ namespace solvina {
 
 namespace {
 
-constexpr std::size_t kHeadSize = 1024;
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
-constexpr std::size_t kKeptPageSize = std::size_t{256} * 1024;
 // Pages being read that keep their file open and their bytes in memory: a chain deeper than
 // this costs neither descriptors nor memory beyond its plan.
 constexpr std::size_t kPagesKeptOpen = 16;
@@ -31,18 +29,6 @@ std::string withPath(const std::string& sentence, const std::string& path) {
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// Reads from file until buffer holds at least size bytes or the file ends.
-Status readAtLeast(InputFile& file, std::string& buffer, std::size_t size) {
-    while (buffer.size() < size) {
-        auto got = appendRead(file, buffer, kReadSize);
-        if (!got)
-            return std::move(got).takeError();
-        if (*got == 0)
-            break;
-    }
-    return {};
 }
 
 // The images go into the site only: no folder the copy of source writes into (destination and
@@ -68,13 +54,6 @@ Status foldersStayInside(FileSystem& fs, const std::string& source, const std::s
     }
     return {};
 }
-
-// Where the planning pass writes: nowhere.
-class DiscardedOutput final : public OutputFile {
-public:
-    Status write(std::string_view) override { return {}; }
-    Status close() override { return {}; }
-};
 
 } // namespace
 
@@ -180,55 +159,6 @@ void SiteTraversal::recordFound(const std::string& linkPath, const std::string& 
     m_foundFiles.insert({identity.device, identity.inode});
     if (realPath != linkPath)
         m_otherRealPaths.insert(realPath);
-}
-
-const PageCodec* SiteTraversal::codecFor(const EncodingInfo& encoding) {
-    auto found = m_plan.codecs.find(encoding.name);
-    if (found != m_plan.codecs.end())
-        return found->second.get();
-    auto codec = TextCodec::open(encoding.iconvName);
-    if (!codec)
-        return nullptr;
-    auto page = std::make_unique<PageCodec>(encoding, std::move(*codec));
-    return m_plan.codecs.emplace(encoding.name, std::move(page)).first->second.get();
-}
-
-Result<std::unique_ptr<InputFile>>
-SiteTraversal::openPage(const std::string& path, EncodingInfo& encoding, std::string& head) {
-    auto file = m_env.fs.openForReading(path);
-    if (!file)
-        return file;
-    if (auto status = readAtLeast(**file, head, kHeadSize); !status)
-        return std::move(status).takeError();
-    if (auto declared = declaredPageEncoding(std::string_view(head).substr(0, kHeadSize))) {
-        encoding = *declared;
-        return file;
-    }
-    // Without a declaration the whole page decides between UTF-8 and CP932; it is read once
-    // for that. A small page is kept for the pass; a larger one is opened again, so that memory
-    // does not grow with the size of a page.
-    Utf8Validator validator;
-    validator.feed(head);
-    bool kept = head.size() <= kKeptPageSize;
-    std::string chunk;
-    for (;;) {
-        chunk.resize(kReadSize);
-        auto got = (*file)->read(chunk.data(), chunk.size());
-        if (!got)
-            return std::move(got).takeError();
-        if (*got == 0)
-            break;
-        const std::string_view bytes(chunk.data(), *got);
-        validator.feed(bytes);
-        kept = kept && head.size() + bytes.size() <= kKeptPageSize;
-        if (kept)
-            head += bytes;
-    }
-    encoding = undeclaredPageEncoding(validator);
-    if (kept)
-        return file; // at its end: the pass reads head alone
-    head.clear();
-    return m_env.fs.openForReading(path);
 }
 
 bool SiteTraversal::insideSite(const std::string& linkPath, const std::string& realPath) const {
@@ -444,10 +374,10 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
 
     EncodingInfo encoding;
     std::string head;
-    auto input = openPage(entered.realPath(), encoding, head);
+    auto input = openPage(m_env.fs, entered.realPath(), encoding, head);
     if (!input)
         return false; // a page that cannot be opened is passed over silently
-    const PageCodec* codec = encoding.supported() ? codecFor(encoding) : nullptr;
+    const PageCodec* codec = encoding.supported() ? codecFor(m_plan.codecs, encoding) : nullptr;
     if (!codec) {
         pageFailed(
             withPath("このページの文字コード（" + encoding.name + "）には対応していません。", OPT),

@@ -77,10 +77,6 @@ private:
     // it again.
     void recordFound(const std::string& linkPath, const std::string& realPath,
                      const FileIdentity& identity);
-    // Opens the page and decides its encoding; head receives the bytes already read.
-    Result<std::unique_ptr<InputFile>> openPage(const std::string& path, EncodingInfo& encoding,
-                                                std::string& head);
-    const PageCodec* codecFor(const EncodingInfo& encoding);
     Status copyStyleImages();
     // A failure the writing phase reports at this point; page is -1 when no page was entered.
     void pageFailed(const std::string& description, int page = -1);
