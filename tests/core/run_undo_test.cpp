@@ -293,7 +293,15 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
 
 // The record of a run read whole, page by page, or only up to its pages (all a listing needs).
 TEST(RunManifestTest, ReadWholePageByPageOrItsHead) {
-    KeptRun run{"20261207-170000-000001", "/s/index.htm", "t", "apply", "--bottom", "/s/quibrel"};
+    KeptRun run{"20261207-170000-000001",
+                "/s/index.htm",
+                "t",
+                "apply",
+                "--bottom",
+                "/s/quibrel",
+                {},
+                {},
+                {}};
     run.quibrelFiles = {{"/s/quibrel/a.gif", "", 3, "ab"}};
     run.pages = {{"/s/index.htm", "pages/0", 10, "xxh128:cd"}, {"/s/b.htm", "pages/1", 11, "ef"}};
     const std::string json = manifestJson(run);
