@@ -24,10 +24,9 @@ std::string PageCodec::decode(std::string_view bytes) const {
 }
 
 void PageCodec::decodeInto(std::string_view bytes, std::string& text) const {
-    if (m_isUtf8 && isValidUtf8(bytes))
+    // textOf fills text only when it decodes.
+    if (textOf(bytes, text).data() == bytes.data())
         text.assign(bytes);
-    else
-        m_codec.decodeInto(bytes, text);
 }
 
 std::string_view PageCodec::textOf(std::string_view bytes, std::string& storage) const {
