@@ -2,6 +2,7 @@
 #include "platform/content_digest.h"
 
 #include "platform/sha256.h"
+#include "text/ascii.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -12,17 +13,6 @@ namespace {
 
 constexpr std::string_view kXxh128 = "xxh128";
 constexpr std::string_view kSha256 = "sha256";
-
-std::string hexOf(const unsigned char* bytes, std::size_t count) {
-    constexpr std::string_view kDigits = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(2 * count);
-    for (std::size_t i = 0; i < count; ++i) {
-        hex += kDigits[bytes[i] >> 4];
-        hex += kDigits[bytes[i] & 0xF];
-    }
-    return hex;
-}
 
 } // namespace
 
@@ -68,7 +58,7 @@ std::string ContentDigest::finish() {
         return digest + m_state->sha.hexDigest();
     XXH128_canonical_t canonical;
     XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(&m_state->xxh));
-    return digest + hexOf(canonical.digest, sizeof canonical.digest);
+    return digest + lowerHex(canonical.digest, sizeof canonical.digest);
 }
 
 } // namespace solvina

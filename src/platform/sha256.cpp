@@ -2,6 +2,8 @@
 // SHA extensions their instructions do the rounds.
 #include "platform/sha256.h"
 
+#include "text/ascii.h"
+
 #include <array>
 #include <cstring>
 
@@ -181,12 +183,10 @@ std::string Sha256::hexDigest() {
     for (int i = 0; i < 8; ++i)
         tail[padding + i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
     add(std::string_view(reinterpret_cast<const char*>(tail.data()), padding + 8));
-    static constexpr std::string_view kDigits = "0123456789abcdef";
-    std::string hex;
-    for (std::uint32_t word : m_state)
-        for (int shift = 28; shift >= 0; shift -= 4)
-            hex += kDigits[(word >> shift) & 0xf];
-    return hex;
+    std::array<unsigned char, 32> digest{};
+    for (std::size_t i = 0; i < digest.size(); ++i)
+        digest[i] = static_cast<unsigned char>(m_state[i / 4] >> (24 - 8 * (i % 4)));
+    return lowerHex(digest.data(), digest.size());
 }
 
 std::string sha256Hex(std::string_view bytes) {

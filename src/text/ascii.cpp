@@ -1,4 +1,4 @@
-// ASCII upper-casing of whole texts.
+// ASCII upper-casing of whole texts, and hexadecimal digits.
 #include "text/ascii.h"
 
 namespace solvina {
@@ -16,6 +16,17 @@ std::string asciiUpper(std::string_view text) {
     std::string upper(text);
     asciiUpperInPlace(upper);
     return upper;
+}
+
+std::string lowerHex(const unsigned char* bytes, std::size_t count) {
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        hex += kDigits[bytes[i] >> 4];
+        hex += kDigits[bytes[i] & 0xF];
+    }
+    return hex;
 }
 
 } // namespace solvina

@@ -44,6 +44,9 @@ inline void appendPercentEncoded(std::string& out, char c) {
     out += kHex[byte & 0xF];
 }
 
+// The bytes as lower-case hexadecimal digits, two for each.
+std::string lowerHex(const unsigned char* bytes, std::size_t count);
+
 std::string asciiUpper(std::string_view text);
 void asciiUpperInPlace(std::string& text);
 
