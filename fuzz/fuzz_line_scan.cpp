@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -104,6 +105,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (at == std::string_view::npos)
             break;
         check(at >= from && at < bytes.size() && bytes[at] == '<');
+    }
+    for (std::size_t to = bytes.size();; to = to > 13 ? to - 13 : 0) {
+        const auto last = std::find_if(std::make_reverse_iterator(bytes.data() + to),
+                                       std::make_reverse_iterator(bytes.data()),
+                                       [](char c) { return c == '\r' || c == '\n'; });
+        const char* expected = last.base() == bytes.data() ? nullptr : last.base() - 1;
+        check(findLastLineEnd(bytes.data(), bytes.data() + to) == expected);
+        if (to == 0)
+            break;
     }
     for (std::size_t from = 0; from < bytes.size(); from += 17)
         check(findLineEnd(bytes.data() + from, bytes.data() + bytes.size()) ==

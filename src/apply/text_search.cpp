@@ -90,23 +90,6 @@ template <bool linksAndTitles = true> BlockMarks marksOf(const char* block) {
     return {lineEnds, opening & static_cast<unsigned>(_mm_movemask_epi8(opens))};
 }
 
-// One block of plainLinesLength, its marks taken at at (16 or 32 positions): plain moves past
-// the block's last line end before the first tag the pass acts on; true when there is one (the
-// plain lines end there).
-inline bool passBlock(std::string_view bytes, std::size_t at, BlockMarks marks,
-                      std::size_t& plain) {
-    for (unsigned tags = marks.tags; tags != 0; tags &= tags - 1) {
-        const int tag = __builtin_ctz(tags);
-        if (!opensMarkup(bytes.substr(at + static_cast<std::size_t>(tag))))
-            continue;
-        if (const unsigned before = marks.lineEnds & ((1u << tag) - 1); before != 0)
-            plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(before)));
-        return true;
-    }
-    if (marks.lineEnds != 0)
-        plain = pastLineEnd(bytes, at + static_cast<std::size_t>(highestBit(marks.lineEnds)));
-    return false;
-}
 #endif
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -151,17 +134,6 @@ __attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block)
                             _mm256_and_si256(_mm256_cmpeq_epi8(second, _mm256_set1_epi8('/')),
                                              _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('b'))));
     return {lineEnds, opening & static_cast<unsigned>(_mm256_movemask_epi8(opens))};
-}
-
-// The blocks of plainLinesLength 32 at a time from at; true when it met the line that ends the
-// plain ones (plain is then final).
-__attribute__((target("avx2"))) bool passWideBlocks(std::string_view bytes, std::size_t limit,
-                                                    std::size_t& at, std::size_t& plain) {
-    for (; at + kWideBlock + 2 <= bytes.size() && at + kWideBlock <= limit; at += kWideBlock) {
-        if (passBlock(bytes, at, wideMarksOf(bytes.data() + at), plain))
-            return true;
-    }
-    return false;
 }
 
 // The first position from at, in steps of 32, of a "<" that may open a tag the pass acts on;
@@ -248,29 +220,21 @@ unsigned markupIn(std::string_view bytes) {
 }
 
 std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
-    const char* data = bytes.data();
     // Line ends are looked for below limit, so that the byte after a CR is always there.
     const std::size_t limit = atEnd || bytes.empty() ? bytes.size() : bytes.size() - 1;
-    std::size_t plain = 0; // just past the last whole line passed
-    std::size_t at = 0;
-#ifdef SOLVINA_WIDE_SCAN
-    if (haveWideScan() && passWideBlocks(bytes, limit, at, plain))
-        return plain;
-#endif
-#ifdef __SSE2__
-    // Lines before the first "<" that opens a tag the pass acts on are passed.
-    for (; at + kBlock + 2 <= bytes.size() && at + kBlock <= limit; at += kBlock) {
-        if (passBlock(bytes, at, marksOf(data + at), plain))
-            return plain;
-    }
-#endif
-    for (; at < limit; ++at) {
-        if (data[at] == '\r' || data[at] == '\n')
-            plain = pastLineEnd(bytes, at);
-        else if (data[at] == '<' && opensMarkup(bytes.substr(at)))
-            return plain;
-    }
-    return plain;
+    // The plain lines end at the line of the first "<" that opens a tag the pass acts on; the
+    // line ends are looked for only then, backwards from there.
+    std::size_t stop = limit;
+    for (std::size_t at = findMarkupOpening(bytes, 0); at < limit;
+         at = findMarkupOpening(bytes, at + 1))
+        if (opensMarkup(bytes.substr(at))) {
+            stop = at;
+            break;
+        }
+    const char* lastEnd = findLastLineEnd(bytes.data(), bytes.data() + stop);
+    return lastEnd == nullptr
+               ? 0
+               : pastLineEnd(bytes, static_cast<std::size_t>(lastEnd - bytes.data()));
 }
 
 std::size_t findLinkOpening(std::string_view bytes, std::size_t from) {
@@ -368,6 +332,27 @@ const char* findLineEnd(const char* begin, const char* end) {
     while (at < end && *at != '\r' && *at != '\n')
         ++at;
     return at;
+}
+
+const char* findLastLineEnd(const char* begin, const char* end) {
+    const char* at = end;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; at - begin >= 16; at -= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at - 16));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        if (found != 0)
+            return at - 16 + highestBit(static_cast<unsigned>(found));
+    }
+#endif
+    while (at > begin) {
+        --at;
+        if (*at == '\r' || *at == '\n')
+            return at;
+    }
+    return nullptr;
 }
 
 void replaceAll(std::string& text, char from, char to) {

@@ -50,6 +50,8 @@ bool startsWithIgnoringAsciiCase(std::string_view text, std::size_t at,
 
 // The first CR or LF in [begin, end), or end.
 const char* findLineEnd(const char* begin, const char* end);
+// The last CR or LF in [begin, end), or nullptr.
+const char* findLastLineEnd(const char* begin, const char* end);
 
 // Replaces every occurrence of one character by another.
 void replaceAll(std::string& text, char from, char to);
