@@ -15,12 +15,9 @@ namespace {
 
 // The title entry as the page at the given prefix writes it: title images are rebased.
 std::string entryInPage(const std::string& entry, const std::string& prefix) {
-    if (entry.empty() || entry.front() != 'I')
-        return entry;
-    // Appended, not "I" + text: GCC 12 warns wrongly of overlapping copies in that operator.
-    std::string rebased(1, 'I');
-    rebased += titleImageFromPage(entry.substr(1), prefix);
-    return rebased;
+    if (!entry.empty() && entry.front() == 'I')
+        return "I" + titleImageFromPage(entry.substr(1), prefix);
+    return entry;
 }
 
 std::string headerTarget(const ApplyOptions& options) {

@@ -233,7 +233,7 @@ void PagePass::recordTitle(const Line& line, bool hasTitle, std::size_t image) {
                                          m_state.levelLinks[m_level]);
         return;
     }
-    // Appended, not "M" + text: GCC 12 warns wrongly of overlapping copies in that operator.
+    // Assigned and appended: the entry keeps its storage from title to title.
     entry.assign(1, 'M');
     entry += textBetween(line.text, title + kTitle.size(), '<');
     if (m_options.useTopPageTitle && m_level == 0)

@@ -370,9 +370,7 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     }
     entered.level = KAISO;
     entered.parent = parent;
-    // Appended, not "M" + name: GCC 12 warns wrongly of overlapping copies in that operator.
-    entered.titleEntry.assign(1, 'M');
-    entered.titleEntry += std::string_view(OPT).substr(OPT.rfind('/') + 1);
+    entered.titleEntry = "M" + OPT.substr(OPT.rfind('/') + 1);
 
     EncodingInfo encoding;
     std::string head;

@@ -37,8 +37,8 @@ FileSelection selectFiles(const std::string& text) {
     if (text == kAllFilesPattern) {
         selection.isPattern = true;
         selection.path = ".";
-    } else if (text.size() > kAllFilesPattern.size() &&
-               text.ends_with(std::string("/") + std::string(kAllFilesPattern))) {
+    } else if (text.size() > kAllFilesPattern.size() && text.ends_with(kAllFilesPattern) &&
+               text[text.size() - kAllFilesPattern.size() - 1] == '/') {
         selection.isPattern = true;
         selection.path = text.substr(0, text.size() - kAllFilesPattern.size() - 1);
         if (selection.path.empty())
