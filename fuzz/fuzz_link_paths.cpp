@@ -25,6 +25,14 @@ void checkNormalized(const std::string& path) {
         std::abort();
     if (once.size() > path.size())
         std::abort();
+    // Joined to a folder that needs no folding, only the rest is folded: the same path.
+    for (std::size_t slash = path.find('/'); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash + 1);
+        if (solvina::normalizePath(folder) == folder &&
+            solvina::normalizeInFolder(folder, std::string_view(path).substr(slash + 1)) != once)
+            std::abort();
+    }
 }
 
 // Links taken from the bytes are those of the decoded line.
@@ -74,6 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A link that may be followed is a normalised path from the root of the file system.
         const std::string linked = linkedPath(target, "/site/sub/", "/site/");
         if (!linked.empty() && (normalizePath(linked) != linked || !linked.starts_with("/")))
+            std::abort();
+        // Folded from where it joins a normal folder, or whole: the same path.
+        if (linkedPath(target, "/site/sub/", "/site/", true) != linked)
             std::abort();
     }
     Utf8Validator validator;

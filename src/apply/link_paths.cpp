@@ -82,12 +82,15 @@ bool startsWithScheme(std::string_view target) {
 }
 
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
-                       const std::string& topFolder) {
+                       const std::string& topFolder, bool foldersAreNormal) {
     if (target.starts_with("//") || startsWithScheme(target))
         return {};
-    if (target.starts_with('/'))
-        return normalizePath(topFolder + std::string(target.substr(1)));
-    return normalizePath(pageFolder + std::string(target));
+    const bool fromTop = target.starts_with('/');
+    const std::string& folder = fromTop ? topFolder : pageFolder;
+    const std::string_view rest = fromTop ? target.substr(1) : target;
+    if (foldersAreNormal)
+        return normalizeInFolder(folder, rest);
+    return normalizePath(std::string(folder).append(rest));
 }
 
 } // namespace solvina

@@ -33,7 +33,9 @@ bool startsWithScheme(std::string_view target);
 // read from topFolder, the site's root; the path comes normalised (normalizePath). Empty for a
 // target on another host ("//...") or with a scheme ("http:", "file:", "mailto:"...), and for
 // one that climbs above "/".
+// foldersAreNormal: normalizePath leaves pageFolder and topFolder as they are (the folders of a
+// walk from a normalised top page), so that only the target is folded.
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
-                       const std::string& topFolder);
+                       const std::string& topFolder, bool foldersAreNormal = false);
 
 } // namespace solvina

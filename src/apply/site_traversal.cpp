@@ -84,6 +84,8 @@ void SiteTraversal::run() {
     if (!top.empty() && top.front() == '/')
         top = normalizePath(top);
     m_topFolder = folderPart(top);
+    // Then every page's folder is a normalised path too: links are folded from where they join it.
+    m_foldersAreNormal = normalizePath(m_topFolder) == m_topFolder;
     if (!m_topFolder.empty()) {
         auto real = m_env.fs.realPath(m_topFolder);
         m_topFolderReal = real ? withTrailingSlash(*real) : m_topFolder;
@@ -169,7 +171,7 @@ void SiteTraversal::followLinks(ReadPage& page, const std::vector<std::string>& 
     for (const std::string& target : targets) {
         if (!isPageTarget(target))
             continue;
-        std::string linkPath = linkedPath(target, page.pageFolder, m_topFolder);
+        std::string linkPath = linkedPath(target, page.pageFolder, m_topFolder, m_foldersAreNormal);
         if (m_options.hierarchy == Hierarchy::Shortest) {
             takeLink(linkPath, page.level, page.index);
             continue;

@@ -109,8 +109,9 @@ private:
     const ApplyOptions& m_options;
     ApplyRunState& m_state;
     ApplyEnvironment& m_env;
-    std::string m_topFolder;                              // as reached, ending in "/"
-    std::string m_topFolderReal;                          // its real path, ending in "/"
+    std::string m_topFolder;         // as reached, ending in "/"
+    std::string m_topFolderReal;     // its real path, ending in "/"
+    bool m_foldersAreNormal = false; // normalizePath leaves the top folder as it is
     std::shared_ptr<const std::string> m_sharedTopFolder; // m_topFolder, for the plan's pages
     // The pages entered, by the names their links reached them under and by their files; breadth
     // first also the pages found and not entered yet; and the real paths that differ from the

@@ -48,10 +48,13 @@ std::string fileNamePart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string normalizePath(std::string path) {
+namespace {
+
+// normalizePath for a path whose bytes before `from` need no folding.
+std::string normalizeFrom(std::string path, std::size_t from) {
     // Nothing before the first "//" or "/." needs folding: the searches below start there (each
     // is a call of memchr for every "/"), and most paths end before it.
-    std::size_t folding = 0;
+    std::size_t folding = from;
     while (folding + 1 < path.size() &&
            !(path[folding] == '/' && (path[folding + 1] == '/' || path[folding + 1] == '.')))
         ++folding;
@@ -88,6 +91,21 @@ std::string normalizePath(std::string path) {
     }
     path.resize(out);
     return path;
+}
+
+} // namespace
+
+std::string normalizePath(std::string path) {
+    return normalizeFrom(std::move(path), 0);
+}
+
+std::string normalizeInFolder(std::string_view folder, std::string_view rest) {
+    std::string path;
+    path.reserve(folder.size() + rest.size());
+    path.append(folder).append(rest);
+    // The folder's last "/" may begin a "//" or "/." with rest; "/../" may still take folders
+    // of it away, which the folding reaches from there.
+    return normalizeFrom(std::move(path), folder.empty() ? 0 : folder.size() - 1);
 }
 
 std::string absolutePath(const std::string& typed) {

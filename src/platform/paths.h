@@ -6,6 +6,7 @@
 #include "platform/result.h"
 
 #include <string>
+#include <string_view>
 
 namespace solvina {
 
@@ -26,6 +27,9 @@ std::string fileNamePart(const std::string& path);
 // Removes repeated "/", then "/./" segments, then resolves "/../" by cutting out the folder
 // before it; a "/../" with no folder before it gives the empty path.
 std::string normalizePath(std::string path);
+// normalizePath(folder + rest) for a folder (ending in "/") that normalizePath leaves as it is:
+// only rest and the place where the two meet are looked at.
+std::string normalizeInFolder(std::string_view folder, std::string_view rest);
 
 // A path typed relative to the current folder made absolute; absolute and empty paths unchanged.
 std::string absolutePath(const std::string& typed);
