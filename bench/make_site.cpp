@@ -1,5 +1,6 @@
 // Generator of benchmark sites: a nested site of linked pages (or one large page) in CP932 and
-// UTF-8, CR LF and LF, some carrying an old block, plus a style library with one style.
+// UTF-8, CR LF and LF, some carrying an old block, plus a style library with one style; or a
+// small random site for comparing two builds.
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "style/breadcrumb_style.h"
@@ -33,6 +34,7 @@ struct Options {
     int kib = 20;
     int singlePageMib = 0; // 0: a site of `pages` pages
     bool oneLine = false;  // the single page as one line
+    int randomSeed = 0;    // not 0: a small random site (writeRandomSite)
 };
 
 // splitmix64: the same numbers on every platform and compiler.
@@ -414,6 +416,61 @@ void writeStyle(const fsys::path& libraryFolder) {
     }
 }
 
+// A small site of six pages whose lines mix, at random, the marker comments, titles, links,
+// body tags, old blocks and comments a page's pass acts on, with CR, LF or CR LF line ends: for
+// comparing two builds (bench/compare-builds), not for timing.
+void writeRandomSite(const fsys::path& siteFolder, int seed) {
+    static const std::array<std::string_view, 23> kTokens = {"<!--NOTQUIBREL-->",
+                                                             "<!--notquibrellink-->",
+                                                             "<!--NOTQUIBRELLINK-->",
+                                                             "<!--NOTBUBUNLINK-->",
+                                                             "<!--TITLEIMG=\"img/x.gif\"-->",
+                                                             "<!--titleimg=\"b.gif\"-->",
+                                                             "<title>T@n</title>",
+                                                             "<TITLE>タイトル@n",
+                                                             "<a href=\"p@k.htm\">",
+                                                             "<A HREF=\"p@k.htm\">x</A>",
+                                                             "<body>",
+                                                             "<BODY bgcolor=\"#fff\">",
+                                                             "</body>",
+                                                             kStartMarker,
+                                                             "old<td>x</td>",
+                                                             kEndMarker,
+                                                             "text",
+                                                             " ",
+                                                             "<!-- c -->",
+                                                             "<!--",
+                                                             "-->",
+                                                             "<p>",
+                                                             "あいう"};
+    static const std::array<std::string_view, 3> kLineEnds = {"\n", "\r\n", "\r"};
+    Random random(kSeed ^ static_cast<std::uint64_t>(seed));
+    for (int n = 0; n < 6; ++n) {
+        const std::string_view end = random.pick(kLineEnds);
+        std::string bytes;
+        for (int line = 0, lines = 1 + random.below(8); line < lines; ++line) {
+            if (line > 0)
+                bytes += end;
+            for (int token = 0, tokens = 1 + random.below(7); token < tokens; ++token)
+                for (char c : random.pick(kTokens)) {
+                    // "@n": the page's number; "@k": a page of the site, or one that is not there.
+                    if (c == 'n' && !bytes.empty() && bytes.back() == '@')
+                        bytes.back() = static_cast<char>('0' + n);
+                    else if (c == 'k' && !bytes.empty() && bytes.back() == '@')
+                        bytes.back() = static_cast<char>('0' + random.below(7));
+                    else
+                        bytes += c;
+                }
+        }
+        if (random.below(10) < 7)
+            bytes += end;
+        std::string name = "index.htm";
+        if (n > 0)
+            name = std::string("p").append(std::to_string(n)).append(".htm");
+        writeFile(siteFolder / name, bytes);
+    }
+}
+
 bool parseNumber(const char* text, int& value) {
     char* end = nullptr;
     const long number = std::strtol(text, &end, 10);
@@ -427,6 +484,7 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: make_site OUT_DIR [--pages N] [--kib S] [--single-page-mib M [--one-line]]\n"
+        "       make_site OUT_DIR --random SEED\n"
         "  writes OUT_DIR/site/ (top page index.htm) and OUT_DIR/lib/Bench/Bench.sty\n");
     return 2;
 }
@@ -447,6 +505,9 @@ int main(int argc, char** argv) {
         } else if (argument == "--single-page-mib" && hasValue) {
             if (!parseNumber(argv[++i], options.singlePageMib))
                 return usage();
+        } else if (argument == "--random" && hasValue) {
+            if (!parseNumber(argv[++i], options.randomSeed))
+                return usage();
         } else if (argument == "--one-line") {
             options.oneLine = true;
         } else if (argument.starts_with("--") || !options.outDir.empty()) {
@@ -464,6 +525,10 @@ int main(int argc, char** argv) {
     fsys::remove_all(siteFolder, error);
     writeStyle(out / "lib");
 
+    if (options.randomSeed > 0) {
+        writeRandomSite(siteFolder, options.randomSeed);
+        return 0;
+    }
     if (options.singlePageMib > 0) {
         writeSinglePage(siteFolder, options.singlePageMib, options.oneLine);
         std::printf("%s: one page of %d MiB\n", siteFolder.c_str(), options.singlePageMib);
