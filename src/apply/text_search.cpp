@@ -56,26 +56,19 @@ int highestBit(unsigned bits) {
 constexpr std::size_t kBlock = 16;
 
 // One block of 16 positions of a text, judged by each byte and the two after it (so 18 bytes
-// are read): where line ends stand, and where a "<" may open a tag the pass acts on ("<!-",
-// "<ti", "<a ", "<bo", "</b" in any letter case; such a "<" is then checked in full). Without
-// linksAndTitles only comments and body tags ("<!-", "<bo", "</b") are looked for.
-struct BlockMarks {
-    unsigned lineEnds;
-    unsigned tags;
-};
-
-template <bool linksAndTitles = true> BlockMarks marksOf(const char* block) {
+// are read): a bit for each "<" that may open a tag the pass acts on ("<!-", "<ti", "<a ",
+// "<bo", "</b" in any letter case; such a "<" is then checked in full). Without linksAndTitles
+// only comments and body tags ("<!-", "<bo", "</b") are looked for.
+template <bool linksAndTitles> unsigned tagOpeningsOf(const char* block) {
     const auto bytesAt = [&](std::size_t offset) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + offset));
     };
     const auto equal = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
     const auto lower = [](__m128i v) { return _mm_or_si128(v, _mm_set1_epi8(0x20)); };
     const __m128i first = bytesAt(0);
-    const auto lineEnds = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(equal(first, '\r'), equal(first, '\n'))));
     const auto opening = static_cast<unsigned>(_mm_movemask_epi8(equal(first, '<')));
     if (opening == 0)
-        return {lineEnds, 0}; // half the blocks of a page: text between tags
+        return 0; // half the blocks of a page: text between tags
     const __m128i second = bytesAt(1);
     const __m128i third = bytesAt(2);
     const __m128i secondLower = lower(second);
@@ -87,7 +80,7 @@ template <bool linksAndTitles = true> BlockMarks marksOf(const char* block) {
     }
     opens = _mm_or_si128(opens, _mm_and_si128(equal(secondLower, 'b'), equal(thirdLower, 'o')));
     opens = _mm_or_si128(opens, _mm_and_si128(equal(second, '/'), equal(thirdLower, 'b')));
-    return {lineEnds, opening & static_cast<unsigned>(_mm_movemask_epi8(opens))};
+    return opening & static_cast<unsigned>(_mm_movemask_epi8(opens));
 }
 
 #endif
@@ -101,18 +94,15 @@ bool haveWideScan() {
     return have;
 }
 
-// marksOf for 32 positions at once (34 bytes read), where the processor has AVX2.
-template <bool linksAndTitles = true>
-__attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block) {
+// tagOpeningsOf for 32 positions at once (34 bytes read), where the processor has AVX2.
+template <bool linksAndTitles>
+__attribute__((target("avx2"))) inline unsigned wideTagOpeningsOf(const char* block) {
     // No lambdas here: they would not take this function's target.
     const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
-    const auto lineEnds = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(first, _mm256_set1_epi8('\r')),
-                                             _mm256_cmpeq_epi8(first, _mm256_set1_epi8('\n')))));
     const auto opening = static_cast<unsigned>(
         _mm256_movemask_epi8(_mm256_cmpeq_epi8(first, _mm256_set1_epi8('<'))));
     if (opening == 0)
-        return {lineEnds, 0};
+        return 0;
     const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 1));
     const __m256i third = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 2));
     const __m256i secondLower = _mm256_or_si256(second, _mm256_set1_epi8(0x20));
@@ -133,7 +123,7 @@ __attribute__((target("avx2"))) inline BlockMarks wideMarksOf(const char* block)
     opens = _mm256_or_si256(opens,
                             _mm256_and_si256(_mm256_cmpeq_epi8(second, _mm256_set1_epi8('/')),
                                              _mm256_cmpeq_epi8(thirdLower, _mm256_set1_epi8('b'))));
-    return {lineEnds, opening & static_cast<unsigned>(_mm256_movemask_epi8(opens))};
+    return opening & static_cast<unsigned>(_mm256_movemask_epi8(opens));
 }
 
 // The first position from at, in steps of 32, of a "<" that may open a tag the pass acts on;
@@ -142,7 +132,7 @@ template <bool linksAndTitles>
 __attribute__((target("avx2"))) std::size_t findWideMarkupOpening(std::string_view bytes,
                                                                   std::size_t& at) {
     for (; at + kWideBlock + 2 <= bytes.size(); at += kWideBlock)
-        if (const unsigned tags = wideMarksOf<linksAndTitles>(bytes.data() + at).tags; tags != 0)
+        if (const unsigned tags = wideTagOpeningsOf<linksAndTitles>(bytes.data() + at); tags != 0)
             return at + static_cast<std::size_t>(__builtin_ctz(tags));
     return std::string_view::npos;
 }
@@ -183,7 +173,7 @@ template <bool linksAndTitles> std::size_t findOpening(std::string_view bytes, s
 #endif
 #ifdef __SSE2__
     for (; at + kBlock + 2 <= bytes.size(); at += kBlock)
-        if (const unsigned tags = marksOf<linksAndTitles>(bytes.data() + at).tags; tags != 0)
+        if (const unsigned tags = tagOpeningsOf<linksAndTitles>(bytes.data() + at); tags != 0)
             return at + static_cast<std::size_t>(__builtin_ctz(tags));
 #endif
     // The last bytes are too few for a block: every "<" there is a candidate.
