@@ -15,6 +15,9 @@ namespace solvina {
 namespace {
 
 constexpr const char* kManifestName = "manifest.json";
+// Left in a run's folder once none of its kept files shares a file with a page: later runs
+// need not look at each of them again.
+constexpr const char* kFinishedMarkName = "finished";
 
 std::string twoDigits(int value) {
     return (value < 10 ? "0" : "") + std::to_string(value);
@@ -52,19 +55,6 @@ Status makeFolders(FileSystem& fs, const std::string& folder) {
     if (auto made = fs.makeFolder(path); !made && !fs.isDirectory(path))
         return made;
     return {};
-}
-
-// A page the run kept but did not replace (its rename failed, or the run was killed before it)
-// still shares its file with the kept one: the next run would take it for a page with a second
-// name, and an edit of the page would change what undo puts back.
-void unshareKeptPage(FileSystem& fs, const std::string& path, const std::string& kept) {
-    // A kept file with one name shares nothing: the page itself is not asked for.
-    auto keptIdentity = fs.identity(kept);
-    if (!keptIdentity || keptIdentity->linkCount < 2)
-        return;
-    auto pageIdentity = fs.identity(path);
-    if (pageIdentity && *pageIdentity == *keptIdentity)
-        (void)unshareFile(kept);
 }
 
 // The manifests of the undo folder's runs, one at a time: a run of many pages is large.
@@ -203,10 +193,12 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         m_fs, m_settings.folder, [&](const std::string& folder, const std::string& manifest) {
             auto head = parseManifest(manifestHeadBytes(m_fs, manifest), ManifestPart::Head);
             if (!head || head->topPage != m_run.topPage ||
-                head->id != fileNamePart(withoutTrailingSlash(folder)))
+                head->id != fileNamePart(withoutTrailingSlash(folder)) ||
+                m_fs.exists(joinPath(folder, kFinishedMarkName)))
                 return;
-            // Every kept file with a second name, also one kept by a run killed before its
-            // record named it: that name can only be a page the run did not replace.
+            // A run that did not finish (killed, or a copy failed): every kept file with a
+            // second name, also one kept before its record named it, gets a file of its own;
+            // that name can only be a page the run did not replace.
             const std::string keptPages = joinPath(folder, "pages");
             auto names = folderEntryNames(keptPages);
             if (!names)
@@ -334,13 +326,18 @@ Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
 void RunKeeper::finish() {
     if (m_settings.folder.empty())
         return;
-    if (m_active)
+    if (m_active) {
+        // A page the run kept but did not replace (its rename failed) still shares its file
+        // with the kept one: the next run would take it for a page with a second name, and an
+        // edit of the page would change what undo puts back.
+        bool allOwn = true;
         for (std::size_t i = 0; i < m_keptPages.size(); ++i)
-            unshareKeptPage(m_fs, m_keptPages[i]->realPath(),
-                            m_runFolder + "pages/" + std::to_string(i));
-    if (m_active && m_keptPages.empty() && m_run.quibrelFiles.empty() &&
-        m_run.quibrelFolders.empty())
-        (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
+            allOwn = unshareFile(m_runFolder + "pages/" + std::to_string(i)) && allOwn;
+        if (m_keptPages.empty() && m_run.quibrelFiles.empty() && m_run.quibrelFolders.empty())
+            (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
+        else if (allOwn)
+            (void)m_fs.writeWholeFile(m_runFolder + kFinishedMarkName, "");
+    }
     // The site's runs from the beginnings of their records, newest first.
     std::vector<std::string> ids;
     forEachManifest(

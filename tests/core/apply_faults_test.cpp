@@ -48,7 +48,9 @@ const std::string kTmp = "a.htm.tmp";
 // Whatever fails on page a.htm, it keeps its bytes and no temporary file is left; the rest of
 // the run goes on. A failure of the writing is reported; the pages below were planned before any
 // page was written. A page that cannot be opened is passed over without a message and unread.
+// A page whose replacement was refused shares no file with the copy kept for undo.
 TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
+    undo.folder = dir.path() + "state/";
     const struct {
         const char* name;
         F::Fault F::*which;
@@ -80,6 +82,7 @@ TEST_F(ApplyFaultsTest, AFailingPageKeepsItsBytesAndTheRunGoesOn) {
                 << reporter.failures[0];
         }
         EXPECT_EQ(readPage("a.htm"), kPageA);
+        EXPECT_EQ(fs::hard_link_count(site("a.htm")), 1u);
         EXPECT_TRUE(leftoverTemporaryFiles().empty());
         EXPECT_EQ(rewritten("b.htm"), c.linksFollowed);
         EXPECT_TRUE(rewritten("index.htm"));

@@ -91,6 +91,7 @@ protected:
     ApplyOptions options;
     ApplyRunState state;
     RecordingReporter reporter;
+    UndoSettings undo; // keeps nothing unless a test names a folder
 };
 
 } // namespace solvina::test_support

@@ -226,9 +226,15 @@ TEST_F(RunUndoTest, EditedPageRefusedUnlessForced) {
 // temporary file left beside it. Undo takes it back; so does a later run, and undo then.
 TEST_F(RunUndoTest, KilledRunTakenBack) {
     const Snapshot before = site();
+    // A killed run never marks its end.
+    auto unfinish = [&] {
+        for (const auto& run : fs::directory_iterator(dir / "state/solvina/undo"))
+            fs::remove(run.path() / "finished");
+    };
     for (bool runAgain : {false, true}) {
         SCOPED_TRACE(runAgain ? "run again first" : "undo at once");
         ASSERT_EQ(apply(), 0) << err.str();
+        unfinish();
         fs::copy_file(dir / "site/a.htm", dir / "site/a.htm.tmp");
         fs::remove(dir / "site/a.htm");
         for (const auto& entry : fs::recursive_directory_iterator(dir / "state"))
@@ -247,6 +253,7 @@ TEST_F(RunUndoTest, KilledRunTakenBack) {
     // Killed while keeping, before its record named the kept file: the next run is not
     // refused for the page's second name.
     ASSERT_EQ(apply(), 0) << err.str();
+    unfinish();
     for (const auto& run : fs::directory_iterator(dir / "state/solvina/undo"))
         fs::create_hard_link(dir / "site/sub/b.htm", run.path() / "pages/99");
     ASSERT_GT(fs::hard_link_count(dir / "site/sub/b.htm"), 1u);
