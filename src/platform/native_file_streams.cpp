@@ -20,17 +20,10 @@ public:
     std::optional<FileIdentity> identity() const override { return m_opened; }
 
     Result<std::size_t> read(char* buffer, std::size_t size) override {
-        // The file is read as it stood when opened: once its size then has been read, the end
-        // is told without asking the system once more. Bytes added since are a change the
-        // identity checks see; an empty size (as of files the kernel makes up) is no bound.
-        if (m_opened.size > 0 && m_read == m_opened.size)
-            return std::size_t{0};
         for (;;) {
             const ssize_t count = ::read(m_descriptor.get(), buffer, size);
-            if (count >= 0) {
-                m_read += static_cast<std::uint64_t>(count);
+            if (count >= 0)
                 return static_cast<std::size_t>(count);
-            }
             if (errno != EINTR)
                 return readFailure(errno, m_path);
         }
@@ -40,7 +33,6 @@ private:
     Descriptor m_descriptor;
     std::string m_path;
     FileIdentity m_opened;
-    std::uint64_t m_read = 0; // bytes read so far
 };
 
 class NativeOutputFile final : public OutputFile {
