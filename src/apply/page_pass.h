@@ -78,7 +78,6 @@ private:
     Line m_line;                        // the line being read
     std::vector<std::string> m_targets; // its link targets, kept from line to line
     std::function<void(std::string_view, std::string&)> m_decodeInto; // m_codec's
-    std::uint64_t m_nextOffset = 0;  // where the line being read starts in the page
     std::vector<LinePiece> m_pieces; // where the bytes of the line being treated stand
     std::vector<PageEdit> m_edits;
 };
