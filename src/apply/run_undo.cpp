@@ -333,9 +333,11 @@ void RunKeeper::finish() {
         bool allOwn = true;
         for (std::size_t i = 0; i < m_keptPages.size(); ++i)
             allOwn = unshareFile(m_runFolder + "pages/" + std::to_string(i)) && allOwn;
+        // The copies are on the disk before the mark: a mark that outlived one in a power cut
+        // would spare a shared file the next run's look.
         if (m_keptPages.empty() && m_run.quibrelFiles.empty() && m_run.quibrelFolders.empty())
             (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
-        else if (allOwn)
+        else if (allOwn && (m_keptPages.empty() || m_fs.syncFolder(m_runFolder + "pages")))
             (void)m_fs.writeWholeFile(m_runFolder + kFinishedMarkName, "");
     }
     // The site's runs from the beginnings of their records, newest first.
