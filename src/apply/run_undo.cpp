@@ -57,6 +57,21 @@ Status makeFolders(FileSystem& fs, const std::string& folder) {
     return {};
 }
 
+// Gives each page file kept in a run's folder that still has a second name a file of its own
+// (a page not replaced shares its file with the kept one: the next run would take it for a page
+// with a second name, and an edit of the page would change what undo puts back). True when every
+// kept page has its own file now.
+bool unshareKeptPages(const std::string& runFolder) {
+    const std::string keptPages = joinPath(runFolder, "pages");
+    auto names = folderEntryNames(keptPages);
+    if (!names)
+        return false;
+    bool allOwn = true;
+    for (const std::string& name : *names)
+        allOwn = unshareFile(joinPath(keptPages, name)) && allOwn;
+    return allOwn;
+}
+
 // The manifests of the undo folder's runs, one at a time: a run of many pages is large.
 template <typename Visit>
 void forEachManifest(FileSystem& fs, const std::string& undoFolder, Visit visit) {
@@ -196,18 +211,9 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
                 head->id != fileNamePart(withoutTrailingSlash(folder)) ||
                 m_fs.exists(joinPath(folder, kFinishedMarkName)))
                 return;
-            // A run that did not finish (killed, or a copy failed): every kept file with a
-            // second name, also one kept before its record named it, gets a file of its own;
-            // that name can only be a page the run did not replace.
-            const std::string keptPages = joinPath(folder, "pages");
-            auto names = folderEntryNames(keptPages);
-            if (!names)
-                return;
-            for (const std::string& name : *names) {
-                const std::string kept = joinPath(keptPages, name);
-                if (auto identity = m_fs.identity(kept); identity && identity->linkCount > 1)
-                    (void)unshareFile(kept);
-            }
+            // A run that did not finish (killed, or a copy failed), also a file kept before its
+            // record named it.
+            (void)unshareKeptPages(folder);
         });
     if (keepsNone)
         return {};
@@ -327,17 +333,12 @@ void RunKeeper::finish() {
     if (m_settings.folder.empty())
         return;
     if (m_active) {
-        // A page the run kept but did not replace (its rename failed) still shares its file
-        // with the kept one: the next run would take it for a page with a second name, and an
-        // edit of the page would change what undo puts back.
-        bool allOwn = true;
-        for (std::size_t i = 0; i < m_keptPages.size(); ++i)
-            allOwn = unshareFile(m_runFolder + "pages/" + std::to_string(i)) && allOwn;
-        // The copies are on the disk before the mark: a mark that outlived one in a power cut
-        // would spare a shared file the next run's look.
         if (m_keptPages.empty() && m_run.quibrelFiles.empty() && m_run.quibrelFolders.empty())
             (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
-        else if (allOwn && (m_keptPages.empty() || m_fs.syncFolder(m_runFolder + "pages")))
+        // A page whose rename failed still shares its kept file. The copies are on the disk
+        // before the mark: a mark that outlived one in a power cut would spare a shared file
+        // the next run's look.
+        else if (unshareKeptPages(m_runFolder) && m_fs.syncFolder(m_runFolder + "pages"))
             (void)m_fs.writeWholeFile(m_runFolder + kFinishedMarkName, "");
     }
     // The site's runs from the beginnings of their records, newest first.
