@@ -40,6 +40,12 @@ public:
     virtual ~InputFile() = default;
     // Reads up to size bytes; 0 at the end of the file.
     virtual Result<std::size_t> read(char* buffer, std::size_t size) = 0;
+    // Reads up to size bytes from offset without moving the place read() goes on from; 0 at
+    // the end of the file. A stream that cannot look ahead fails.
+    virtual Result<std::size_t> readAt(std::uint64_t offset, char* buffer, std::size_t size) {
+        (void)offset, (void)buffer, (void)size;
+        return fail("この読み方はできません。");
+    }
     // The file that was opened as it stood then, when the stream knows it: no second look up of
     // its name, which may meanwhile name another file.
     virtual std::optional<FileIdentity> identity() const { return std::nullopt; }

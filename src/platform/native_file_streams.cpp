@@ -29,6 +29,17 @@ public:
         }
     }
 
+    Result<std::size_t> readAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t count =
+                ::pread(m_descriptor.get(), buffer, size, static_cast<off_t>(offset));
+            if (count >= 0)
+                return static_cast<std::size_t>(count);
+            if (errno != EINTR)
+                return readFailure(errno, m_path);
+        }
+    }
+
 private:
     Descriptor m_descriptor;
     std::string m_path;

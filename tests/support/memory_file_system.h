@@ -189,6 +189,12 @@ private:
             m_position += count;
             return count;
         }
+        Result<std::size_t> readAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+            const std::size_t from = std::min<std::size_t>(offset, m_bytes.size());
+            const std::size_t count = std::min({size, m_chunk, m_bytes.size() - from});
+            std::copy_n(m_bytes.data() + from, count, buffer);
+            return count;
+        }
 
     private:
         std::string m_bytes; // what the file held when it was opened
