@@ -1,7 +1,8 @@
 // Fuzz target: an apply run over pages made of random bytes, in memory. Byte 0 chooses the
 // options, byte 1 how many bytes one read hands out; the rest is split at "\n#PAGE#\n" into the
 // top page index.htm and the pages a.htm, sub/b.htm and sub/deep/c.html that it may link to.
-// Whatever the pages hold, the run ends, leaves no temporary file, and every page is still there.
+// Whatever the pages hold, the run ends, leaves no temporary file, and every page is still there;
+// reading long lines in pieces writes what holding them whole writes.
 // An erase run afterwards gives every page back its bytes, apart from the line breaks a split
 // body-tag line gains, unless a page held something like a marker or its encoding changed.
 #include "apply/apply_run.h"
@@ -91,10 +92,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QuietReporter reporter;
     ApplyEnvironment env{fs, style, "/lib/Std/", reporter};
     ApplyOptions options = optionsFrom(data[0]);
+    options.longLine = 1 + data[1] % 32;
     ApplyRunState state;
     state.reset();
     const std::map<std::string, std::string> original = fs.files;
     (void)runApply(options, state, env);
+
+    // Long lines were read in pieces: holding them whole writes the same pages.
+    test_support::MemoryFileSystem wholeFs;
+    wholeFs.readChunk = fs.readChunk;
+    wholeFs.files = original;
+    ApplyEnvironment wholeEnv{wholeFs, style, "/lib/Std/", reporter};
+    ApplyOptions whole = options;
+    whole.longLine = kLongLine;
+    state.reset();
+    (void)runApply(whole, state, wholeEnv);
+    if (wholeFs.files != fs.files)
+        std::abort();
 
     for (const auto& [path, bytes] : fs.files)
         if (path.size() > 4 && path.compare(path.size() - 4, 4, ".tmp") == 0)

@@ -17,6 +17,9 @@ enum class Hierarchy {
     Shortest, // its shortest link distance from the top page, found breadth-first
 };
 
+// The length of line up to which a page's pass holds a line whole.
+inline constexpr std::size_t kLongLine = std::size_t{1024} * 1024;
+
 struct ApplyOptions {
     std::string topPagePath;
     bool insertAtTop = true;
@@ -36,6 +39,8 @@ struct ApplyOptions {
     std::string jsonLdBase; // the site's address for the BreadcrumbList; empty for none
     int maxPages = 1001;    // pages one run enters at most; 0: no bound
     int maxLevel = 100;     // the deepest level a page may have; 0: no bound
+    // A line longer than this is read in pieces where it may be cut (tests take small ones).
+    std::size_t longLine = kLongLine;
 };
 
 // What a run tells its window (or the command line) while it goes on.

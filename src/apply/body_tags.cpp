@@ -31,9 +31,9 @@ std::size_t commentEnd(std::string_view line, std::size_t from, bool justOpened)
     return std::string_view::npos;
 }
 
-// The ">" ending a start tag whose name ends before from: the first one not inside a quoted
-// attribute value ("..." or '...' after "=", spaces around "=" allowed).
-std::size_t tagEnd(std::string_view line, std::size_t from) {
+} // namespace
+
+std::size_t startTagEnd(std::string_view line, std::size_t from) {
     for (std::size_t at = from; at < line.size(); ++at) {
         if (line[at] == '>')
             return at;
@@ -52,9 +52,7 @@ std::size_t tagEnd(std::string_view line, std::size_t from) {
     return std::string_view::npos;
 }
 
-} // namespace
-
-BodyTags findBodyTags(std::string_view line, bool& inComment) {
+BodyTags findBodyTags(std::string_view line, bool& inComment, bool startSeen) {
     BodyTags tags;
     std::size_t at = 0;
     while (at < line.size()) {
@@ -81,9 +79,10 @@ BodyTags findBodyTags(std::string_view line, bool& inComment) {
             at = closed;
             continue;
         }
-        if (tags.start == BodyTags::npos && startsWithIgnoringAsciiCase(line, at, "<BODY")) {
+        if (!startSeen && tags.start == BodyTags::npos &&
+            startsWithIgnoringAsciiCase(line, at, "<BODY")) {
             tags.start = at;
-            tags.startEnd = tagEnd(line, at + 5);
+            tags.startEnd = startTagEnd(line, at + 5);
             if (tags.startEnd == BodyTags::npos)
                 return tags; // the rest of the line belongs to the tag
             at = tags.startEnd + 1;

@@ -18,8 +18,13 @@ struct BodyTags {
 
 // Scans one line. inComment tells whether the line starts inside a comment and is left telling
 // whether it ends inside one: a comment runs from "<!--" to the next "-->" or "--!>", across
-// lines; "<!-->" and "<!--->" are whole, empty comments.
-BodyTags findBodyTags(std::string_view line, bool& inComment);
+// lines; "<!-->" and "<!--->" are whole, empty comments. startSeen: the line is a later piece
+// of one whose start tag came before, so a "<BODY" in it is not the first.
+BodyTags findBodyTags(std::string_view line, bool& inComment, bool startSeen = false);
+// The ">" ending a start tag whose name ends before from: the first one not inside a quoted
+// attribute value ("..." or '...' after "=", spaces around "=" allowed); npos when the line
+// ends first.
+std::size_t startTagEnd(std::string_view line, std::size_t from);
 
 // Only the comment state: for lines that hold no tag the pass acts on.
 void skipComments(std::string_view line, bool& inComment);

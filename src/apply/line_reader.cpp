@@ -46,8 +46,11 @@ Status LineReader::fill() {
     }
     // Only a long line gets the room: a page of ordinary lines keeps its small buffer. A file
     // that claims more than kMostReserved (sparse, or grown) is let grow by doubling past it.
-    const std::uint64_t rest = std::min<std::uint64_t>(
+    std::uint64_t rest = std::min<std::uint64_t>(
         m_expectedSize > m_dropped ? m_expectedSize - m_dropped : 0, kMostReserved);
+    // A line that may yet be taken in pieces gets no more room than a piece needs.
+    if (m_rules && !m_heldWhole)
+        rest = std::min<std::uint64_t>(rest, m_rules->longLine + kReadSize);
     if (m_buffer.size() >= kReadSize && m_buffer.size() + kReadSize > m_buffer.capacity() &&
         rest > m_buffer.size() + kReadSize) {
         m_buffer.reserve(static_cast<std::size_t>(rest) + 1);
@@ -62,6 +65,8 @@ Status LineReader::fill() {
 }
 
 std::string_view LineReader::takePlainLines() {
+    if (m_longLine.midLine)
+        return {};
     const std::string_view unread = std::string_view(m_buffer).substr(m_start);
     const std::size_t length = plainLinesLength(unread, m_endOfFile);
     m_start += length;
@@ -80,7 +85,70 @@ std::optional<std::string_view> LineReader::joinInPlace(std::string_view kept,
     return std::string_view(m_buffer).substr(at, kept.size() + rest.size());
 }
 
-Result<bool> LineReader::next(RawLine& line) {
+void LineReader::take(RawLine& line, std::size_t at, std::size_t endLength) {
+    line.bytes = std::string_view(m_buffer.data() + m_start, at - m_start);
+    line.end = std::string_view(m_buffer.data() + at, endLength);
+    line.continues = false;
+    m_lineStart = m_start;
+    m_start = at + endLength;
+    m_longLine = {};
+    m_heldWhole = false;
+    m_nextCutTry = 0;
+}
+
+std::size_t LineReader::cutLongLine() {
+    const std::size_t held = m_buffer.size() - m_start;
+    if (!m_rules || m_heldWhole || held < std::max(m_rules->longLine, m_nextCutTry))
+        return std::string_view::npos;
+    const std::string_view bytes(m_buffer.data() + m_start, held);
+    if (!m_longLine.inPieces) {
+        LongLineSurvey survey = surveyLongLine(m_file, offsetOfNext(), bytes, *m_rules);
+        m_heldWhole = survey.whole;
+        if (m_heldWhole)
+            return std::string_view::npos;
+        m_longLine.inPieces = true;
+        m_longLine.survey = std::move(survey);
+    }
+    // Pieces of about the rules' size: the last place to cut before it, else before twice it...
+    const std::uint64_t at = offsetOfNext();
+    std::size_t size = m_rules->longLine;
+    const LongLineSurvey& survey = m_longLine.survey;
+    if (survey.blockStart < survey.blockEnd && survey.blockStart >= at &&
+        survey.blockStart < at + size)
+        size = static_cast<std::size_t>(survey.blockEnd - at) + m_rules->longLine;
+    std::size_t cut = pieceEndBesideBlock(bytes.substr(0, size), at);
+    while (cut == std::string_view::npos && size < held) {
+        size = std::min(held, size * 2);
+        cut = pieceEndBesideBlock(bytes.substr(0, size), at);
+    }
+    // Bytes held after a failed look are looked at again only once as many more have come.
+    if (cut == std::string_view::npos)
+        m_nextCutTry = held + m_rules->longLine;
+    return cut;
+}
+
+// A piece is cut as the line reads with its old block taken out, never right before the block:
+// what stands before it may join what follows it.
+std::size_t LineReader::pieceEndBesideBlock(std::string_view bytes, std::uint64_t at) const {
+    const std::size_t held = bytes.size();
+    const LongLineSurvey& survey = m_longLine.survey;
+    if (survey.blockStart == survey.blockEnd || survey.blockEnd <= at ||
+        survey.blockStart >= at + held)
+        return pieceEnd(bytes);
+    const auto blockStart = static_cast<std::size_t>(survey.blockStart - at);
+    if (survey.blockEnd > at + held)
+        return pieceEnd(bytes.substr(0, blockStart));
+    const auto blockEnd = static_cast<std::size_t>(survey.blockEnd - at);
+    std::string joined(bytes.substr(0, blockStart));
+    joined += bytes.substr(blockEnd);
+    std::size_t cut = pieceEnd(joined);
+    if (cut == blockStart)
+        cut = pieceEnd(std::string_view(joined).substr(0, blockStart));
+    return cut == std::string_view::npos || cut < blockStart ? cut : cut + (blockEnd - blockStart);
+}
+
+Result<bool> LineReader::next(RawLine& line, bool whole) {
+    m_heldWhole = m_heldWhole || whole;
     std::size_t scanFrom = m_start;
     for (;;) {
         const char* bufferEnd = m_buffer.data() + m_buffer.size();
@@ -100,19 +168,24 @@ Result<bool> LineReader::next(RawLine& line) {
                 if (at + 1 < m_buffer.size() && m_buffer[at + 1] == '\n')
                     endLength = 2;
             }
-            line.bytes = std::string_view(m_buffer.data() + m_start, at - m_start);
-            line.end = std::string_view(m_buffer.data() + at, endLength);
+            take(line, at, endLength);
+            return true;
+        }
+        // A last line read whole with the page's first bytes is cut like any other.
+        if (const std::size_t cut = cutLongLine(); cut != std::string_view::npos) {
+            line.bytes = std::string_view(m_buffer.data() + m_start, cut);
+            line.end = {};
+            line.continues = true;
             m_lineStart = m_start;
-            m_start = at + endLength;
+            m_start += cut;
+            m_longLine.midLine = true;
+            m_nextCutTry = 0;
             return true;
         }
         if (m_endOfFile) {
             if (m_start == m_buffer.size())
                 return false;
-            line.bytes = std::string_view(m_buffer.data() + m_start, m_buffer.size() - m_start);
-            line.end = {};
-            m_lineStart = m_start;
-            m_start = m_buffer.size();
+            take(line, m_buffer.size(), 0);
             return true;
         }
         std::size_t scanned = m_buffer.size() - m_start;

@@ -1,6 +1,7 @@
 // Splits a page's bytes into lines: CR LF, a lone CR and a lone LF each end a line.
 #pragma once
 
+#include "apply/long_line.h"
 #include "platform/file_system.h"
 #include "platform/result.h"
 
@@ -14,12 +15,21 @@ namespace solvina {
 struct RawLine {
     std::string_view bytes; // without its line end
     std::string_view end;   // "\r\n", "\r", "\n", or empty for a last line without one
+    bool continues = false; // a piece of a long line that goes on in the next one (end empty)
+};
+
+// Where a reader stands in a long line taken in pieces: kept while a page is set aside.
+struct LongLinePlace {
+    bool inPieces = false; // the line being read is taken in pieces
+    bool midLine = false;  // the last piece handed out goes on in the next one
+    LongLineSurvey survey;
 };
 
 // Appends up to size bytes read from file to buffer; returns how many, 0 at the end.
 Result<std::size_t> appendRead(InputFile& file, std::string& buffer, std::size_t size);
 
-// Reads lines from a file, holding one line (and one read buffer) at a time.
+// Reads lines from a file, holding one line (and one read buffer) at a time; with
+// takeLongLinesInPieces, a line too long to hold in pieces where it may be cut.
 class LineReader {
 public:
     // startOffset: where in the page the file's next byte stands (a page read again from there).
@@ -27,7 +37,9 @@ public:
                         std::uint64_t startOffset = 0);
 
     // The next line; false at the end of the page. The views stay valid until the next call.
-    Result<bool> next(RawLine& line);
+    // whole: the line is not taken in pieces however long (the lines of an old block, whose
+    // end joins the text before the block).
+    Result<bool> next(RawLine& line, bool whole = false);
     // The whole lines from here on that hold no markup the pass acts on (mayHoldMarkup), as
     // far as the bytes already read show them, with their line ends; often empty. Valid until
     // the next call.
@@ -40,11 +52,27 @@ public:
     // of the file at once, instead of a buffer that doubles (whose last doubling holds the line
     // twice).
     void expectSize(std::uint64_t size) { m_expectedSize = size; }
-    // Where the next line starts in the file.
+    // Where the next line (or piece) starts in the file.
     std::uint64_t offsetOfNext() const { return m_dropped + m_start; }
+
+    // Hands a line that outgrows rules.longLine on in pieces when its survey allows it (the
+    // rules outlive the reader).
+    void takeLongLinesInPieces(const LongLineRules& rules) { m_rules = &rules; }
+    // The line end of the long line being taken in pieces.
+    std::string_view longLineEnd() const { return m_longLine.survey.end; }
+    const LongLinePlace& longLinePlace() const { return m_longLine; }
+    // Goes on with a long line where a reader that was set aside left it.
+    void resumeLongLine(LongLinePlace place) { m_longLine = std::move(place); }
 
 private:
     Status fill(); // reads more bytes after those not yet taken
+    // For a line held unfinished that outgrew the rules' size: surveys it once, and gives
+    // where its next piece may end, or npos to read on.
+    std::size_t cutLongLine();
+    // Where a piece of bytes, at page offset at, may end (long_line.h), its old block not cut.
+    std::size_t pieceEndBesideBlock(std::string_view bytes, std::uint64_t at) const;
+    // Hands out the line [m_start, at) and its line end of endLength bytes.
+    void take(RawLine& line, std::size_t at, std::size_t endLength);
     InputFile& m_file;
     std::string m_buffer;
     std::size_t m_start = 0;     // first byte not yet taken
@@ -52,6 +80,10 @@ private:
     bool m_endOfFile = false;
     std::uint64_t m_dropped = 0; // bytes of the file taken out of the buffer
     std::uint64_t m_expectedSize = 0;
+    const LongLineRules* m_rules = nullptr;
+    LongLinePlace m_longLine;
+    bool m_heldWhole = false;     // the line being read is held whole however long
+    std::size_t m_nextCutTry = 0; // the held size at which a piece is looked for again
 };
 
 } // namespace solvina

@@ -21,6 +21,7 @@ struct PageEdit {
     std::uint64_t offset = 0;  // in the page as read
     std::uint64_t dropped = 0; // bytes dropped from offset on (an old block); 0: a new block
     bool lineEndFirst = false; // a new block: the page's first line end goes before it
+    bool operator==(const PageEdit&) const = default;
 };
 
 // Where a line's bytes stand in the page: from at on, the line's bytes are those of the page

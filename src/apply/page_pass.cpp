@@ -3,6 +3,7 @@
 
 #include "apply/body_tags.h"
 #include "apply/link_paths.h"
+#include "apply/page_markers.h"
 #include "apply/text_search.h"
 #include "apply/title_image.h"
 #include "text/ascii.h"
@@ -14,12 +15,6 @@
 namespace solvina {
 
 namespace {
-
-constexpr std::string_view kNotQuibrel = "<!--NOTQUIBREL-->";
-constexpr std::string_view kNotQuibrelLink = "<!--NOTQUIBRELLINK-->";
-constexpr std::string_view kPartLinkExclusion = "<!--NOTBUBUNLINK-->";
-constexpr std::string_view kTitle = "<TITLE>";
-constexpr std::string_view kTitleImage = "<!--TITLEIMG=\"";
 
 // Byte offset in raw of the character c that is preceded by `count` others like it; the page
 // encodings handled write "<" and ">" as their own single bytes and never inside another
@@ -43,7 +38,6 @@ struct CommentMarks {
 };
 
 CommentMarks commentMarksIn(std::string_view text, std::string_view startPattern) {
-    constexpr std::string_view kOpening = "<!--";
     CommentMarks marks;
     const std::array<std::pair<std::string_view, std::size_t*>, 5> wanted = {{
         {kNotQuibrel, &marks.notQuibrel},
@@ -54,15 +48,15 @@ CommentMarks commentMarksIn(std::string_view text, std::string_view startPattern
     }};
     std::size_t missing = wanted.size();
     // A marker in a form that does not open as a comment is looked for on its own.
-    if (!startPattern.starts_with(kOpening)) {
+    if (!startPattern.starts_with(kCommentOpening)) {
         marks.startMarker = findIgnoringAsciiCase(text, startPattern);
         --missing;
     }
-    for (std::size_t at = findIgnoringAsciiCase(text, kOpening);
+    for (std::size_t at = findIgnoringAsciiCase(text, kCommentOpening);
          at != std::string_view::npos && missing > 0;
-         at = findIgnoringAsciiCase(text, kOpening, at + 1))
+         at = findIgnoringAsciiCase(text, kCommentOpening, at + 1))
         for (const auto& [pattern, found] : wanted)
-            if (*found == std::string_view::npos && pattern.starts_with(kOpening) &&
+            if (*found == std::string_view::npos && pattern.starts_with(kCommentOpening) &&
                 startsWithIgnoringAsciiCase(text, at, pattern)) {
                 *found = at;
                 --missing;
@@ -143,8 +137,15 @@ Result<bool> PagePass::step(LineReader& reader, OutputFile& out) {
     auto more = reader.next(line.raw);
     if (!more || !*more)
         return more;
-    if (m_firstLineEnd.empty())
-        m_firstLineEnd = line.raw.end.empty() ? std::string_view("\r\n") : line.raw.end;
+    m_midLine = std::exchange(m_lineGoesOn, line.raw.continues);
+    m_titleInEarlierPiece = m_midLine && (m_titleInEarlierPiece || m_titleInPiece);
+    m_titleInPiece = false;
+    if (!m_midLine)
+        m_lineStartTag = m_lineEndTag = false;
+    if (m_firstLineEnd.empty()) {
+        const std::string_view end = line.raw.continues ? reader.longLineEnd() : line.raw.end;
+        m_firstLineEnd = end.empty() ? std::string_view("\r\n") : end;
+    }
     m_pieces.assign(1, {0, offset});
     m_joinedIsText = false;
     if (auto status = treat(reader, line, out); !status)
@@ -224,8 +225,10 @@ void PagePass::recordTitle(const Line& line, bool hasTitle, std::size_t image) {
     // table would be a candidate.
     std::size_t title =
         hasTitle ? findIgnoringAsciiCase(line.text, kTitle) : std::string_view::npos;
-    if (title == std::string_view::npos)
+    // Only the first title of a line counts, also when the line comes in pieces.
+    if (title == std::string_view::npos || m_titleInEarlierPiece)
         return;
+    m_titleInPiece = true;
     std::string& entry = m_state.levelTitles[m_level];
     if (image != std::string_view::npos) {
         entry.assign(1, 'I');
@@ -295,7 +298,7 @@ Result<bool> PagePass::dropOldBlock(LineReader& reader, Line& line, std::size_t 
             return true;
         }
         const std::uint64_t offset = reader.offsetOfNext();
-        auto more = reader.next(line.raw);
+        auto more = reader.next(line.raw, true);
         if (!more)
             return std::move(more).takeError();
         if (!*more)
@@ -317,7 +320,12 @@ Status PagePass::place(const Line& line, OutputFile& out, bool mayHoldBodyTags) 
     if (!mayHoldBodyTags)
         return writeLine(out, raw, line.raw.end);
     const bool skipThisPage = m_options.skipTopPage && m_level == 0;
-    const BodyTags tags = findBodyTags(raw, m_inComment);
+    // In a later piece of a long line, the line's first body tags may have come already.
+    const bool earlierStart = m_midLine && m_lineStartTag;
+    const bool earlierEnd = m_midLine && m_lineEndTag;
+    const BodyTags tags = findBodyTags(raw, m_inComment, earlierStart);
+    m_lineStartTag = m_lineStartTag || tags.start != BodyTags::npos;
+    m_lineEndTag = m_lineEndTag || tags.end != BodyTags::npos;
     const auto offsetOf = [&](std::size_t pos) { return pageOffsetOf(m_pieces, pos); };
     if (tags.start != BodyTags::npos && m_options.insertAtTop && !m_pageExcluded) {
         if (skipThisPage || tags.startEnd == BodyTags::npos)
@@ -337,14 +345,18 @@ Status PagePass::place(const Line& line, OutputFile& out, bool mayHoldBodyTags) 
             return status;
         return writeLine(out, rest, line.raw.end);
     }
-    if (tags.end != BodyTags::npos && m_options.insertAtBottom && !m_pageExcluded) {
+    // A line's start tag, where blocks go after it, wins over its end tag.
+    if (tags.end != BodyTags::npos && !earlierEnd && !(earlierStart && m_options.insertAtTop) &&
+        m_options.insertAtBottom && !m_pageExcluded) {
         if (skipThisPage)
             return writeLine(out, raw, line.raw.end);
-        if (tags.end > 0) {
+        // Text before the tag, also in an earlier piece of the line, ends its own line.
+        const bool textBefore = tags.end > 0 || m_midLine;
+        if (textBefore) {
             if (auto status = writeLine(out, raw.substr(0, tags.end), m_firstLineEnd); !status)
                 return status;
         }
-        if (auto status = writeBlock(out, offsetOf(tags.end), tags.end > 0); !status)
+        if (auto status = writeBlock(out, offsetOf(tags.end), textBefore); !status)
             return status;
         return writeLine(out, raw.substr(tags.end), line.raw.end);
     }

@@ -63,7 +63,9 @@ struct SiteTraversal::ReadPage {
     std::string pageFolder;
     std::unique_ptr<InputFile> input; // null while set aside
     std::unique_ptr<LineReader> reader;
-    std::uint64_t resumeAt = 0; // where its next line starts, while set aside
+    std::uint64_t resumeAt = 0;  // where its next line starts, while set aside
+    LongLinePlace longLinePlace; // and where it stands in a long line
+    LongLineRules longLineRules;
     std::unique_ptr<PagePass> pass;
     DiscardedOutput output;
     std::deque<std::string> links;        // the link paths of the line just read, not yet taken
@@ -309,6 +311,7 @@ void SiteTraversal::readDownTo(std::size_t depth) {
 
 void SiteTraversal::setAside(ReadPage& page) {
     page.resumeAt = page.reader->offsetOfNext();
+    page.longLinePlace = page.reader->longLinePlace();
     page.reader.reset();
     page.input.reset();
 }
@@ -337,6 +340,8 @@ bool SiteTraversal::takeUp(ReadPage& page) {
     page.input = std::move(*input);
     page.reader = std::make_unique<LineReader>(*page.input, std::string(), page.resumeAt);
     page.reader->expectSize(m_plan.pages[page.index].size);
+    page.reader->takeLongLinesInPieces(page.longLineRules);
+    page.reader->resumeLongLine(std::move(page.longLinePlace));
     return true;
 }
 
@@ -427,6 +432,10 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     page->input = std::move(*input);
     page->reader = std::make_unique<LineReader>(*page->input, std::move(head));
     page->reader->expectSize(found.identity.size);
+    page->longLineRules.codec = codec;
+    page->longLineRules.bothBodyTags = m_options.insertAtTop && m_options.insertAtBottom;
+    page->longLineRules.longLine = m_options.longLine;
+    page->reader->takeLongLinesInPieces(page->longLineRules);
     // The pages below are added while this one is read: reached by index, not by reference.
     page->pass = std::make_unique<PagePass>(
         m_options, m_state, *codec, KAISO,

@@ -6,6 +6,7 @@
 #include "support/scripted_dialogs.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <sys/resource.h>
@@ -361,6 +362,72 @@ TEST_F(SiteTraversalTest, DeepChainsKeepAFewFilesOpen) {
     EXPECT_EQ(summary.pagesEntered, kLong);
     EXPECT_EQ(reporter.failures, std::vector<std::string>{});
     EXPECT_EQ(reporter.entered.back(), site("deep/" + name(kLong - 1)));
+}
+
+// A long line is read in pieces; a run comes to what it comes to holding every line whole: the
+// corpus sites as they are and with their line ends taken out, and a chain deeper than the pages
+// kept open whose links stand mid-line, the top page's old block on its one line.
+TEST_F(SiteTraversalTest, LongLinesReadInPiecesGiveWhatWholeLinesGive) {
+    std::vector<std::string> tops{"chain/c0.htm"};
+    for (int i = 0; i < 40; ++i) {
+        const std::string filler = "<p>" + std::string(50 + i, 'x') + "</p><a href=\"#\">y</a>";
+        writePage("prepared/chain/c" + std::to_string(i) + ".htm",
+                  "<html><title>T" + std::to_string(i) + "</title><body>" +
+                      (i == 0 ? std::string(kStartMarker) + "<p>old</p>" + kEndMarker : "") +
+                      filler + "<A HREF=\"c" + std::to_string(i + 1) + ".htm\">n</A>" + filler +
+                      "</body></html>");
+    }
+    const std::string corpus = SOLVINA_CORPUS_DIR;
+    for (const auto& [folder, top] : {std::pair{"teraterm-ja", "index.html"},
+                                      {"hsp-manual", "index.htm"},
+                                      {"oi-kochi-web", "oikochiindex.en.html"},
+                                      {"diveintohtml5", "index.html"}}) {
+        if (!fs::is_directory(corpus + "/" + folder))
+            continue;
+        fs::copy(corpus + "/" + folder + "/site", site(std::string("prepared/") + folder),
+                 fs::copy_options::recursive);
+        tops.push_back(std::string(folder) + "/" + top);
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(site("prepared")))
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+
+    // Every page, the pages entered and the failures of runs from each top page.
+    const auto runAll = [&](const std::string& folder) {
+        fs::remove_all(site(folder));
+        fs::copy(site("prepared"), site(folder), fs::copy_options::recursive);
+        std::string outcome;
+        for (const std::string& top : tops) {
+            reporter = {};
+            apply(folder + "/" + top);
+            for (const std::string& path : reporter.entered)
+                outcome += "entered " + path.substr(site(folder).size()) + "\n";
+            for (const std::string& failure : reporter.failures)
+                outcome += "failed " + failure.substr(failure.find(folder)) + "\n";
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(site(folder)))
+            if (entry.is_regular_file())
+                outcome += entry.path().string().substr(site(folder).size()) + "\n" +
+                           TempDir::readFile(entry.path()) + "\n";
+        return outcome;
+    };
+    // As they are, blocks at the end tags only; then as one line each, blocks at the start tags.
+    for (const bool oneLine : {false, true}) {
+        if (oneLine)
+            for (const auto& entry : fs::recursive_directory_iterator(site("prepared")))
+                if (entry.path().extension().string().starts_with(".htm")) {
+                    std::string page = TempDir::readFile(entry.path());
+                    std::erase_if(page, [](char c) { return c == '\r' || c == '\n'; });
+                    std::ofstream(entry.path(), std::ios::binary | std::ios::trunc) << page;
+                }
+        options.insertAtTop = oneLine;
+        options.insertAtBottom = !oneLine;
+        options.hierarchy = oneLine ? Hierarchy::Order : Hierarchy::Shortest;
+        options.longLine = kLongLine;
+        const std::string whole = runAll("whole");
+        options.longLine = 61;
+        EXPECT_EQ(runAll("pieces"), whole) << oneLine;
+        EXPECT_NE(whole.find("entered /chain/c39.htm"), std::string::npos);
+    }
 }
 
 } // namespace

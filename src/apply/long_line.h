@@ -1,0 +1,47 @@
+// A line too long to hold whole (a page written as one line): looked over once ahead of its
+// pass, then handed to the pass in pieces, each cut before a "<" where reading the pieces one
+// after the other finds what reading the whole line finds.
+#pragma once
+
+#include "apply/apply_types.h"
+#include "apply/page_codec.h"
+#include "platform/file_system.h"
+#include "platform/result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace solvina {
+
+// What deciding a long line's pieces needs to know of its page.
+struct LongLineRules {
+    const PageCodec* codec = nullptr;
+    bool bothBodyTags = false;        // blocks go after the body start tag and before its end
+    std::size_t longLine = kLongLine; // a line that outgrows this is looked over for pieces
+};
+
+// What the look over a long line found.
+struct LongLineSurvey {
+    // Held whole: something on the line decides how the pass reads an earlier part of it (a
+    // marker comment, a title after a body tag, an old block that does not end on it...).
+    bool whole = true;
+    std::string end;              // its line end; empty at the end of the file
+    std::uint64_t endOffset = 0;  // where the line's bytes end in the page
+    std::uint64_t blockStart = 0; // an old block on it, from its start marker's "<" to
+    std::uint64_t blockEnd = 0;   // after its end marker's ">"; none when equal
+};
+
+// Looks over the line that starts at page offset lineStart: held is its first bytes, the rest is
+// read from file on from lineStart + held.size() without moving its read place. A line whose
+// rest cannot be read so is held whole.
+LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::string_view held,
+                              const LongLineRules& rules);
+
+// Where a piece of a line that starts where a line may be cut may end: the last "<" in piece
+// (not its first byte) before which no link target and no body start tag is left open; npos
+// when there is none.
+std::size_t pieceEnd(std::string_view piece);
+
+} // namespace solvina
