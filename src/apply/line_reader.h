@@ -58,8 +58,8 @@ public:
     // Hands a line that outgrows rules.longLine on in pieces when its survey allows it (the
     // rules outlive the reader).
     void takeLongLinesInPieces(const LongLineRules& rules) { m_rules = &rules; }
-    // The line end of the long line being taken in pieces.
-    std::string_view longLineEnd() const { return m_longLine.survey.end; }
+    // What the look over the long line being taken in pieces found.
+    const LongLineSurvey& longLineSurvey() const { return m_longLine.survey; }
     const LongLinePlace& longLinePlace() const { return m_longLine; }
     // Goes on with a long line where a reader that was set aside left it.
     void resumeLongLine(LongLinePlace place) { m_longLine = std::move(place); }

@@ -58,10 +58,16 @@ bool LineSurveyor::look(std::string_view tag, std::uint64_t offset) {
         tag.find('>') == std::string_view::npos ? std::string_view::npos : offset + tag.find('>'));
     if (tag.starts_with(kCommentOpening)) {
         const std::string_view text = m_rules.codec->textOf(tag, m_text);
-        for (std::string_view marker :
-             {kNotQuibrel, kNotQuibrelLink, kPartLinkExclusion, kTitleImage})
-            if (startsWithIgnoringAsciiCase(text, 0, marker))
-                return false;
+        if (startsWithIgnoringAsciiCase(text, 0, kTitleImage))
+            return false;
+        m_survey.notQuibrel =
+            m_survey.notQuibrel || startsWithIgnoringAsciiCase(text, 0, kNotQuibrel);
+        m_survey.notQuibrelLink =
+            m_survey.notQuibrelLink || startsWithIgnoringAsciiCase(text, 0, kNotQuibrelLink);
+        // The line's links are those of the line without its old block, and so is this marker.
+        m_survey.partLinkExclusion =
+            m_survey.partLinkExclusion ||
+            (!m_inBlock && startsWithIgnoringAsciiCase(text, 0, kPartLinkExclusion));
         if (startsWithIgnoringAsciiCase(text, 0, m_start)) {
             // A second block, or one inside the first, is left to the whole line's reading.
             if (m_starts++ > 0)

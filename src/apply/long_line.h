@@ -25,10 +25,14 @@ struct LongLineRules {
 // What the look over a long line found.
 struct LongLineSurvey {
     // Held whole: something on the line decides how the pass reads an earlier part of it (a
-    // marker comment, a title after a body tag, an old block that does not end on it...).
+    // title image comment, a title after a link, an old block that does not end on it...).
     bool whole = true;
-    std::string end;              // its line end; empty at the end of the file
-    std::uint64_t endOffset = 0;  // where the line's bytes end in the page
+    std::string end; // its line end; empty at the end of the file
+    // Marker comments on it, which act on all of the line: the page left alone, links not
+    // followed from here on, the line's links not followed.
+    bool notQuibrel = false;
+    bool notQuibrelLink = false;
+    bool partLinkExclusion = false;
     std::uint64_t blockStart = 0; // an old block on it, from its start marker's "<" to
     std::uint64_t blockEnd = 0;   // after its end marker's ">"; none when equal
 };

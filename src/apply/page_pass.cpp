@@ -140,10 +140,20 @@ Result<bool> PagePass::step(LineReader& reader, OutputFile& out) {
     m_midLine = std::exchange(m_lineGoesOn, line.raw.continues);
     m_titleInEarlierPiece = m_midLine && (m_titleInEarlierPiece || m_titleInPiece);
     m_titleInPiece = false;
-    if (!m_midLine)
-        m_lineStartTag = m_lineEndTag = false;
+    if (!m_midLine) {
+        m_lineStartTag = m_lineEndTag = m_lineLinksExcluded = false;
+        // The marker comments of a line in pieces act from its first piece on, as they act on
+        // all of a line held whole.
+        if (line.raw.continues) {
+            const LongLineSurvey& survey = reader.longLineSurvey();
+            m_pageExcluded = m_pageExcluded || survey.notQuibrel;
+            m_linksExcluded = m_linksExcluded || (survey.notQuibrelLink && !m_options.eraseAll);
+            m_lineLinksExcluded = survey.partLinkExclusion && !m_options.eraseAll;
+        }
+    }
     if (m_firstLineEnd.empty()) {
-        const std::string_view end = line.raw.continues ? reader.longLineEnd() : line.raw.end;
+        const std::string_view end =
+            line.raw.continues ? std::string_view(reader.longLineSurvey().end) : line.raw.end;
         m_firstLineEnd = end.empty() ? std::string_view("\r\n") : end;
     }
     m_pieces.assign(1, {0, offset});
@@ -180,7 +190,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
         // A line whose only markup is links (most of a page's lines with any) has its link
         // targets decoded, not the whole line.
         if (!comment && !titled) {
-            if (m_linksExcluded)
+            if (m_linksExcluded || m_lineLinksExcluded)
                 return place(line, out, mayHoldBodyTags);
             if (linkTargetsOfBytes(line.raw.bytes, m_decodeInto, m_targets)) {
                 m_followLinks(m_targets);
@@ -208,7 +218,8 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
             continue;
         }
         if (!m_linksExcluded && follows)
-            followLinks(line, marks.partLinkExclusion != std::string_view::npos);
+            followLinks(line,
+                        m_lineLinksExcluded || marks.partLinkExclusion != std::string_view::npos);
         return place(line, out);
     }
 }

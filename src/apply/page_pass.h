@@ -78,6 +78,7 @@ private:
     bool m_titleInEarlierPiece = false; // an earlier piece of its line did
     bool m_lineStartTag = false;        // its line's body start tag came
     bool m_lineEndTag = false;          // its line's body end tag came
+    bool m_lineLinksExcluded = false;   // its line's links are not followed (a marker on it)
     std::string m_firstLineEnd;
     std::string m_joined;               // the text beside an old block, joined into one line
     std::string m_joinedEnd;            // and its line end
