@@ -138,6 +138,28 @@ std::size_t openBodyTag(std::string_view bytes) {
     return std::string_view::npos;
 }
 
+// Before a cut inside text: the last tag when it is not closed yet (a link opening holds a
+// space), or the title whose text runs on to the next "<"; npos for neither.
+std::size_t openTagOrTitle(std::string_view bytes) {
+    const std::size_t tag = bytes.rfind('<');
+    if (tag == std::string_view::npos)
+        return tag;
+    return bytes.find('>', tag) == std::string_view::npos ||
+                   startsWithIgnoringAsciiCase(bytes, tag, kTitle)
+               ? tag
+               : std::string_view::npos;
+}
+
+// The last place before end, and after piece's first byte, where a piece may end: before a "<",
+// or after a space (a character of its own in every page encoding handled); npos for none.
+std::size_t lastCutBefore(std::string_view piece, std::size_t end) {
+    const std::size_t tag = end > 0 ? piece.rfind('<', end - 1) : std::string_view::npos;
+    const std::size_t space = end > 1 ? piece.rfind(' ', end - 2) : std::string_view::npos;
+    const std::size_t afterSpace = space == std::string_view::npos ? 0 : space + 1;
+    const std::size_t cut = tag == std::string_view::npos ? afterSpace : std::max(tag, afterSpace);
+    return cut > 0 ? cut : std::string_view::npos;
+}
+
 } // namespace
 
 LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::string_view held,
@@ -198,15 +220,17 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
 }
 
 std::size_t pieceEnd(std::string_view piece) {
-    std::size_t cut = piece.rfind('<');
+    std::size_t cut = lastCutBefore(piece, piece.size());
     while (cut != std::string_view::npos && cut > 0) {
         const std::string_view before = piece.substr(0, cut);
         std::size_t open = openLinkTarget(before);
         if (open == std::string_view::npos)
             open = openBodyTag(before);
+        if (open == std::string_view::npos && piece[cut] != '<')
+            open = openTagOrTitle(before);
         if (open == std::string_view::npos)
             return cut;
-        cut = open; // before the tag left open: "<" itself
+        cut = lastCutBefore(piece, open + 1); // at the latest before the "<" left open
     }
     return std::string_view::npos;
 }

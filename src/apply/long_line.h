@@ -1,6 +1,6 @@
 // A line too long to hold whole (a page written as one line): looked over once ahead of its
-// pass, then handed to the pass in pieces, each cut before a "<" where reading the pieces one
-// after the other finds what reading the whole line finds.
+// pass, then handed to the pass in pieces, each cut where reading the pieces one after the
+// other finds what reading the whole line finds.
 #pragma once
 
 #include "apply/apply_types.h"
@@ -43,9 +43,9 @@ struct LongLineSurvey {
 LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::string_view held,
                               const LongLineRules& rules);
 
-// Where a piece of a line that starts where a line may be cut may end: the last "<" in piece
-// (not its first byte) before which no link target and no body start tag is left open; npos
-// when there is none.
+// Where a piece of a line that starts where a line may be cut may end: the last place in piece
+// (not its start) before a "<", or after a space outside tags and titles, before which no link
+// target and no body start tag is left open; npos when there is none.
 std::size_t pieceEnd(std::string_view piece);
 
 } // namespace solvina
