@@ -1,6 +1,7 @@
 // Finding the body tags of a line while keeping track of comments.
 #include "apply/body_tags.h"
 
+#include "apply/page_markers.h"
 #include "apply/text_search.h"
 
 namespace solvina {
@@ -80,17 +81,17 @@ BodyTags findBodyTags(std::string_view line, bool& inComment, bool startSeen) {
             continue;
         }
         if (!startSeen && tags.start == BodyTags::npos &&
-            startsWithIgnoringAsciiCase(line, at, "<BODY")) {
+            startsWithIgnoringAsciiCase(line, at, kBodyStart)) {
             tags.start = at;
-            tags.startEnd = startTagEnd(line, at + 5);
+            tags.startEnd = startTagEnd(line, at + kBodyStart.size());
             if (tags.startEnd == BodyTags::npos)
                 return tags; // the rest of the line belongs to the tag
             at = tags.startEnd + 1;
             continue;
         }
-        if (tags.end == BodyTags::npos && startsWithIgnoringAsciiCase(line, at, "</BODY>")) {
+        if (tags.end == BodyTags::npos && startsWithIgnoringAsciiCase(line, at, kBodyEnd)) {
             tags.end = at;
-            at += 7;
+            at += kBodyEnd.size();
             continue;
         }
         ++at;

@@ -13,7 +13,6 @@ namespace solvina {
 
 namespace {
 
-constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 constexpr std::uint64_t kMostReserved = std::uint64_t{256} * 1024 * 1024;
 
 } // namespace

@@ -12,6 +12,9 @@
 
 namespace solvina {
 
+// The bytes a page's file is read in.
+inline constexpr std::size_t kReadSize = std::size_t{64} * 1024;
+
 struct RawLine {
     std::string_view bytes; // without its line end
     std::string_view end;   // "\r\n", "\r", "\n", or empty for a last line without one

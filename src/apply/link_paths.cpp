@@ -1,6 +1,7 @@
 // Taking link targets out of a line and resolving the paths they name.
 #include "apply/link_paths.h"
 
+#include "apply/page_markers.h"
 #include "apply/text_search.h"
 #include "platform/paths.h"
 #include "text/ascii.h"
@@ -9,12 +10,11 @@
 namespace solvina {
 
 std::vector<std::string> linkTargets(std::string_view line) {
-    static constexpr std::string_view kLink = "<A HREF=";
     std::vector<std::string> targets;
-    std::size_t j = findIgnoringAsciiCase(line, kLink);
+    std::size_t j = findIgnoringAsciiCase(line, kLinkOpening);
     while (j != std::string_view::npos) {
         // The character after "=" stands for the opening quotation mark, whatever it is.
-        std::size_t start = advanceCharacters(line, j + kLink.size(), 1);
+        std::size_t start = advanceCharacters(line, j + kLinkOpening.size(), 1);
         std::size_t quote = line.find('"', start);
         std::size_t end = quote == std::string_view::npos ? line.size() : quote;
         std::string_view target = line.substr(start, end - start);
@@ -25,7 +25,7 @@ std::vector<std::string> linkTargets(std::string_view line) {
         // an empty target moves it on by one so that the same link is never taken twice.
         std::size_t length = countCharacters(target);
         std::size_t from = length == 0 ? j + 1 : advanceCharacters(line, j, length);
-        j = findIgnoringAsciiCase(line, kLink, from);
+        j = findIgnoringAsciiCase(line, kLinkOpening, from);
     }
     return targets;
 }

@@ -2,6 +2,7 @@
 #include "apply/long_line.h"
 
 #include "apply/body_tags.h"
+#include "apply/line_reader.h"
 #include "apply/page_markers.h"
 #include "apply/text_search.h"
 
@@ -11,9 +12,6 @@
 namespace solvina {
 
 namespace {
-
-constexpr std::size_t kReadSize = std::size_t{64} * 1024;
-constexpr std::string_view kLinkOpening = "<A HREF=";
 
 // The survey's state from "<" to "<" along the line.
 class LineSurveyor {
@@ -97,12 +95,12 @@ bool LineSurveyor::look(std::string_view tag, std::uint64_t offset) {
         return !m_inBlock && !m_linkOrBodyTag;
     if (startsWithIgnoringAsciiCase(tag, 0, kLinkOpening))
         m_linkOrBodyTag = true;
-    if (startsWithIgnoringAsciiCase(tag, 0, "<BODY")) {
+    if (startsWithIgnoringAsciiCase(tag, 0, kBodyStart)) {
         m_linkOrBodyTag = true;
         // With blocks at both tags the start tag wins over an end tag before it on its line.
         return !(m_rules.bothBodyTags && m_bodyEndTag);
     }
-    if (startsWithIgnoringAsciiCase(tag, 0, "</BODY>"))
+    if (startsWithIgnoringAsciiCase(tag, 0, kBodyEnd))
         m_linkOrBodyTag = m_bodyEndTag = true;
     return true;
 }
@@ -131,9 +129,9 @@ std::size_t openLinkTarget(std::string_view bytes) {
 
 // The first body start tag in bytes that does not end in them, or npos.
 std::size_t openBodyTag(std::string_view bytes) {
-    for (std::size_t at = findIgnoringAsciiCase(bytes, "<BODY"); at != std::string_view::npos;
-         at = findIgnoringAsciiCase(bytes, "<BODY", at + 1))
-        if (startTagEnd(bytes, at + 5) == std::string_view::npos)
+    for (std::size_t at = findIgnoringAsciiCase(bytes, kBodyStart); at != std::string_view::npos;
+         at = findIgnoringAsciiCase(bytes, kBodyStart, at + 1))
+        if (startTagEnd(bytes, at + kBodyStart.size()) == std::string_view::npos)
             return at;
     return std::string_view::npos;
 }
@@ -221,7 +219,7 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
 
 std::size_t pieceEnd(std::string_view piece) {
     std::size_t cut = lastCutBefore(piece, piece.size());
-    while (cut != std::string_view::npos && cut > 0) {
+    while (cut != std::string_view::npos) {
         const std::string_view before = piece.substr(0, cut);
         std::size_t open = openLinkTarget(before);
         if (open == std::string_view::npos)

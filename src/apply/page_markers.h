@@ -15,5 +15,8 @@ inline constexpr std::string_view kTitle = "<TITLE>";
 inline constexpr std::string_view kTitleImage =
     "<!--TITLEIMG=\""; // the page's breadcrumb shows a picture
 inline constexpr std::string_view kCommentOpening = "<!--";
+inline constexpr std::string_view kLinkOpening = "<A HREF=";
+inline constexpr std::string_view kBodyStart = "<BODY";
+inline constexpr std::string_view kBodyEnd = "</BODY>";
 
 } // namespace solvina

@@ -9,7 +9,6 @@ namespace solvina {
 namespace {
 
 constexpr std::size_t kHeadSize = 1024;
-constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 constexpr std::size_t kKeptPageSize = std::size_t{256} * 1024;
 
 // Reads from file until buffer holds at least size bytes or the file ends.

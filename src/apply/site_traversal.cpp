@@ -16,7 +16,6 @@ namespace solvina {
 
 namespace {
 
-constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 // Pages being read that keep their file open and their bytes in memory: a chain deeper than
 // this costs neither descriptors nor memory beyond its plan.
 constexpr std::size_t kPagesKeptOpen = 16;
