@@ -134,10 +134,12 @@ Result<bool> PagePass::step(LineReader& reader, OutputFile& out) {
     }
     Line& line = m_line; // its text buffers are kept from line to line
     const std::uint64_t offset = reader.offsetOfNext();
+    // The reader knows whether the piece it handed out last goes on, also after a page was set
+    // aside.
+    m_midLine = reader.longLinePlace().midLine;
     auto more = reader.next(line.raw);
     if (!more || !*more)
         return more;
-    m_midLine = std::exchange(m_lineGoesOn, line.raw.continues);
     m_titleInEarlierPiece = m_midLine && (m_titleInEarlierPiece || m_titleInPiece);
     m_titleInPiece = false;
     if (!m_midLine) {

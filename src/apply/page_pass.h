@@ -72,7 +72,6 @@ private:
     bool m_linksExcluded = false;
     bool m_inComment = false; // the line being read starts inside an HTML comment
     // A long line read in pieces: what its earlier pieces held decides the later ones.
-    bool m_lineGoesOn = false;          // the piece last read goes on in the next one
     bool m_midLine = false;             // the piece being read is not its line's first
     bool m_titleInPiece = false;        // it gave a title
     bool m_titleInEarlierPiece = false; // an earlier piece of its line did
