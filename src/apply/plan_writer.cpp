@@ -172,10 +172,16 @@ public:
             }
         std::set<std::string> folders;
         for (const PlannedPage* page : m_written) {
-            if (auto status = m_env.fs.replaceFile(page->realPath() + ".tmp", page->realPath());
-                !status) {
+            // Checked once more at the rename: an edit made since the page was read stays.
+            auto replaced = m_env.fs.replaceIfUnchanged(page->realPath() + ".tmp", page->realPath(),
+                                                        page->identity());
+            // A page gone meanwhile is passed over silently, as when planning.
+            if (!replaced || *replaced != Replaced::Done) {
                 (void)m_env.fs.removeFile(page->realPath() + ".tmp");
-                failed(status.error());
+                if (!replaced)
+                    failed(replaced.error());
+                else if (*replaced == Replaced::Changed)
+                    failed(withPathNote(kChangedSincePlanned, page->path()));
                 continue;
             }
             folders.insert(folderPart(page->realPath()));

@@ -56,6 +56,13 @@ inline bool sameFileUnchanged(const FileIdentity& before, const FileIdentity& no
     return before == now && before.size == now.size && before.modifiedNs == now.modifiedNs;
 }
 
+// What replacing a file planned earlier came to.
+enum class Replaced {
+    Done,
+    Changed, // the target is no longer the file planned as it was: nothing renamed
+    Gone,    // nothing has the target's name any more: nothing renamed
+};
+
 enum class EntryKind { RegularFile, Directory, SymbolicLink, Other };
 
 struct EntryStatus {
@@ -102,6 +109,20 @@ public:
     // Gives replacement the permission bits of target, then renames it over target in one step.
     // A read-only target (no write permission for its owner) is refused and left as it is.
     virtual Status replaceFile(const std::string& replacement, const std::string& target) = 0;
+    // As replaceFile, when target is still the file planned, unchanged (device, inode, size,
+    // time of change): an edit made since is never overwritten.
+    virtual Result<Replaced> replaceIfUnchanged(const std::string& replacement,
+                                                const std::string& target,
+                                                const FileIdentity& planned) {
+        auto now = identity(target);
+        if (!now)
+            return Replaced::Gone;
+        if (!sameFileUnchanged(planned, *now))
+            return Replaced::Changed;
+        if (auto replaced = replaceFile(replacement, target); !replaced)
+            return std::move(replaced).takeError();
+        return Replaced::Done;
+    }
     virtual Status removeFile(const std::string& path) = 0;
     // Brings the data of the files written (closed) at these paths onto the disk, all at once.
     virtual Status syncFiles(const std::vector<std::string>& paths) = 0;

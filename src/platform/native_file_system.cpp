@@ -18,6 +18,23 @@
 namespace solvina {
 namespace {
 
+Status renameOver(const std::string& replacement, const std::string& target) {
+    if (::rename(replacement.c_str(), target.c_str()) != 0)
+        return fileFailure(errno, target);
+    return {};
+}
+
+// Gives replacement the permission bits of the target as stated, then renames it over it.
+Status replaceStated(const std::string& replacement, const std::string& target,
+                     const struct stat& targetInfo) {
+    // A read-only file is kept, as deleting it without force is refused.
+    if ((targetInfo.st_mode & S_IWUSR) == 0)
+        return fileFailure(EACCES, target);
+    if (::chmod(replacement.c_str(), targetInfo.st_mode & 07777) != 0)
+        return fileFailure(errno, replacement);
+    return renameOver(replacement, target);
+}
+
 class NativeFileSystem final : public FileSystem {
 public:
     bool allowsConcurrentUse() const override { return true; } // system calls only, no state
@@ -109,18 +126,25 @@ public:
 
     Status replaceFile(const std::string& replacement, const std::string& target) override {
         struct stat targetInfo;
-        if (::stat(target.c_str(), &targetInfo) == 0) {
-            // A read-only file is kept, as deleting it without force is refused.
-            if ((targetInfo.st_mode & S_IWUSR) == 0)
-                return fileFailure(EACCES, target);
-            if (::chmod(replacement.c_str(), targetInfo.st_mode & 07777) != 0)
-                return fileFailure(errno, replacement);
-        } else if (errno != ENOENT) {
+        if (::stat(target.c_str(), &targetInfo) == 0)
+            return replaceStated(replacement, target, targetInfo);
+        if (errno != ENOENT)
             return fileFailure(errno, target);
-        }
-        if (::rename(replacement.c_str(), target.c_str()) != 0)
-            return fileFailure(errno, target);
-        return {};
+        return renameOver(replacement, target);
+    }
+
+    Result<Replaced> replaceIfUnchanged(const std::string& replacement, const std::string& target,
+                                        const FileIdentity& planned) override {
+        // One look at the target serves the check and the permission bits.
+        struct stat targetInfo;
+        if (::stat(target.c_str(), &targetInfo) != 0)
+            return errno == ENOENT ? Result<Replaced>(Replaced::Gone)
+                                   : Result<Replaced>(fileFailure(errno, target));
+        if (!sameFileUnchanged(planned, identityOfStat(targetInfo)))
+            return Replaced::Changed;
+        if (auto replaced = replaceStated(replacement, target, targetInfo); !replaced)
+            return std::move(replaced).takeError();
+        return Replaced::Done;
     }
 
     Status removeFile(const std::string& path) override {

@@ -110,25 +110,40 @@ TEST_F(ApplyFaultsTest, APageThatVanishesBeforeItIsOpenedIsPassedOver) {
 }
 
 // A page edited between planning and writing keeps the edit: the blocks were placed by the
-// bytes the plan read, so the page fails with the message instead of being rewritten.
+// bytes the plan read, so the page fails with the message instead of being rewritten. So does
+// a page edited after its new content was written, before the renames, whether the pages were
+// written on one thread or several.
 TEST_F(ApplyFaultsTest, APageEditedAfterPlanningIsNotRewritten) {
-    std::string edited = kPageA;
-    edited[edited.find("<P>") + 3] = 'e'; // same size: only the time of change tells
-    int openings = 0;
-    const std::string page = site("a.htm");
-    faulty.beforeOpen = [&](const std::string& path) {
-        if (path != page || ++openings != 2)
-            return;
-        const auto planned = fs::last_write_time(page);
-        writePage("a.htm", edited);
-        fs::last_write_time(page, planned + std::chrono::seconds(1));
-    };
-    apply();
-    ASSERT_EQ(reporter.failures.size(), 1u);
-    EXPECT_EQ(reporter.failures[0], "ページが計画の後に変わりました。（" + page + "）");
-    EXPECT_EQ(readPage("a.htm"), edited);
-    EXPECT_TRUE(rewritten("b.htm"));
-    EXPECT_TRUE(leftoverTemporaryFiles().empty());
+    enum class When { WritingOpensIt, BeforeTheRenames };
+    for (const auto& [when, concurrent] :
+         {std::pair{When::WritingOpensIt, false}, std::pair{When::BeforeTheRenames, false},
+          std::pair{When::BeforeTheRenames, true}}) {
+        SCOPED_TRACE(concurrent);
+        writeSite();
+        faulty.concurrent = concurrent;
+        std::string edited = kPageA;
+        edited[edited.find("<P>") + 3] = 'e'; // same size: only the time of change tells
+        const std::string page = site("a.htm");
+        const auto edit = [&] {
+            const auto planned = fs::last_write_time(page);
+            writePage("a.htm", edited);
+            fs::last_write_time(page, planned + std::chrono::seconds(1));
+        };
+        int openings = 0;
+        if (when == When::WritingOpensIt)
+            faulty.beforeOpen = [&](const std::string& path) {
+                if (path == page && ++openings == 2)
+                    edit();
+            };
+        else
+            faulty.beforeSync = edit;
+        apply();
+        ASSERT_EQ(reporter.failures.size(), 1u);
+        EXPECT_EQ(reporter.failures[0], "ページが計画の後に変わりました。（" + page + "）");
+        EXPECT_EQ(readPage("a.htm"), edited);
+        EXPECT_TRUE(rewritten("b.htm"));
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
+    }
 }
 
 // A read-only page is the site owner's "do not touch": the replacement is refused with the

@@ -39,6 +39,10 @@ public:
     std::vector<std::string> diskLog;
     // Called with the path before each openForReading reaches the inner file system.
     std::function<void(const std::string&)> beforeOpen;
+    // Called before each syncFiles: after the temporary files, before the renames.
+    std::function<void()> beforeSync;
+    // Lets the writing phase write pages on several threads, as on the native file system.
+    bool concurrent = false;
 
     void clearFaults() {
         openFault = createFault = writeFault = closeFault = replaceFault = copyFolderFault =
@@ -46,7 +50,10 @@ public:
         diskLog.clear();
         writeBudget = 0;
         beforeOpen = nullptr;
+        beforeSync = nullptr;
+        concurrent = false;
     }
+    bool allowsConcurrentUse() const override { return concurrent; }
 
     Status copyFile(const std::string& source, const std::string& destination) override {
         return m_inner.copyFile(source, destination);
@@ -103,6 +110,8 @@ public:
     }
     Status removeFile(const std::string& path) override { return m_inner.removeFile(path); }
     Status syncFiles(const std::vector<std::string>& paths) override {
+        if (beforeSync)
+            beforeSync();
         for (const std::string& path : paths) {
             if (syncFault.hits(path))
                 return fileFailure(syncFault.errorNumber, path);
