@@ -30,8 +30,10 @@ std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string
 }
 
 ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
-                          SitePlan& plan, bool writesNothing) {
+                          SitePlan& plan, bool writesNothing,
+                          std::function<void(int page)> pagePlanned) {
     SiteTraversal traversal(options, state, env, plan, writesNothing);
+    traversal.onPagePlanned(std::move(pagePlanned));
     traversal.run();
     return traversal.summary();
 }
@@ -46,8 +48,10 @@ ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, Appl
         return {0, 1};
     }
     SitePlan plan;
-    ApplyRunSummary summary = planApply(options, state, env, plan, false);
-    writePlan(plan, options, env, summary, &keeper);
+    PlanWriting writing(plan, options, env, &keeper);
+    ApplyRunSummary summary = planApply(options, state, env, plan, false,
+                                        [&writing](int page) { writing.pagePlanned(page); });
+    writing.write(summary);
     keeper.finish();
     return summary;
 }

@@ -10,9 +10,10 @@
 #include "platform/paths.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -50,88 +51,215 @@ struct PageWrite {
     std::vector<std::string> failures; // to be told in the plan's order
 };
 
-// Writes the pages' temporary files side by side, on a thread for each processor (up to four)
-// when the file system allows it: each page is read, rewritten and digested on its own. take(i)
-// gives page i's outcome, the calling thread writing pages itself while it waits.
+// Everything writing a page's temporary file takes from the plan, so that it can be written
+// while the plan still grows.
+struct PageRewrite {
+    std::string path;
+    std::string realPath;
+    FileIdentity identity;
+    std::vector<PageEdit> edits;
+    std::string firstLineEnd;
+    std::vector<std::string> blocks; // each new block's bytes in the page's encoding
+};
+
+// A page to write: prepared from the plan already, or to be prepared when written.
+struct WriteJob {
+    const PlannedPage* page = nullptr;
+    std::unique_ptr<PageRewrite> prepared;
+};
+
+// Writes the pages' temporary files side by side, on a thread for each further processor (up
+// to three) when the file system allows it: each page is read, rewritten and digested on its
+// own. Jobs may be added while earlier ones are written; take(n) gives job n's outcome, the
+// calling thread writing jobs itself while it waits.
 class PageWriters {
 public:
-    using WritePage = std::function<PageWrite(const PlannedPage&)>;
+    using WritePage = std::function<PageWrite(WriteJob&)>;
 
-    PageWriters(const std::vector<const PlannedPage*>& pages, WritePage write, bool concurrent)
-        : m_pages(pages), m_write(std::move(write)), m_outcomes(pages.size()),
-          m_done(pages.size(), false) {
+    PageWriters(WritePage write, bool concurrent) : m_write(std::move(write)) {
         const unsigned processors = concurrent ? std::thread::hardware_concurrency() : 1;
-        const auto helpers =
-            std::min<std::size_t>({processors > 1 ? processors - 1 : 0, 3, pages.size() / 2});
-        for (std::size_t i = 0; i < helpers; ++i)
-            m_threads.emplace_back([this] {
-                while (writeOne()) {
-                }
-            });
+        m_helpers = std::min<std::size_t>(processors > 1 ? processors - 1 : 0, 3);
     }
     ~PageWriters() {
-        m_next = m_pages.size(); // nothing more is started
+        {
+            std::lock_guard lock(m_lock);
+            m_stopping = true;
+            m_next = m_jobs.size(); // nothing more is started
+        }
+        m_work.notify_all();
         for (std::thread& thread : m_threads)
             thread.join();
     }
     PageWriters(const PageWriters&) = delete;
     PageWriters& operator=(const PageWriters&) = delete;
 
-    PageWrite take(std::size_t index) {
+    // False when no other thread writes: a job added early would only be written sooner by the
+    // thread that plans.
+    bool writesBeside() const { return m_helpers > 0; }
+
+    std::size_t add(WriteJob job) {
+        bool wake = false;
+        std::size_t number = 0;
+        {
+            std::lock_guard lock(m_lock);
+            number = m_jobs.size();
+            m_jobs.push_back(std::move(job));
+            m_outcomes.emplace_back();
+            m_done.push_back(false);
+            // Helpers are woken for a batch of pages, not for each: waking a thread costs about
+            // what writing a small page does.
+            wake = m_sleeping > 0 && (m_allAdded || m_jobs.size() - m_next >= kBatch);
+        }
+        startHelpers();
+        if (wake)
+            m_work.notify_one();
+        return number;
+    }
+
+    // No more jobs come: the helpers write whatever is left without waiting for a batch.
+    void allAdded() {
+        {
+            std::lock_guard lock(m_lock);
+            m_allAdded = true;
+        }
+        startHelpers();
+        m_work.notify_all();
+    }
+
+    PageWrite take(std::size_t number) {
+        std::unique_lock lock(m_lock);
         for (;;) {
-            {
-                std::unique_lock lock(m_lock);
-                if (m_done[index])
-                    return std::move(m_outcomes[index]);
-                if (m_next >= m_pages.size()) {
-                    m_finished.wait(lock, [&] { return m_done[index]; });
-                    return std::move(m_outcomes[index]);
-                }
+            if (m_done[number])
+                return std::move(m_outcomes[number]);
+            if (m_next < m_jobs.size()) {
+                writeNext(lock);
+                continue;
             }
-            writeOne();
+            m_finished.wait(lock);
         }
     }
 
 private:
-    // Writes the next page not yet started; false when none is left.
-    bool writeOne() {
-        const std::size_t index = m_next++;
-        if (index >= m_pages.size())
-            return false;
-        PageWrite outcome = m_write(*m_pages[index]);
-        {
-            std::lock_guard lock(m_lock);
-            m_outcomes[index] = std::move(outcome);
-            m_done[index] = true;
-        }
-        m_finished.notify_all();
-        return true;
+    static constexpr std::size_t kBatch = 8;
+
+    // Helpers start once there is work for them: a run of a page or two starts none.
+    void startHelpers() {
+        std::lock_guard lock(m_lock);
+        if (m_started || m_helpers == 0 || m_jobs.size() - m_next < (m_allAdded ? 2 : kBatch))
+            return;
+        m_started = true;
+        for (std::size_t i = 0; i < m_helpers; ++i)
+            m_threads.emplace_back([this] { help(); });
     }
 
-    const std::vector<const PlannedPage*>& m_pages;
+    void help() {
+        std::unique_lock lock(m_lock);
+        bool atWork = false; // woken for a batch: goes on until no job is left
+        for (;;) {
+            const std::size_t waiting = m_jobs.size() - m_next;
+            if (waiting > 0 && (atWork || m_allAdded || waiting >= kBatch)) {
+                atWork = true;
+                writeNext(lock);
+                continue;
+            }
+            atWork = false;
+            if (m_stopping)
+                return;
+            ++m_sleeping;
+            m_work.wait(lock);
+            --m_sleeping;
+        }
+    }
+
+    // Writes the next job not yet started, the lock released meanwhile.
+    void writeNext(std::unique_lock<std::mutex>& lock) {
+        const std::size_t number = m_next++;
+        // Jobs stay where they are when more are added (a deque), so one is written unlocked.
+        WriteJob& job = m_jobs[number];
+        lock.unlock();
+        PageWrite outcome = m_write(job);
+        job.prepared.reset();
+        lock.lock();
+        m_outcomes[number] = std::move(outcome);
+        m_done[number] = true;
+        m_finished.notify_all();
+    }
+
     WritePage m_write;
-    std::vector<PageWrite> m_outcomes;
-    std::vector<bool> m_done;
-    std::atomic<std::size_t> m_next = 0;
+    std::size_t m_helpers = 0;
+    std::deque<WriteJob> m_jobs;
+    std::deque<PageWrite> m_outcomes;
+    std::deque<bool> m_done;
+    std::size_t m_next = 0; // the first job not started
+    std::size_t m_sleeping = 0;
+    bool m_allAdded = false;
+    bool m_started = false;
+    bool m_stopping = false;
     std::mutex m_lock;
+    std::condition_variable m_work;
     std::condition_variable m_finished;
     std::vector<std::thread> m_threads;
 };
 
+// A page's block shows the entries of the crumbs above it; a crumb without an entry of its own
+// shows its page's, which is final once that page's pass has ended.
+bool chainIsFinal(const SitePlan& plan, const PlannedPage& page) {
+    for (int crumb = page.parentCrumb; crumb >= 0; crumb = plan.crumbs[crumb].parent) {
+        const PlannedCrumb& above = plan.crumbs[crumb];
+        if (above.titleEntry.empty() && plan.pages[above.page].outcome == PageOutcome::Unread)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 class PlanWriter {
 public:
     PlanWriter(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
-               ApplyRunSummary& summary, RunKeeper* keeper)
-        : m_plan(plan), m_options(options), m_env(env), m_summary(summary), m_keeper(keeper) {}
+               RunKeeper* keeper)
+        : m_plan(plan), m_options(options), m_env(env), m_keeper(keeper),
+          m_writers([this](WriteJob& job) { return writeTemporary(job); },
+                    env.fs.allowsConcurrentUse()) {}
+    ~PlanWriter() {
+        if (m_finished)
+            return;
+        // Left before the writing phase: what was written early goes.
+        for (std::size_t index = 0; index < m_earlyJobs.size(); ++index)
+            if (m_earlyJobs[index] != kNoJob && m_writers.take(m_earlyJobs[index]).written)
+                (void)m_env.fs.removeFile(m_plan.pages[index].realPath() + ".tmp");
+    }
+    PlanWriter(const PlanWriter&) = delete;
+    PlanWriter& operator=(const PlanWriter&) = delete;
 
-    void run() {
+    // With the depth-first hierarchy a page's block is settled when its pass ends, unless a
+    // title above it may change yet: then its temporary file is written beside the planning.
+    void pagePlanned(int index) {
+        const PlannedPage& page = m_plan.pages[index];
+        if (!m_writers.writesBeside() || m_options.hierarchy != Hierarchy::Order ||
+            !chainIsFinal(m_plan, page))
+            return;
+        if (m_earlyJobs.size() <= static_cast<std::size_t>(index))
+            m_earlyJobs.resize(m_plan.pages.size(), kNoJob);
+        m_earlyJobs[index] = m_writers.add({&page, prepare(page)});
+    }
+
+    void run(ApplyRunSummary& summary) {
+        m_finished = true;
+        m_summary = &summary;
         std::vector<const PlannedPage*> pages;
-        for (const PlanStep& step : m_plan.steps)
-            if (!step.isFailure)
-                pages.push_back(&m_plan.pages[step.index]);
-        PageWriters writers(
-            pages, [this](const PlannedPage& page) { return writeTemporary(page); },
-            m_env.fs.allowsConcurrentUse());
+        std::vector<std::size_t> jobs;
+        for (const PlanStep& step : m_plan.steps) {
+            if (step.isFailure)
+                continue;
+            const PlannedPage& page = m_plan.pages[step.index];
+            pages.push_back(&page);
+            const auto index = static_cast<std::size_t>(step.index);
+            jobs.push_back(index < m_earlyJobs.size() && m_earlyJobs[index] != kNoJob
+                               ? m_earlyJobs[index]
+                               : m_writers.add({&page, {}}));
+        }
+        m_writers.allAdded();
         // Failures and progress are told in the plan's order, whichever page was written first.
         std::size_t next = 0;
         for (const PlanStep& step : m_plan.steps) {
@@ -139,7 +267,7 @@ public:
                 m_env.reporter.pageFailed(m_plan.failures[step.index]);
                 continue;
             }
-            PageWrite write = writers.take(next);
+            PageWrite write = m_writers.take(jobs[next]);
             const PlannedPage& page = *pages[next++];
             for (const std::string& failure : write.failures)
                 failed(failure);
@@ -193,25 +321,51 @@ public:
 
 private:
     void failed(const std::string& description) {
-        ++m_summary.failures;
+        ++m_summary->failures;
         m_env.reporter.pageFailed(description);
+    }
+
+    // The page's new content, as far as the plan gives it: its blocks are rendered here.
+    std::unique_ptr<PageRewrite> prepare(const PlannedPage& page) const {
+        auto rewrite = std::make_unique<PageRewrite>();
+        rewrite->path = page.path();
+        rewrite->realPath = page.realPath();
+        rewrite->identity = page.identity();
+        rewrite->edits.assign(page.edits.begin(), page.edits.end());
+        rewrite->firstLineEnd = page.firstLineEnd;
+        ApplyRunState chain; // the chain of the block being rendered
+        for (const PageEdit& edit : rewrite->edits) {
+            if (edit.dropped > 0)
+                continue;
+            fillChain(m_plan, page, page.blockTitle(rewrite->blocks.size()), chain);
+            std::string& bytes = rewrite->blocks.emplace_back();
+            for (const std::string& line :
+                 breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain, page.level)) {
+                bytes += page.codec->encode(line);
+                bytes += rewrite->firstLineEnd;
+            }
+        }
+        return rewrite;
     }
 
     // The page read again and its new content written from the plan; links are not followed.
     // Runs on any of the writers' threads: it reaches nothing but the page, its temporary file
-    // and the plan.
-    PageWrite writeTemporary(const PlannedPage& page) const {
+    // and, for a job not prepared yet, the plan, which no longer changes then.
+    PageWrite writeTemporary(WriteJob& job) const {
+        if (!job.prepared)
+            job.prepared = prepare(*job.page);
+        const PageRewrite& page = *job.prepared;
         PageWrite result;
-        auto input = m_env.fs.openForReading(page.realPath());
+        auto input = m_env.fs.openForReading(page.realPath);
         // The file opened is checked, not its name looked up again: one system call less.
         const std::optional<FileIdentity> opened = input ? (*input)->identity() : std::nullopt;
-        if (opened ? !sameFileUnchanged(page.identity(), *opened) : !unchangedSincePlanned(page)) {
-            result.failures.push_back(withPathNote(kChangedSincePlanned, page.path()));
+        if (opened ? !sameFileUnchanged(page.identity, *opened) : !unchangedSincePlanned(page)) {
+            result.failures.push_back(withPathNote(kChangedSincePlanned, page.path));
             return result;
         }
         if (!input)
             return result; // gone since it was planned: passed over silently, as when planning
-        const std::string tempPath = page.realPath() + ".tmp";
+        const std::string tempPath = page.realPath + ".tmp";
         // The plan promised the page a new content: a folder that takes no new file is told,
         // not passed over as if the run had done its work.
         auto created = m_env.fs.createFile(tempPath);
@@ -229,38 +383,27 @@ private:
             result.failures.push_back(description);
             return result;
         };
-        ApplyRunState chain; // the chain of the block being written
-        const std::string firstLineEnd = page.firstLineEnd;
-        const Status written = writeEditedPage(
-            **input, *output, std::span(page.edits.begin(), page.edits.end()), firstLineEnd,
-            [&](std::size_t block, OutputFile& out) -> Status {
-                fillChain(m_plan, page, page.blockTitle(block), chain);
-                for (const std::string& line : breadcrumbBlock(m_env.style, m_env.styleFolder,
-                                                               m_options, chain, page.level)) {
-                    if (auto status = out.write(page.codec->encode(line)); !status)
-                        return status;
-                    if (auto status = out.write(firstLineEnd); !status)
-                        return status;
-                }
-                return {};
-            });
+        const Status written = writeEditedPage(**input, *output, page.edits, page.firstLineEnd,
+                                               [&](std::size_t block, OutputFile& out) -> Status {
+                                                   return out.write(page.blocks.at(block));
+                                               });
         if (!written)
-            return abandon(withPathNote(written.error(), page.path()));
+            return abandon(withPathNote(written.error(), page.path));
         input->reset();
         if (auto status = output->close(); !status)
             return abandon(status.error());
         // Changed while it was read: the new page would hold a mix of old and new bytes.
         if (!unchangedSincePlanned(page))
-            return abandon(withPathNote(kChangedSincePlanned, page.path()));
+            return abandon(withPathNote(kChangedSincePlanned, page.path));
         result.written = true;
         result.digest = output->digest();
         return result;
     }
 
     // A page gone since it was planned counts as unchanged: opening it then passes it over.
-    bool unchangedSincePlanned(const PlannedPage& page) const {
-        auto now = m_env.fs.identity(page.realPath());
-        return !now || sameFileUnchanged(page.identity(), *now);
+    bool unchangedSincePlanned(const PageRewrite& page) const {
+        auto now = m_env.fs.identity(page.realPath);
+        return !now || sameFileUnchanged(page.identity, *now);
     }
 
     static std::string withPathNote(const std::string& sentence, const std::string& path) {
@@ -270,17 +413,33 @@ private:
     const SitePlan& m_plan;
     const ApplyOptions& m_options;
     ApplyEnvironment& m_env;
-    ApplyRunSummary& m_summary;
     RunKeeper* m_keeper;
+    ApplyRunSummary* m_summary = nullptr;
+    bool m_finished = false;
+    static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
+    std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
     std::vector<const PlannedPage*> m_written;
     std::vector<FileDigest> m_digests; // of what was written, page by page
+    PageWriters m_writers;             // last: its threads stop before the rest goes
 };
 
-} // namespace
+PlanWriting::PlanWriting(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
+                         RunKeeper* keeper)
+    : m_writer(std::make_unique<PlanWriter>(plan, options, env, keeper)) {}
+
+PlanWriting::~PlanWriting() = default;
+
+void PlanWriting::pagePlanned(int index) {
+    m_writer->pagePlanned(index);
+}
+
+void PlanWriting::write(ApplyRunSummary& summary) {
+    m_writer->run(summary);
+}
 
 void writePlan(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
                ApplyRunSummary& summary, RunKeeper* keeper) {
-    PlanWriter(plan, options, env, summary, keeper).run();
+    PlanWriting(plan, options, env, keeper).write(summary);
 }
 
 } // namespace solvina

@@ -5,9 +5,32 @@
 #include "apply/apply_types.h"
 #include "apply/site_plan.h"
 
+#include <memory>
+
 namespace solvina {
 
 class RunKeeper;
+class PlanWriter;
+
+// The writing phase of one plan, made before the planning: a page whose new content is settled
+// when its pass ends may be written into its temporary file while the planning goes on (on
+// another processor; the site's pages are replaced only in the writing phase).
+class PlanWriting {
+public:
+    PlanWriting(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
+                RunKeeper* keeper = nullptr);
+    ~PlanWriting(); // without write(): the temporary files written early are removed
+    PlanWriting(const PlanWriting&) = delete;
+    PlanWriting& operator=(const PlanWriting&) = delete;
+
+    // The planning has put page `index` in the plan's steps at the end of its pass.
+    void pagePlanned(int index);
+    // As writePlan, once the plan is whole.
+    void write(ApplyRunSummary& summary);
+
+private:
+    std::unique_ptr<PlanWriter> m_writer;
+};
 
 // Reports the plan's failures and those of the writing in the order the run met them; adds
 // the failures of the writing to summary.

@@ -478,6 +478,8 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     planned.firstLineEnd = std::string_view(page.pass->firstLineEnd());
     planned.outcome = PageOutcome::Rewritten;
     m_plan.steps.push_back({false, index});
+    if (m_pagePlanned)
+        m_pagePlanned(index);
 }
 
 } // namespace solvina

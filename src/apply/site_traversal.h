@@ -9,6 +9,7 @@
 #include "apply/site_plan.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,10 @@ public:
                   SitePlan& plan, bool writesNothing);
     ~SiteTraversal();
 
+    // Called when a page's pass has ended and it is in the plan's steps as a page to write.
+    void onPagePlanned(std::function<void(int page)> pagePlanned) {
+        m_pagePlanned = std::move(pagePlanned);
+    }
     // Plans the top page and everything reached from it.
     void run();
     const ApplyRunSummary& summary() const { return m_summary; }
@@ -138,6 +143,7 @@ private:
     };
     std::deque<QueuedPage> m_queue;
     ApplyRunSummary m_summary;
+    std::function<void(int page)> m_pagePlanned;
 };
 
 } // namespace solvina

@@ -3,6 +3,7 @@
 #include "apply_fixture.h"
 
 #include "platform/text_codec.h"
+#include "support/faulty_file_system.h"
 #include "support/scripted_dialogs.h"
 
 #include <filesystem>
@@ -364,11 +365,12 @@ TEST_F(SiteTraversalTest, DeepChainsKeepAFewFilesOpen) {
     EXPECT_EQ(reporter.entered.back(), site("deep/" + name(kLong - 1)));
 }
 
-// A long line is read in pieces; a run comes to what it comes to holding every line whole: the
-// corpus sites as they are and with their line ends taken out, and a chain deeper than the pages
-// kept open whose links stand mid-line, the top page's old block on its one line, a page's
-// exclusion marker after the body tag it acts on.
-TEST_F(SiteTraversalTest, LongLinesReadInPiecesGiveWhatWholeLinesGive) {
+// A long line is read in pieces, and pages are written beside the planning on a second processor;
+// a run comes to what it comes to holding every line whole, or writing every page after the
+// planning on one thread: the corpus sites as they are and with their line ends taken out, and a
+// chain deeper than the pages kept open whose links stand mid-line, the top page's old block on
+// its one line, a page's exclusion marker after the body tag it acts on.
+TEST_F(SiteTraversalTest, ReadingInPiecesAndWritingBesideThePlanningChangeNothing) {
     std::vector<std::string> tops{"chain/c0.htm"};
     for (int i = 0; i < 40; ++i) {
         const std::string filler = "<p>" + std::string(50 + i, 'x') + "</p><a href=\"#\">y</a>";
@@ -428,6 +430,11 @@ TEST_F(SiteTraversalTest, LongLinesReadInPiecesGiveWhatWholeLinesGive) {
         options.longLine = 61;
         EXPECT_EQ(runAll("pieces"), whole) << oneLine;
         EXPECT_NE(whole.find("entered /chain/c39.htm"), std::string::npos);
+        options.longLine = kLongLine;
+        FaultyFileSystem oneThread(nativeFileSystem()); // allows no concurrent use
+        fileSystem = &oneThread;
+        EXPECT_EQ(runAll("one-thread"), whole) << oneLine;
+        fileSystem = &nativeFileSystem();
     }
 }
 
