@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -48,6 +49,7 @@ private:
 struct PageWrite {
     bool written = false;
     FileDigest digest;                 // of what was written
+    std::optional<std::uint32_t> bits; // the permission bits its temporary file was given
     std::vector<std::string> failures; // to be told in the plan's order
 };
 
@@ -96,6 +98,7 @@ public:
     // False when no other thread writes: a job added early would only be written sooner by the
     // thread that plans.
     bool writesBeside() const { return m_helpers > 0; }
+    std::size_t helpers() const { return m_helpers; }
 
     std::size_t add(WriteJob job) {
         bool wake = false;
@@ -201,6 +204,22 @@ private:
     std::vector<std::thread> m_threads;
 };
 
+// Runs work(i) for every i below count, on the calling thread and on `helpers` threads more.
+void forEachOnThreads(std::size_t count, std::size_t helpers,
+                      const std::function<void(std::size_t)>& work) {
+    std::atomic<std::size_t> next = 0;
+    const auto loop = [&] {
+        for (std::size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i)
+        threads.emplace_back(loop);
+    loop();
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
 // A page's block shows the entries of the crumbs above it; a crumb without an entry of its own
 // shows its page's, which is final once that page's pass has ended.
 bool chainIsFinal(const SitePlan& plan, const PlannedPage& page) {
@@ -274,6 +293,7 @@ public:
             if (write.written) {
                 m_written.push_back(&page);
                 m_digests.push_back(std::move(write.digest));
+                m_bits.push_back(write.bits);
             }
             m_env.reporter.pageWritten(page.path(), static_cast<int>(next),
                                        static_cast<int>(pages.size()));
@@ -298,21 +318,30 @@ public:
                     (void)m_env.fs.removeFile(temporary);
                 return failed(kept.error());
             }
+        // The renames go side by side too (pages of different folders do not wait for each
+        // other); what they come to is told in the plan's order.
+        std::vector<std::optional<Result<Replaced>>> renames(m_written.size());
+        forEachOnThreads(
+            m_written.size(), m_written.size() >= kRenamesToShare ? m_writers.helpers() : 0,
+            [&](std::size_t i) {
+                // Checked once more at the rename: an edit made since the page was
+                // read stays.
+                const PlannedPage& page = *m_written[i];
+                renames[i] = m_env.fs.replaceIfUnchanged(page.realPath() + ".tmp", page.realPath(),
+                                                         page.identity(), m_bits[i]);
+                if (!*renames[i] || **renames[i] != Replaced::Done)
+                    (void)m_env.fs.removeFile(page.realPath() + ".tmp");
+            });
         std::set<std::string> folders;
-        for (const PlannedPage* page : m_written) {
-            // Checked once more at the rename: an edit made since the page was read stays.
-            auto replaced = m_env.fs.replaceIfUnchanged(page->realPath() + ".tmp", page->realPath(),
-                                                        page->identity());
+        for (std::size_t i = 0; i < m_written.size(); ++i) {
+            const Result<Replaced>& replaced = *renames[i];
             // A page gone meanwhile is passed over silently, as when planning.
-            if (!replaced || *replaced != Replaced::Done) {
-                (void)m_env.fs.removeFile(page->realPath() + ".tmp");
-                if (!replaced)
-                    failed(replaced.error());
-                else if (*replaced == Replaced::Changed)
-                    failed(withPathNote(kChangedSincePlanned, page->path()));
-                continue;
-            }
-            folders.insert(folderPart(page->realPath()));
+            if (!replaced)
+                failed(replaced.error());
+            else if (*replaced == Replaced::Changed)
+                failed(withPathNote(kChangedSincePlanned, m_written[i]->path()));
+            else if (*replaced == Replaced::Done)
+                folders.insert(folderPart(m_written[i]->realPath()));
         }
         for (const std::string& folder : folders)
             if (auto status = m_env.fs.syncFolder(folder); !status)
@@ -373,6 +402,9 @@ private:
             result.failures.push_back(created.error());
             return result;
         }
+        // The page's permission bits now, on another processor, rather than at the rename.
+        if (opened && (**created).givePermissions(opened->permissions))
+            result.bits = opened->permissions;
         auto output =
             std::make_optional<DigestingOutput>(**created, m_keeper && m_keeper->active());
         auto abandon = [&](const std::string& description) {
@@ -416,11 +448,13 @@ private:
     RunKeeper* m_keeper;
     ApplyRunSummary* m_summary = nullptr;
     bool m_finished = false;
+    static constexpr std::size_t kRenamesToShare = 16; // fewer are not worth a thread
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
     std::vector<const PlannedPage*> m_written;
-    std::vector<FileDigest> m_digests; // of what was written, page by page
-    PageWriters m_writers;             // last: its threads stop before the rest goes
+    std::vector<FileDigest> m_digests;                // of what was written, page by page
+    std::vector<std::optional<std::uint32_t>> m_bits; // the permission bits given, page by page
+    PageWriters m_writers;                            // last: its threads stop before the rest goes
 };
 
 PlanWriting::PlanWriting(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,

@@ -20,6 +20,11 @@ public:
     virtual Status write(std::string_view bytes) = 0;
     // Hands everything written to the operating system and closes the file.
     virtual Status close() = 0;
+    // Gives the open file these permission bits; false when it cannot.
+    virtual bool givePermissions(std::uint32_t bits) {
+        (void)bits;
+        return false;
+    }
 };
 
 struct FileIdentity {
@@ -30,6 +35,7 @@ struct FileIdentity {
     // Its content's size and last change (nanoseconds); not part of its identity either.
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
+    std::uint32_t permissions = 0; // its permission bits (07777); not part of its identity
     bool operator==(const FileIdentity& other) const {
         return device == other.device && inode == other.inode;
     }
@@ -110,10 +116,13 @@ public:
     // A read-only target (no write permission for its owner) is refused and left as it is.
     virtual Status replaceFile(const std::string& replacement, const std::string& target) = 0;
     // As replaceFile, when target is still the file planned, unchanged (device, inode, size,
-    // time of change): an edit made since is never overwritten.
+    // time of change): an edit made since is never overwritten. replacementBits: the permission
+    // bits the replacement has already, when known.
     virtual Result<Replaced> replaceIfUnchanged(const std::string& replacement,
                                                 const std::string& target,
-                                                const FileIdentity& planned) {
+                                                const FileIdentity& planned,
+                                                std::optional<std::uint32_t> replacementBits) {
+        (void)replacementBits;
         auto now = identity(target);
         if (!now)
             return Replaced::Gone;

@@ -68,6 +68,10 @@ public:
         return {};
     }
 
+    bool givePermissions(std::uint32_t bits) override {
+        return m_descriptor.isOpen() && ::fchmod(m_descriptor.get(), bits) == 0;
+    }
+
     Status close() override {
         if (Status usable = checkUsable(); !usable)
             return usable;
@@ -129,7 +133,8 @@ FileIdentity identityOfStat(const struct stat& info) {
                         (info.st_mode & S_IWUSR) == 0,
                         static_cast<std::uint64_t>(info.st_size),
                         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                            info.st_mtim.tv_nsec};
+                            info.st_mtim.tv_nsec,
+                        static_cast<std::uint32_t>(info.st_mode & 07777)};
 }
 
 Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path) {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -24,13 +25,15 @@ Status renameOver(const std::string& replacement, const std::string& target) {
     return {};
 }
 
-// Gives replacement the permission bits of the target as stated, then renames it over it.
+// Gives replacement the permission bits of the target as stated, unless it has them already,
+// then renames it over it.
 Status replaceStated(const std::string& replacement, const std::string& target,
-                     const struct stat& targetInfo) {
+                     const struct stat& targetInfo, std::optional<std::uint32_t> replacementBits) {
     // A read-only file is kept, as deleting it without force is refused.
     if ((targetInfo.st_mode & S_IWUSR) == 0)
         return fileFailure(EACCES, target);
-    if (::chmod(replacement.c_str(), targetInfo.st_mode & 07777) != 0)
+    const auto bits = static_cast<std::uint32_t>(targetInfo.st_mode & 07777);
+    if (replacementBits != bits && ::chmod(replacement.c_str(), bits) != 0)
         return fileFailure(errno, replacement);
     return renameOver(replacement, target);
 }
@@ -127,14 +130,15 @@ public:
     Status replaceFile(const std::string& replacement, const std::string& target) override {
         struct stat targetInfo;
         if (::stat(target.c_str(), &targetInfo) == 0)
-            return replaceStated(replacement, target, targetInfo);
+            return replaceStated(replacement, target, targetInfo, std::nullopt);
         if (errno != ENOENT)
             return fileFailure(errno, target);
         return renameOver(replacement, target);
     }
 
     Result<Replaced> replaceIfUnchanged(const std::string& replacement, const std::string& target,
-                                        const FileIdentity& planned) override {
+                                        const FileIdentity& planned,
+                                        std::optional<std::uint32_t> replacementBits) override {
         // One look at the target serves the check and the permission bits.
         struct stat targetInfo;
         if (::stat(target.c_str(), &targetInfo) != 0)
@@ -142,7 +146,8 @@ public:
                                    : Result<Replaced>(fileFailure(errno, target));
         if (!sameFileUnchanged(planned, identityOfStat(targetInfo)))
             return Replaced::Changed;
-        if (auto replaced = replaceStated(replacement, target, targetInfo); !replaced)
+        if (auto replaced = replaceStated(replacement, target, targetInfo, replacementBits);
+            !replaced)
             return std::move(replaced).takeError();
         return Replaced::Done;
     }

@@ -161,6 +161,17 @@ TEST_F(ApplyFaultsTest, AReadOnlyPageIsNotReplaced) {
     EXPECT_TRUE(rewritten("index.htm"));
 }
 
+// The new page is given the permission bits the page has when it is replaced, also when they
+// were changed after its new content was written.
+TEST_F(ApplyFaultsTest, ThePageKeepsThePermissionBitsItHasAtTheRename) {
+    ASSERT_EQ(::chmod(site("a.htm").c_str(), 0640), 0);
+    faulty.beforeSync = [&] { ASSERT_EQ(::chmod(site("a.htm").c_str(), 0604), 0); };
+    apply();
+    EXPECT_TRUE(reporter.failures.empty());
+    EXPECT_TRUE(rewritten("a.htm"));
+    EXPECT_EQ(fs::status(site("a.htm")).permissions() & fs::perms::all, fs::perms(0604));
+}
+
 // The quibrel folder cannot be filled: the top page fails and the run ends there.
 TEST_F(ApplyFaultsTest, AFailedStyleCopyEndsTheRunBeforeAnyPageChanges) {
     faulty.copyFolderFault = {"/quibrel", ENOSPC};

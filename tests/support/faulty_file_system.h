@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,14 @@ public:
             return fileFailure(replaceFault.errorNumber, target);
         diskLog.push_back("rename " + target);
         return m_inner.replaceFile(replacement, target);
+    }
+    Result<Replaced> replaceIfUnchanged(const std::string& replacement, const std::string& target,
+                                        const FileIdentity& planned,
+                                        std::optional<std::uint32_t> replacementBits) override {
+        if (replaceFault.hits(target))
+            return fileFailure(replaceFault.errorNumber, target);
+        diskLog.push_back("rename " + target);
+        return m_inner.replaceIfUnchanged(replacement, target, planned, replacementBits);
     }
     Status removeFile(const std::string& path) override { return m_inner.removeFile(path); }
     Status syncFiles(const std::vector<std::string>& paths) override {
