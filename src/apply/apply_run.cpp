@@ -29,9 +29,10 @@ std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string
     return std::nullopt;
 }
 
-ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
-                          SitePlan& plan, bool writesNothing,
-                          std::function<void(int page)> pagePlanned) {
+ApplyRunSummary
+planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env, SitePlan& plan,
+          bool writesNothing,
+          std::function<void(int page, std::optional<std::string> bytes)> pagePlanned) {
     SiteTraversal traversal(options, state, env, plan, writesNothing);
     traversal.onPagePlanned(std::move(pagePlanned));
     traversal.run();
@@ -50,7 +51,9 @@ ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, Appl
     SitePlan plan;
     PlanWriting writing(plan, options, env, &keeper);
     ApplyRunSummary summary = planApply(options, state, env, plan, false,
-                                        [&writing](int page) { writing.pagePlanned(page); });
+                                        [&writing](int page, std::optional<std::string> bytes) {
+                                            writing.pagePlanned(page, std::move(bytes));
+                                        });
     writing.write(summary);
     keeper.finish();
     return summary;

@@ -35,10 +35,11 @@ std::optional<std::string> topPageCheckMessage(FileSystem& fs, const std::string
 
 // Plans a run from the top page (state must have been reset): every page entered is reported,
 // no failure yet (they are in the plan). writesNothing leaves the quibrel folder unfilled.
-// pagePlanned is called for each page to write as its pass ends.
-ApplyRunSummary planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env,
-                          SitePlan& plan, bool writesNothing,
-                          std::function<void(int page)> pagePlanned = {});
+// pagePlanned is called for each page to write as its pass ends (SiteTraversal::PagePlanned).
+ApplyRunSummary
+planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env, SitePlan& plan,
+          bool writesNothing,
+          std::function<void(int page, std::optional<std::string> bytes)> pagePlanned = {});
 
 // Runs QuiBREL from the top page (state must have been reset): plans, then writes. Failures are
 // reported through the reporter in the order the run meets them.

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace solvina {
 
@@ -55,12 +56,35 @@ Status LineReader::fill() {
         m_buffer.reserve(static_cast<std::size_t>(rest) + 1);
         adviseFilledWhole(m_buffer.data() + m_buffer.size(), m_buffer.capacity() - m_buffer.size());
     }
+    const std::size_t before = m_buffer.size();
     auto got = appendRead(m_file, m_buffer, kReadSize);
     if (!got)
         return std::move(got).takeError();
     if (*got == 0)
         m_endOfFile = true;
+    if (m_copy) {
+        if (m_copy->size() + *got > m_copyLimit)
+            m_copy.reset();
+        else
+            m_copy->append(m_buffer, before, *got);
+    }
     return {};
+}
+
+void LineReader::keepCopy(std::size_t limit) {
+    // Only from the page's first byte, before any of the buffer was taken or changed.
+    if (m_dropped > 0 || m_start > 0 || m_buffer.size() > limit)
+        return;
+    m_copyLimit = limit;
+    m_copy.emplace();
+    m_copy->reserve(std::min<std::uint64_t>(m_expectedSize, limit));
+    m_copy->append(m_buffer);
+}
+
+std::optional<std::string> LineReader::takeWholeCopy() {
+    if (!m_endOfFile)
+        return std::nullopt;
+    return std::exchange(m_copy, std::nullopt);
 }
 
 std::string_view LineReader::takePlainLines() {

@@ -67,6 +67,12 @@ public:
     // Goes on with a long line where a reader that was set aside left it.
     void resumeLongLine(LongLinePlace place) { m_longLine = std::move(place); }
 
+    // Keeps a copy of the page's bytes as read, from the first on, while they come to no more
+    // than limit: a page read to its end in one go need not be read again to be written.
+    void keepCopy(std::size_t limit);
+    // The copy, when the end of the page was read within the limit.
+    std::optional<std::string> takeWholeCopy();
+
 private:
     Status fill(); // reads more bytes after those not yet taken
     // For a line held unfinished that outgrew the rules' size: surveys it once, and gives
@@ -85,8 +91,10 @@ private:
     std::uint64_t m_expectedSize = 0;
     const LongLineRules* m_rules = nullptr;
     LongLinePlace m_longLine;
-    bool m_heldWhole = false;     // the line being read is held whole however long
-    std::size_t m_nextCutTry = 0; // the held size at which a piece is looked for again
+    bool m_heldWhole = false;          // the line being read is held whole however long
+    std::size_t m_nextCutTry = 0;      // the held size at which a piece is looked for again
+    std::optional<std::string> m_copy; // the bytes read so far, while they are kept
+    std::size_t m_copyLimit = 0;
 };
 
 } // namespace solvina

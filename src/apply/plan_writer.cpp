@@ -62,6 +62,24 @@ struct PageRewrite {
     std::vector<PageEdit> edits;
     std::string firstLineEnd;
     std::vector<std::string> blocks; // each new block's bytes in the page's encoding
+    // The page as the planning read it, when kept: it is not read again.
+    std::optional<std::string> bytes;
+};
+
+// A page's bytes held in memory, read as a file.
+class BytesInput final : public InputFile {
+public:
+    explicit BytesInput(std::string_view bytes) : m_bytes(bytes) {}
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, m_bytes.size() - m_position);
+        std::copy_n(m_bytes.data() + m_position, count, buffer);
+        m_position += count;
+        return count;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_position = 0;
 };
 
 // A page to write: prepared from the plan already, or to be prepared when written.
@@ -99,6 +117,11 @@ public:
     // thread that plans.
     bool writesBeside() const { return m_helpers > 0; }
     std::size_t helpers() const { return m_helpers; }
+    // The bytes of pages held by jobs not written yet.
+    std::size_t queuedBytes() {
+        std::lock_guard lock(m_lock);
+        return m_queuedBytes;
+    }
 
     std::size_t add(WriteJob job) {
         bool wake = false;
@@ -106,6 +129,7 @@ public:
         {
             std::lock_guard lock(m_lock);
             number = m_jobs.size();
+            m_queuedBytes += heldBytes(job);
             m_jobs.push_back(std::move(job));
             m_outcomes.emplace_back();
             m_done.push_back(false);
@@ -145,6 +169,10 @@ public:
 private:
     static constexpr std::size_t kBatch = 8;
 
+    static std::size_t heldBytes(const WriteJob& job) {
+        return job.prepared && job.prepared->bytes ? job.prepared->bytes->size() : 0;
+    }
+
     // Helpers start once there is work for them: a run of a page or two starts none.
     void startHelpers() {
         std::lock_guard lock(m_lock);
@@ -181,8 +209,10 @@ private:
         WriteJob& job = m_jobs[number];
         lock.unlock();
         PageWrite outcome = m_write(job);
+        const std::size_t held = heldBytes(job);
         job.prepared.reset();
         lock.lock();
+        m_queuedBytes -= held;
         m_outcomes[number] = std::move(outcome);
         m_done[number] = true;
         m_finished.notify_all();
@@ -195,6 +225,7 @@ private:
     std::deque<bool> m_done;
     std::size_t m_next = 0; // the first job not started
     std::size_t m_sleeping = 0;
+    std::size_t m_queuedBytes = 0;
     bool m_allAdded = false;
     bool m_started = false;
     bool m_stopping = false;
@@ -253,14 +284,19 @@ public:
 
     // With the depth-first hierarchy a page's block is settled when its pass ends, unless a
     // title above it may change yet: then its temporary file is written beside the planning.
-    void pagePlanned(int index) {
+    void pagePlanned(int index, std::optional<std::string> bytes) {
         const PlannedPage& page = m_plan.pages[index];
         if (!m_writers.writesBeside() || m_options.hierarchy != Hierarchy::Order ||
             !chainIsFinal(m_plan, page))
             return;
+        auto rewrite = prepare(page);
+        // Pages the writers have not come to yet hold their bytes up to a bound; past it they
+        // are read again.
+        if (bytes && m_writers.queuedBytes() + bytes->size() <= kQueuedBytesLimit)
+            rewrite->bytes = std::move(bytes);
         if (m_earlyJobs.size() <= static_cast<std::size_t>(index))
             m_earlyJobs.resize(m_plan.pages.size(), kNoJob);
-        m_earlyJobs[index] = m_writers.add({&page, prepare(page)});
+        m_earlyJobs[index] = m_writers.add({&page, std::move(rewrite)});
     }
 
     void run(ApplyRunSummary& summary) {
@@ -385,15 +421,25 @@ private:
             job.prepared = prepare(*job.page);
         const PageRewrite& page = *job.prepared;
         PageWrite result;
-        auto input = m_env.fs.openForReading(page.realPath);
-        // The file opened is checked, not its name looked up again: one system call less.
-        const std::optional<FileIdentity> opened = input ? (*input)->identity() : std::nullopt;
-        if (opened ? !sameFileUnchanged(page.identity, *opened) : !unchangedSincePlanned(page)) {
-            result.failures.push_back(withPathNote(kChangedSincePlanned, page.path));
-            return result;
+        std::unique_ptr<InputFile> input;
+        std::optional<FileIdentity> opened;
+        if (page.bytes) {
+            // What the planning read and planned from; a change since is found at the rename.
+            input = std::make_unique<BytesInput>(*page.bytes);
+            opened = page.identity;
+        } else {
+            auto file = m_env.fs.openForReading(page.realPath);
+            // The file opened is checked, not its name looked up again: one system call less.
+            opened = file ? (*file)->identity() : std::nullopt;
+            if (opened ? !sameFileUnchanged(page.identity, *opened)
+                       : !unchangedSincePlanned(page)) {
+                result.failures.push_back(withPathNote(kChangedSincePlanned, page.path));
+                return result;
+            }
+            if (!file)
+                return result; // gone since it was planned: passed over silently, as when planning
+            input = std::move(*file);
         }
-        if (!input)
-            return result; // gone since it was planned: passed over silently, as when planning
         const std::string tempPath = page.realPath + ".tmp";
         // The plan promised the page a new content: a folder that takes no new file is told,
         // not passed over as if the run had done its work.
@@ -408,24 +454,24 @@ private:
         auto output =
             std::make_optional<DigestingOutput>(**created, m_keeper && m_keeper->active());
         auto abandon = [&](const std::string& description) {
-            input->reset();
+            input.reset();
             output.reset();
             created->reset();
             (void)m_env.fs.removeFile(tempPath);
             result.failures.push_back(description);
             return result;
         };
-        const Status written = writeEditedPage(**input, *output, page.edits, page.firstLineEnd,
+        const Status written = writeEditedPage(*input, *output, page.edits, page.firstLineEnd,
                                                [&](std::size_t block, OutputFile& out) -> Status {
                                                    return out.write(page.blocks.at(block));
                                                });
         if (!written)
             return abandon(withPathNote(written.error(), page.path));
-        input->reset();
+        input.reset();
         if (auto status = output->close(); !status)
             return abandon(status.error());
         // Changed while it was read: the new page would hold a mix of old and new bytes.
-        if (!unchangedSincePlanned(page))
+        if (!page.bytes && !unchangedSincePlanned(page))
             return abandon(withPathNote(kChangedSincePlanned, page.path));
         result.written = true;
         result.digest = output->digest();
@@ -449,6 +495,7 @@ private:
     ApplyRunSummary* m_summary = nullptr;
     bool m_finished = false;
     static constexpr std::size_t kRenamesToShare = 16; // fewer are not worth a thread
+    static constexpr std::size_t kQueuedBytesLimit = std::size_t{8} * 1024 * 1024;
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
     std::vector<const PlannedPage*> m_written;
@@ -463,8 +510,8 @@ PlanWriting::PlanWriting(const SitePlan& plan, const ApplyOptions& options, Appl
 
 PlanWriting::~PlanWriting() = default;
 
-void PlanWriting::pagePlanned(int index) {
-    m_writer->pagePlanned(index);
+void PlanWriting::pagePlanned(int index, std::optional<std::string> bytes) {
+    m_writer->pagePlanned(index, std::move(bytes));
 }
 
 void PlanWriting::write(ApplyRunSummary& summary) {

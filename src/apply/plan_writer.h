@@ -6,6 +6,8 @@
 #include "apply/site_plan.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace solvina {
 
@@ -23,8 +25,9 @@ public:
     PlanWriting(const PlanWriting&) = delete;
     PlanWriting& operator=(const PlanWriting&) = delete;
 
-    // The planning has put page `index` in the plan's steps at the end of its pass.
-    void pagePlanned(int index);
+    // The planning has put page `index` in the plan's steps at the end of its pass; bytes: the
+    // page as the planning read it, when it kept them.
+    void pagePlanned(int index, std::optional<std::string> bytes);
     // As writePlan, once the plan is whole.
     void write(ApplyRunSummary& summary);
 

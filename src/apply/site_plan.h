@@ -85,7 +85,8 @@ struct PlannedPage {
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
-    bool linked = false; // read far enough to have a level link (fromTop)
+    std::uint16_t permissions = 0; // its permission bits
+    bool linked = false;           // read far enough to have a level link (fromTop)
     int level = 0;
     int parent = -1;        // the page whose link reached it; -1 for the top page
     int parentCrumb = -1;   // the chain above the page
@@ -107,6 +108,7 @@ struct PlannedPage {
         file.inode = inode;
         file.size = size;
         file.modifiedNs = modifiedNs;
+        file.permissions = permissions;
         return file;
     }
     std::string path() const { return topFolder ? *topFolder + fromTop : fromTop; }

@@ -19,6 +19,8 @@ namespace {
 // Pages being read that keep their file open and their bytes in memory: a chain deeper than
 // this costs neither descriptors nor memory beyond its plan.
 constexpr std::size_t kPagesKeptOpen = 16;
+// A page up to this size is kept as read for the writing, when a run writes beside the planning.
+constexpr std::size_t kPageCopyLimit = std::size_t{256} * 1024;
 constexpr const char* kOtherNamesDescription = "このページには別の名前（ハードリンク）があります。";
 constexpr const char* kChangedWhileReadDescription = "ページを読んでいる間にページが変わりました。";
 
@@ -368,6 +370,7 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     entered.inode = found.identity.inode;
     entered.size = found.identity.size;
     entered.modifiedNs = found.identity.modifiedNs;
+    entered.permissions = static_cast<std::uint16_t>(found.identity.permissions);
     m_enteredPaths.insert(index);
     m_enteredFiles.insert(index);
     if (!m_foundPaths.empty()) {
@@ -431,6 +434,8 @@ bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found
     page->input = std::move(*input);
     page->reader = std::make_unique<LineReader>(*page->input, std::move(head));
     page->reader->expectSize(found.identity.size);
+    if (m_pagePlanned)
+        page->reader->keepCopy(kPageCopyLimit);
     page->longLineRules.codec = codec;
     page->longLineRules.bothBodyTags = m_options.insertAtTop && m_options.insertAtBottom;
     page->longLineRules.longLine = m_options.longLine;
@@ -463,6 +468,7 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
                     [&](const std::string& title) { return title != planned.titleEntry; }))
         planned.otherBlockTitles =
             std::make_unique<const std::vector<std::string>>(std::move(page.blockTitles));
+    std::optional<std::string> bytes = page.reader ? page.reader->takeWholeCopy() : std::nullopt;
     page.reader.reset();
     page.input.reset();
     if (!passed)
@@ -479,7 +485,7 @@ void SiteTraversal::finishPage(ReadPage& page, const Status& passed) {
     planned.outcome = PageOutcome::Rewritten;
     m_plan.steps.push_back({false, index});
     if (m_pagePlanned)
-        m_pagePlanned(index);
+        m_pagePlanned(index, std::move(bytes));
 }
 
 } // namespace solvina

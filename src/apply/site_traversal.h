@@ -27,10 +27,10 @@ public:
                   SitePlan& plan, bool writesNothing);
     ~SiteTraversal();
 
-    // Called when a page's pass has ended and it is in the plan's steps as a page to write.
-    void onPagePlanned(std::function<void(int page)> pagePlanned) {
-        m_pagePlanned = std::move(pagePlanned);
-    }
+    // Called when a page's pass has ended and it is in the plan's steps as a page to write,
+    // with the page's bytes when it was read to its end in one go and is not large.
+    using PagePlanned = std::function<void(int page, std::optional<std::string> bytes)>;
+    void onPagePlanned(PagePlanned pagePlanned) { m_pagePlanned = std::move(pagePlanned); }
     // Plans the top page and everything reached from it.
     void run();
     const ApplyRunSummary& summary() const { return m_summary; }
@@ -143,7 +143,7 @@ private:
     };
     std::deque<QueuedPage> m_queue;
     ApplyRunSummary m_summary;
-    std::function<void(int page)> m_pagePlanned;
+    PagePlanned m_pagePlanned;
 };
 
 } // namespace solvina
