@@ -5,6 +5,7 @@
 #include "apply/link_paths.h"
 #include "apply/page_edits.h"
 #include "apply/run_undo.h"
+#include "apply/side_by_side.h"
 #include "platform/content_digest.h"
 #include "platform/kept_files.h"
 #include "platform/paths.h"
@@ -235,22 +236,6 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-// Runs work(i) for every i below count, on the calling thread and on `helpers` threads more.
-void forEachOnThreads(std::size_t count, std::size_t helpers,
-                      const std::function<void(std::size_t)>& work) {
-    std::atomic<std::size_t> next = 0;
-    const auto loop = [&] {
-        for (std::size_t i = next++; i < count; i = next++)
-            work(i);
-    };
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < helpers; ++i)
-        threads.emplace_back(loop);
-    loop();
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
 // A page's block shows the entries of the crumbs above it; a crumb without an entry of its own
 // shows its page's, which is final once that page's pass has ended.
 bool chainIsFinal(const SitePlan& plan, const PlannedPage& page) {
@@ -349,7 +334,7 @@ public:
         // What the renames replace is kept, and its record on the disk, before the first of
         // them: a run that cannot be taken back writes nothing.
         if (m_keeper)
-            if (auto kept = m_keeper->keepPages(m_written, m_digests); !kept) {
+            if (auto kept = m_keeper->keepPages(m_written, m_digests, sharedWork()); !kept) {
                 for (const std::string& temporary : temporaries)
                     (void)m_env.fs.removeFile(temporary);
                 return failed(kept.error());
@@ -357,17 +342,15 @@ public:
         // The renames go side by side too (pages of different folders do not wait for each
         // other); what they come to is told in the plan's order.
         std::vector<std::optional<Result<Replaced>>> renames(m_written.size());
-        forEachOnThreads(
-            m_written.size(), m_written.size() >= kRenamesToShare ? m_writers.helpers() : 0,
-            [&](std::size_t i) {
-                // Checked once more at the rename: an edit made since the page was
-                // read stays.
-                const PlannedPage& page = *m_written[i];
-                renames[i] = m_env.fs.replaceIfUnchanged(page.realPath() + ".tmp", page.realPath(),
-                                                         page.identity(), m_bits[i]);
-                if (!*renames[i] || **renames[i] != Replaced::Done)
-                    (void)m_env.fs.removeFile(page.realPath() + ".tmp");
-            });
+        forEachSideBySide(m_written.size(), sharedWork(), [&](std::size_t i) {
+            // Checked once more at the rename: an edit made since the page was
+            // read stays.
+            const PlannedPage& page = *m_written[i];
+            renames[i] = m_env.fs.replaceIfUnchanged(page.realPath() + ".tmp", page.realPath(),
+                                                     page.identity(), m_bits[i]);
+            if (!*renames[i] || **renames[i] != Replaced::Done)
+                (void)m_env.fs.removeFile(page.realPath() + ".tmp");
+        });
         std::set<std::string> folders;
         for (std::size_t i = 0; i < m_written.size(); ++i) {
             const Result<Replaced>& replaced = *renames[i];
@@ -494,7 +477,12 @@ private:
     RunKeeper* m_keeper;
     ApplyRunSummary* m_summary = nullptr;
     bool m_finished = false;
-    static constexpr std::size_t kRenamesToShare = 16; // fewer are not worth a thread
+    static constexpr std::size_t kSharedFrom = 16; // fewer pages are not worth a thread
+
+    // The helpers that share work done for every page written (none for a few pages).
+    std::size_t sharedWork() const {
+        return m_written.size() >= kSharedFrom ? m_writers.helpers() : 0;
+    }
     static constexpr std::size_t kQueuedBytesLimit = std::size_t{8} * 1024 * 1024;
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning

@@ -1,6 +1,8 @@
 // Keeping and restoring runs.
 #include "apply/run_undo.h"
 
+#include "apply/side_by_side.h"
+
 #include "apply/site_plan.h"
 #include "platform/folder_stream.h"
 #include "platform/kept_files.h"
@@ -236,7 +238,7 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         if (auto synced = m_fs.syncFolder(m_runFolder + "quibrel"); !synced)
             return synced;
     }
-    return writeManifest({}, {});
+    return writeManifest({}, {}, 0);
 }
 
 // Walks the style folder as copying it does (links followed, only files and folders).
@@ -276,22 +278,30 @@ Status RunKeeper::keepQuibrel(const std::string& source, const std::string& targ
 }
 
 Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
-                                const std::vector<FileDigest>& digests) {
+                                const std::vector<FileDigest>& digests, std::size_t helpers) {
     const std::string path = m_runFolder + kManifestName;
     const std::string temporary = path + ".tmp";
+    const auto keptName = [](std::size_t i) { return "pages/" + std::to_string(i); };
     auto written = [&]() -> Status {
+        // The pages are kept side by side (their folders are looked up independently), the
+        // first failure in page order told.
+        std::vector<Status> keeping(pages.size());
+        forEachSideBySide(pages.size(), helpers, [&](std::size_t i) {
+            keeping[i] =
+                keepFile(pages[i]->realPath(), m_runFolder + keptName(i), m_settings.mayLink);
+        });
+        for (Status& status : keeping)
+            if (!status)
+                return status;
         auto out = m_fs.createFile(temporary);
         if (!out)
             return std::move(out).takeError();
         if (auto status = (*out)->write(manifestHead(m_run)); !status)
             return status;
-        // Each page kept as it is written down: the record of a large run is never held whole.
+        // Each page written down in turn: the record of a large run is never held whole.
         for (std::size_t i = 0; i < pages.size(); ++i) {
             const PlannedPage& page = *pages[i];
-            const std::string kept = "pages/" + std::to_string(i);
-            if (auto status = keepFile(page.realPath(), m_runFolder + kept, m_settings.mayLink);
-                !status)
-                return status;
+            const std::string kept = keptName(i);
             if (auto status = (*out)->write(
                     manifestEntry({page.realPath(), kept, digests[i].size, digests[i].digest}, i));
                 !status)
@@ -320,10 +330,10 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
 }
 
 Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
-                            const std::vector<FileDigest>& written) {
+                            const std::vector<FileDigest>& written, std::size_t helpers) {
     if (!m_active)
         return {};
-    if (auto status = writeManifest(pages, written); !status)
+    if (auto status = writeManifest(pages, written, helpers); !status)
         return status;
     m_keptPages = pages;
     return {};
