@@ -118,10 +118,14 @@ public:
     // thread that plans.
     bool writesBeside() const { return m_helpers > 0; }
     std::size_t helpers() const { return m_helpers; }
-    // The bytes of pages held by jobs not written yet.
+    // The bytes of pages held by jobs not written yet, and the jobs not started.
     std::size_t queuedBytes() {
         std::lock_guard lock(m_lock);
         return m_queuedBytes;
+    }
+    std::size_t waiting() {
+        std::lock_guard lock(m_lock);
+        return m_jobs.size() - m_next;
     }
 
     std::size_t add(WriteJob job) {
@@ -271,8 +275,10 @@ public:
     // title above it may change yet: then its temporary file is written beside the planning.
     void pagePlanned(int index, std::optional<std::string> bytes) {
         const PlannedPage& page = m_plan.pages[index];
+        // Where the writing falls behind (a slow disk), pages wait for the writing phase instead:
+        // a prepared page holds its blocks, and the site may be large.
         if (!m_writers.writesBeside() || m_options.hierarchy != Hierarchy::Order ||
-            !chainIsFinal(m_plan, page))
+            !chainIsFinal(m_plan, page) || m_writers.waiting() >= kMostWaiting)
             return;
         auto rewrite = prepare(page);
         // Pages the writers have not come to yet hold their bytes up to a bound; past it they
@@ -484,6 +490,7 @@ private:
         return m_written.size() >= kSharedFrom ? m_writers.helpers() : 0;
     }
     static constexpr std::size_t kQueuedBytesLimit = std::size_t{8} * 1024 * 1024;
+    static constexpr std::size_t kMostWaiting = 256; // pages prepared and not yet written
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
     std::vector<const PlannedPage*> m_written;
