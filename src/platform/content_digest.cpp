@@ -32,15 +32,26 @@ std::string_view digestKindName(DigestKind kind) {
     return kind == DigestKind::Xxh128 ? kXxh128 : kSha256;
 }
 
-ContentDigest::ContentDigest(DigestKind kind) : m_state(std::make_unique<State>()) {
+std::unique_ptr<ContentDigest::State>& ContentDigest::spareState() {
+    thread_local std::unique_ptr<State> spare;
+    return spare;
+}
+
+ContentDigest::ContentDigest(DigestKind kind) : m_state(std::move(spareState())) {
+    if (!m_state)
+        m_state = std::make_unique<State>();
     m_state->kind = kind;
+    m_state->sha = Sha256();
     if (kind == DigestKind::Xxh128) {
         XXH3_INITSTATE(&m_state->xxh);
         XXH3_128bits_reset(&m_state->xxh);
     }
 }
 
-ContentDigest::~ContentDigest() = default;
+ContentDigest::~ContentDigest() {
+    if (m_state && !spareState())
+        spareState() = std::move(m_state);
+}
 ContentDigest::ContentDigest(ContentDigest&&) noexcept = default;
 ContentDigest& ContentDigest::operator=(ContentDigest&&) noexcept = default;
 

@@ -33,6 +33,9 @@ public:
 
 private:
     struct State;
+    // The state of the digest last dropped on this thread, for the next one: a run takes a
+    // digest a page, and allocating the aligned state each time leaves the heap in pieces.
+    static std::unique_ptr<State>& spareState();
     std::unique_ptr<State> m_state;
 };
 
