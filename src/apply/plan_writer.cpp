@@ -489,7 +489,7 @@ private:
     std::size_t sharedWork() const {
         return m_written.size() >= kSharedFrom ? m_writers.helpers() : 0;
     }
-    static constexpr std::size_t kQueuedBytesLimit = std::size_t{8} * 1024 * 1024;
+    static constexpr std::size_t kQueuedBytesLimit = std::size_t{4} * 1024 * 1024;
     static constexpr std::size_t kMostWaiting = 256; // pages prepared and not yet written
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
