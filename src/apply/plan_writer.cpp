@@ -11,7 +11,6 @@
 #include "platform/paths.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -19,6 +18,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <system_error>
 #include <thread>
 
 namespace solvina {
@@ -184,8 +184,13 @@ private:
         if (m_started || m_helpers == 0 || m_jobs.size() - m_next < (m_allAdded ? 2 : kBatch))
             return;
         m_started = true;
-        for (std::size_t i = 0; i < m_helpers; ++i)
-            m_threads.emplace_back([this] { help(); });
+        // A thread the system refuses (a process limit) leaves its share to the others and to
+        // the thread that takes the outcomes.
+        try {
+            for (std::size_t i = 0; i < m_helpers; ++i)
+                m_threads.emplace_back([this] { help(); });
+        } catch (const std::system_error&) {
+        }
     }
 
     void help() {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -17,8 +18,12 @@ template <typename Work> void forEachSideBySide(std::size_t count, std::size_t h
             work(i);
     };
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < helpers && i + 1 < count; ++i)
-        threads.emplace_back(loop);
+    // A thread the system refuses (a process limit) leaves its share to the others.
+    try {
+        for (std::size_t i = 0; i < helpers && i + 1 < count; ++i)
+            threads.emplace_back(loop);
+    } catch (const std::system_error&) {
+    }
     loop();
     for (std::thread& thread : threads)
         thread.join();
