@@ -48,12 +48,17 @@ if command -v lintian >/dev/null; then
         fail "lintian found errors or warnings: $report"
 fi
 
-# Files of the system, without the ones that change on their own or belong to the package
-# manager's bookkeeping.
+# Files of the system, without the ones that change on their own, belong to the package
+# manager's bookkeeping, or are the backups useradd and userdel leave of the user lists.
 system_files() {
-    $sudo find /usr /etc /opt -xdev \( -path /etc/ld.so.cache -o -path '/usr/lib/python3*' \) \
-        -prune -o -print 2>/dev/null | LC_ALL=C sort
+    $sudo find /usr /etc /opt -xdev \( -path /etc/ld.so.cache -o -path '/usr/lib/python3*' \
+        -o -path /etc/passwd- -o -path /etc/group- -o -path /etc/shadow- -o -path /etc/gshadow- \
+        -o -path /etc/subuid- -o -path /etc/subgid- \) -prune -o -print 2>/dev/null | LC_ALL=C sort
 }
+# What the package depends on and recommends stays installed after a purge: installed and
+# purged once first, so that the two lists differ only by what the package itself leaves.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
+$sudo apt-get purge -y -qq solvina >/dev/null
 system_files >"$work/before"
 
 echo "== installing $(basename "$deb")"
