@@ -50,10 +50,13 @@ ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, Appl
     }
     SitePlan plan;
     PlanWriting writing(plan, options, env, &keeper);
-    ApplyRunSummary summary = planApply(options, state, env, plan, false,
-                                        [&writing](int page, std::optional<std::string> bytes) {
-                                            writing.pagePlanned(page, std::move(bytes));
-                                        });
+    // The planning keeps the pages it reads only for a run that writes beside it.
+    SiteTraversal::PagePlanned pagePlanned;
+    if (writing.writesBeside())
+        pagePlanned = [&writing](int page, std::optional<std::string> bytes) {
+            writing.pagePlanned(page, std::move(bytes));
+        };
+    ApplyRunSummary summary = planApply(options, state, env, plan, false, std::move(pagePlanned));
     writing.write(summary);
     keeper.finish();
     return summary;

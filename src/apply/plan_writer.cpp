@@ -76,12 +76,15 @@ public:
 
     // With the depth-first hierarchy a page's block is settled when its pass ends, unless a
     // title above it may change yet: then its temporary file is written beside the planning.
+    bool writesBeside() const {
+        return m_writers.writesBeside() && m_options.hierarchy == Hierarchy::Order;
+    }
+
     void pagePlanned(int index, std::optional<std::string> bytes) {
         const PlannedPage& page = m_plan.pages[index];
         // Where the writing falls behind (a slow disk), pages wait for the writing phase instead:
         // a prepared page holds its blocks, and the site may be large.
-        if (!m_writers.writesBeside() || m_options.hierarchy != Hierarchy::Order ||
-            !chainIsFinal(m_plan, page) || m_writers.waiting() >= kMostWaiting)
+        if (!writesBeside() || !chainIsFinal(m_plan, page) || m_writers.waiting() >= kMostWaiting)
             return;
         auto rewrite = prepare(page);
         // Pages the writers have not come to yet hold their bytes up to a bound; past it they
@@ -307,6 +310,10 @@ PlanWriting::PlanWriting(const SitePlan& plan, const ApplyOptions& options, Appl
     : m_writer(std::make_unique<PlanWriter>(plan, options, env, keeper)) {}
 
 PlanWriting::~PlanWriting() = default;
+
+bool PlanWriting::writesBeside() const {
+    return m_writer->writesBeside();
+}
 
 void PlanWriting::pagePlanned(int index, std::optional<std::string> bytes) {
     m_writer->pagePlanned(index, std::move(bytes));

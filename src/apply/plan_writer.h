@@ -25,6 +25,9 @@ public:
     PlanWriting(const PlanWriting&) = delete;
     PlanWriting& operator=(const PlanWriting&) = delete;
 
+    // Whether pages are written beside the planning: only then does pagePlanned want to be
+    // called.
+    bool writesBeside() const;
     // The planning has put page `index` in the plan's steps at the end of its pass; bytes: the
     // page as the planning read it, when it kept them.
     void pagePlanned(int index, std::optional<std::string> bytes);
