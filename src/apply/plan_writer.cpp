@@ -323,9 +323,4 @@ void PlanWriting::write(ApplyRunSummary& summary) {
     m_writer->run(summary);
 }
 
-void writePlan(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
-               ApplyRunSummary& summary, RunKeeper* keeper) {
-    PlanWriting(plan, options, env, keeper).write(summary);
-}
-
 } // namespace solvina

@@ -31,17 +31,13 @@ public:
     // The planning has put page `index` in the plan's steps at the end of its pass; bytes: the
     // page as the planning read it, when it kept them.
     void pagePlanned(int index, std::optional<std::string> bytes);
-    // As writePlan, once the plan is whole.
+    // Once the plan is whole: reports the plan's failures and those of the writing in the
+    // order the run met them, adding the writing's to summary; with a keeper, the old pages
+    // are kept before the first rename.
     void write(ApplyRunSummary& summary);
 
 private:
     std::unique_ptr<PlanWriter> m_writer;
 };
-
-// Reports the plan's failures and those of the writing in the order the run met them; adds
-// the failures of the writing to summary.
-// With a keeper, the old pages are kept before the first rename.
-void writePlan(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
-               ApplyRunSummary& summary, RunKeeper* keeper = nullptr);
 
 } // namespace solvina
