@@ -62,16 +62,7 @@ public:
         const unsigned processors = concurrent ? std::thread::hardware_concurrency() : 1;
         m_helpers = std::min<std::size_t>(processors > 1 ? processors - 1 : 0, 3);
     }
-    ~PageWriters() {
-        {
-            std::lock_guard lock(m_lock);
-            m_stopping = true;
-            m_next = m_jobs.size(); // nothing more is started
-        }
-        m_work.notify_all();
-        for (std::thread& thread : m_threads)
-            thread.join();
-    }
+    ~PageWriters() { stop(); }
     PageWriters(const PageWriters&) = delete;
     PageWriters& operator=(const PageWriters&) = delete;
 
@@ -132,8 +123,31 @@ public:
         }
     }
 
+    // Once every outcome is taken: the helpers stop and the queues go (a site of many pages
+    // holds one entry for each page there).
+    void release() {
+        stop();
+        std::lock_guard lock(m_lock);
+        m_jobs = std::deque<WriteJob>();
+        m_outcomes = std::deque<PageWrite>();
+        m_done = std::deque<bool>();
+        m_next = 0;
+    }
+
 private:
     static constexpr std::size_t kBatch = 8;
+
+    void stop() {
+        {
+            std::lock_guard lock(m_lock);
+            m_stopping = true;
+            m_next = m_jobs.size(); // nothing more is started
+        }
+        m_work.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+        m_threads.clear();
+    }
 
     static std::size_t heldBytes(const WriteJob& job) {
         return job.prepared && job.prepared->bytes ? job.prepared->bytes->size() : 0;

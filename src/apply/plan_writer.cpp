@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 
@@ -99,6 +101,33 @@ public:
     void run(ApplyRunSummary& summary) {
         m_finished = true;
         m_summary = &summary;
+        takeOutcomes();
+        if (m_written.empty())
+            return;
+        // Every new page is on the disk before the first rename: a power cut can leave a page
+        // old or new, never empty.
+        if (auto synced = m_env.fs.syncFiles(
+                m_written.size(),
+                [this](std::size_t i) { return m_written[i]->realPath() + ".tmp"; });
+            !synced) {
+            removeTemporaries();
+            return failed(synced.error());
+        }
+        // What the renames replace is kept, and its record on the disk, before the first of
+        // them: a run that cannot be taken back writes nothing.
+        if (m_keeper)
+            if (auto kept = m_keeper->keepPages(m_written, m_digests, sharedWork()); !kept) {
+                removeTemporaries();
+                return failed(kept.error());
+            }
+        m_digests = {};
+        renameAll();
+    }
+
+private:
+    // Reports the plan's failures and the writers' outcomes in the plan's order, whichever page
+    // was written first; keeps the pages written, their digests and permission bits.
+    void takeOutcomes() {
         std::vector<const PlannedPage*> pages;
         std::vector<std::size_t> jobs;
         for (const PlanStep& step : m_plan.steps) {
@@ -111,8 +140,11 @@ public:
                                ? m_earlyJobs[index]
                                : m_writers.add({&page, {}}));
         }
+        m_earlyJobs = {};
         m_writers.allAdded();
-        // Failures and progress are told in the plan's order, whichever page was written first.
+        m_written.reserve(pages.size());
+        m_digests.reserve(pages.size());
+        m_bits.reserve(pages.size());
         std::size_t next = 0;
         for (const PlanStep& step : m_plan.steps) {
             if (step.isFailure) {
@@ -131,47 +163,43 @@ public:
             m_env.reporter.pageWritten(page.path(), static_cast<int>(next),
                                        static_cast<int>(pages.size()));
         }
-        if (m_written.empty())
-            return;
-        // Every new page is on the disk before the first rename: a power cut can leave a page
-        // old or new, never empty.
-        std::vector<std::string> temporaries;
+        m_writers.release();
+    }
+
+    void removeTemporaries() {
         for (const PlannedPage* page : m_written)
-            temporaries.push_back(page->realPath() + ".tmp");
-        if (auto synced = m_env.fs.syncFiles(temporaries); !synced) {
-            for (const std::string& temporary : temporaries)
-                (void)m_env.fs.removeFile(temporary);
-            return failed(synced.error());
-        }
-        // What the renames replace is kept, and its record on the disk, before the first of
-        // them: a run that cannot be taken back writes nothing.
-        if (m_keeper)
-            if (auto kept = m_keeper->keepPages(m_written, m_digests, sharedWork()); !kept) {
-                for (const std::string& temporary : temporaries)
-                    (void)m_env.fs.removeFile(temporary);
-                return failed(kept.error());
-            }
-        // The renames go side by side too (pages of different folders do not wait for each
-        // other); what they come to is told in the plan's order.
-        std::vector<std::optional<Result<Replaced>>> renames(m_written.size());
+            (void)m_env.fs.removeFile(page->realPath() + ".tmp");
+    }
+
+    // The renames go side by side (pages of different folders do not wait for each other);
+    // what they come to is told in the plan's order, then the folders that got pages synced.
+    void renameAll() {
+        // A failure's text is kept only for the pages that fail.
+        std::vector<Replaced> outcomes(m_written.size(), Replaced::Gone);
+        std::map<std::size_t, std::string> errors;
+        std::mutex errorsLock;
         forEachSideBySide(m_written.size(), sharedWork(), [&](std::size_t i) {
-            // Checked once more at the rename: an edit made since the page was
-            // read stays.
+            // Checked once more at the rename: an edit made since the page was read stays.
             const PlannedPage& page = *m_written[i];
-            renames[i] = m_env.fs.replaceIfUnchanged(page.realPath() + ".tmp", page.realPath(),
-                                                     page.identity(), m_bits[i]);
-            if (!*renames[i] || **renames[i] != Replaced::Done)
+            auto replaced = m_env.fs.replaceIfUnchanged(page.realPath() + ".tmp", page.realPath(),
+                                                        page.identity(), m_bits[i]);
+            if (replaced)
+                outcomes[i] = *replaced;
+            else {
+                std::lock_guard lock(errorsLock);
+                errors.emplace(i, replaced.error());
+            }
+            if (!replaced || *replaced != Replaced::Done)
                 (void)m_env.fs.removeFile(page.realPath() + ".tmp");
         });
         std::set<std::string> folders;
         for (std::size_t i = 0; i < m_written.size(); ++i) {
-            const Result<Replaced>& replaced = *renames[i];
             // A page gone meanwhile is passed over silently, as when planning.
-            if (!replaced)
-                failed(replaced.error());
-            else if (*replaced == Replaced::Changed)
+            if (auto error = errors.find(i); error != errors.end())
+                failed(error->second);
+            else if (outcomes[i] == Replaced::Changed)
                 failed(withPathNote(kChangedSincePlanned, m_written[i]->path()));
-            else if (*replaced == Replaced::Done)
+            else if (outcomes[i] == Replaced::Done)
                 folders.insert(folderPart(m_written[i]->realPath()));
         }
         for (const std::string& folder : folders)
@@ -179,7 +207,6 @@ public:
                 failed(status.error());
     }
 
-private:
     void failed(const std::string& description) {
         ++m_summary->failures;
         m_env.reporter.pageFailed(description);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -133,8 +134,13 @@ public:
         return Replaced::Done;
     }
     virtual Status removeFile(const std::string& path) = 0;
-    // Brings the data of the files written (closed) at these paths onto the disk, all at once.
-    virtual Status syncFiles(const std::vector<std::string>& paths) = 0;
+    // Brings the data of the files written (closed) at these paths onto the disk, all at once;
+    // pathAt(i) gives the path of file i of count when asked (a large site's list is long).
+    virtual Status syncFiles(std::size_t count,
+                             const std::function<std::string(std::size_t)>& pathAt) = 0;
+    Status syncFiles(const std::vector<std::string>& paths) {
+        return syncFiles(paths.size(), [&](std::size_t i) { return paths[i]; });
+    }
     // Brings a folder's entries (the renames into it) onto the disk.
     virtual Status syncFolder(const std::string& folder) = 0;
 

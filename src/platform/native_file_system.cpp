@@ -158,13 +158,16 @@ public:
         return {};
     }
 
-    Status syncFiles(const std::vector<std::string>& paths) override {
+    using FileSystem::syncFiles;
+    Status syncFiles(std::size_t count,
+                     const std::function<std::string(std::size_t)>& pathAt) override {
         // One syncfs for each file system the files live on: far fewer journal commits than
         // one fdatasync per file.
         std::set<std::uint64_t> synced;
-        std::set<std::string_view> foldersSeen; // the files of one folder share its file system
-        for (const std::string& path : paths) {
-            if (!foldersSeen.insert(std::string_view(path).substr(0, path.rfind('/'))).second)
+        std::set<std::string> foldersSeen; // the files of one folder share its file system
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string path = pathAt(i);
+            if (!foldersSeen.insert(path.substr(0, path.rfind('/'))).second)
                 continue;
             const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
             if (descriptor < 0)

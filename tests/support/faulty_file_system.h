@@ -118,15 +118,18 @@ public:
         return m_inner.replaceIfUnchanged(replacement, target, planned, replacementBits);
     }
     Status removeFile(const std::string& path) override { return m_inner.removeFile(path); }
-    Status syncFiles(const std::vector<std::string>& paths) override {
+    using FileSystem::syncFiles;
+    Status syncFiles(std::size_t count,
+                     const std::function<std::string(std::size_t)>& pathAt) override {
         if (beforeSync)
             beforeSync();
-        for (const std::string& path : paths) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string path = pathAt(i);
             if (syncFault.hits(path))
                 return fileFailure(syncFault.errorNumber, path);
             diskLog.push_back("sync " + path);
         }
-        return m_inner.syncFiles(paths);
+        return m_inner.syncFiles(count, pathAt);
     }
     Status syncFolder(const std::string& folder) override {
         diskLog.push_back("syncfolder " + folder);

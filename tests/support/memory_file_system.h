@@ -128,7 +128,10 @@ public:
         return files.erase(normalized(path)) != 0 ? Status() : Status(notFound(path));
     }
 
-    Status syncFiles(const std::vector<std::string>&) override { return {}; }
+    using FileSystem::syncFiles;
+    Status syncFiles(std::size_t, const std::function<std::string(std::size_t)>&) override {
+        return {};
+    }
     Status syncFolder(const std::string&) override { return {}; }
 
     Result<std::string> realPath(const std::string& path) override {
