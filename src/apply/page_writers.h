@@ -26,7 +26,7 @@ namespace solvina {
 // What writing one page's temporary file came to.
 struct PageWrite {
     bool written = false;
-    FileDigest digest;                 // of what was written
+    WrittenDigest digest;              // of what was written
     std::optional<std::uint32_t> bits; // the permission bits its temporary file was given
     std::vector<std::string> failures; // to be told in the plan's order
 };

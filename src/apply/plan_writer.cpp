@@ -36,7 +36,7 @@ public:
         return m_file.write(bytes);
     }
     Status close() override { return m_file.close(); }
-    FileDigest digest() { return {m_hash.finish(), m_size}; }
+    WrittenDigest digest() { return {m_digests ? m_hash.finishXxh128() : Xxh128Bytes{}, m_size}; }
 
 private:
     OutputFile& m_file;
@@ -157,7 +157,7 @@ private:
                 failed(failure);
             if (write.written) {
                 m_written.push_back(&page);
-                m_digests.push_back(std::move(write.digest));
+                m_digests.push_back(write.digest);
                 m_bits.push_back(write.bits);
             }
             m_env.reporter.pageWritten(page.path(), static_cast<int>(next),
@@ -327,7 +327,7 @@ private:
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
     std::vector<const PlannedPage*> m_written;
-    std::vector<FileDigest> m_digests;                // of what was written, page by page
+    std::vector<WrittenDigest> m_digests;             // of what was written, page by page
     std::vector<std::optional<std::uint32_t>> m_bits; // the permission bits given, page by page
     PageWriters m_writers;                            // last: its threads stop before the rest goes
 };

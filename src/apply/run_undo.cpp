@@ -278,7 +278,7 @@ Status RunKeeper::keepQuibrel(const std::string& source, const std::string& targ
 }
 
 Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
-                                const std::vector<FileDigest>& digests, std::size_t helpers) {
+                                const std::vector<WrittenDigest>& digests, std::size_t helpers) {
     const std::string path = m_runFolder + kManifestName;
     const std::string temporary = path + ".tmp";
     const auto keptName = [](std::size_t i) { return "pages/" + std::to_string(i); };
@@ -301,9 +301,9 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
         // Each page written down in turn: the record of a large run is never held whole.
         for (std::size_t i = 0; i < pages.size(); ++i) {
             const PlannedPage& page = *pages[i];
-            const std::string kept = keptName(i);
+            const FileDigest digest = digests[i].text();
             if (auto status = (*out)->write(
-                    manifestEntry({page.realPath(), kept, digests[i].size, digests[i].digest}, i));
+                    manifestEntry({page.realPath(), keptName(i), digest.size, digest.digest}, i));
                 !status)
                 return status;
         }
@@ -330,7 +330,7 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
 }
 
 Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
-                            const std::vector<FileDigest>& written, std::size_t helpers) {
+                            const std::vector<WrittenDigest>& written, std::size_t helpers) {
     if (!m_active)
         return {};
     if (auto status = writeManifest(pages, written, helpers); !status)

@@ -33,7 +33,7 @@ public:
     // wrote into its temporary file (written[i] for pages[i]); the manifest is on the disk when
     // it returns. The files are kept on `helpers` threads besides the calling one.
     Status keepPages(const std::vector<const PlannedPage*>& pages,
-                     const std::vector<FileDigest>& written, std::size_t helpers = 0);
+                     const std::vector<WrittenDigest>& written, std::size_t helpers = 0);
     // The run is over: a run that kept nothing is dropped, and the oldest runs of the site
     // beyond the number kept are deleted.
     void finish();
@@ -42,7 +42,7 @@ public:
 private:
     // The manifest with the quibrel files and these pages, each page kept as it is written.
     Status writeManifest(const std::vector<const PlannedPage*>& pages,
-                         const std::vector<FileDigest>& digests, std::size_t helpers);
+                         const std::vector<WrittenDigest>& digests, std::size_t helpers);
     Status keepQuibrel(const std::string& source, const std::string& target,
                        const std::string& skipped, int depth);
 

@@ -4,6 +4,8 @@
 #include "platform/sha256.h"
 #include "text/ascii.h"
 
+#include <algorithm>
+
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
@@ -62,14 +64,23 @@ void ContentDigest::add(std::string_view bytes) {
         XXH3_128bits_update(&m_state->xxh, bytes.data(), bytes.size());
 }
 
+std::string xxh128Text(const Xxh128Bytes& bytes) {
+    return std::string(kXxh128) + ':' + lowerHex(bytes.data(), bytes.size());
+}
+
 std::string ContentDigest::finish() {
-    std::string digest(digestKindName(m_state->kind));
-    digest += ':';
     if (m_state->kind == DigestKind::Sha256)
-        return digest + m_state->sha.hexDigest();
+        return std::string(kSha256) + ':' + m_state->sha.hexDigest();
+    return xxh128Text(finishXxh128());
+}
+
+Xxh128Bytes ContentDigest::finishXxh128() {
     XXH128_canonical_t canonical;
     XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(&m_state->xxh));
-    return digest + lowerHex(canonical.digest, sizeof canonical.digest);
+    Xxh128Bytes bytes;
+    static_assert(sizeof canonical.digest == bytes.size());
+    std::copy_n(canonical.digest, bytes.size(), bytes.begin());
+    return bytes;
 }
 
 } // namespace solvina

@@ -4,6 +4,7 @@
 // "xxh128:" or "sha256:", then lowercase hexadecimal digits.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,11 @@ DigestKind digestKindOf(std::string_view digest);
 // The name of the kind, as in the digest and in the kept run's record.
 std::string_view digestKindName(DigestKind kind);
 
+// The bytes of an XXH3 128-bit digest, held in place: a run keeps one for each page it writes.
+using Xxh128Bytes = std::array<unsigned char, 16>;
+// Those bytes written as a digest of that kind is written.
+std::string xxh128Text(const Xxh128Bytes& bytes);
+
 class ContentDigest {
 public:
     explicit ContentDigest(DigestKind kind = DigestKind::Xxh128);
@@ -30,6 +36,8 @@ public:
     void add(std::string_view bytes);
     // The digest with its kind in front; the object is spent afterwards.
     std::string finish();
+    // The bytes of a digest of the XXH3 kind; the object is spent afterwards.
+    Xxh128Bytes finishXxh128();
 
 private:
     struct State;

@@ -23,6 +23,12 @@ struct FileDigest {
     std::string digest;
     std::uint64_t size = 0;
 };
+// The digest and size of a file a run wrote, held in place: a run keeps one for each page.
+struct WrittenDigest {
+    Xxh128Bytes digest{};
+    std::uint64_t size = 0;
+    FileDigest text() const { return {xxh128Text(digest), size}; }
+};
 Result<FileDigest> fileDigest(const std::string& path, DigestKind kind = DigestKind::Xxh128);
 // The bytes a folder's files take (hard-linked ones counted once per folder).
 std::uint64_t folderSpace(const std::string& folder);
