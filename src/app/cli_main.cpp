@@ -1,5 +1,6 @@
 // solvina-cli: the engine of ソルビナ without a window.
 #include "cli/cli.h"
+#include "platform/memory_advice.h"
 
 #include <csignal>
 #include <iostream>
@@ -8,5 +9,6 @@ int main(int argc, char** argv) {
     // Past the file-size limit a write fails with its message, instead of the signal ending
     // the run without a word.
     std::signal(SIGXFSZ, SIG_IGN);
+    solvina::keepLargeBlocksOutOfTheHeap();
     return solvina::runCli(argc, argv, std::cout, std::cerr);
 }

@@ -2,6 +2,7 @@
 #include "main_window.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
+#include "platform/memory_advice.h"
 #include "platform/messages.h"
 #include "platform/qt/qt_browser.h"
 #include "platform/qt/qt_dialogs.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     // Past the file-size limit a write fails with its message, instead of the signal ending
     // the program without a word.
     std::signal(SIGXFSZ, SIG_IGN);
+    solvina::keepLargeBlocksOutOfTheHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ソルビナ"));
 

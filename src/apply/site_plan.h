@@ -85,22 +85,23 @@ struct PlannedPage {
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
-    std::uint16_t permissions = 0; // its permission bits
-    bool linked = false;           // read far enough to have a level link (fromTop)
-    int level = 0;
-    int parent = -1;        // the page whose link reached it; -1 for the top page
-    int parentCrumb = -1;   // the chain above the page
     std::string titleEntry; // its title entry when its pass ended (or stopped)
     // The page's own title entry in each of its blocks, in page order, when one of them is not
     // titleEntry; blockCount blocks in all (none when the page gets no block: excluded, erase
     // run, no body tag).
     std::unique_ptr<const std::vector<std::string>> otherBlockTitles;
-    std::uint32_t blockCount = 0;
     const PageCodec* codec = nullptr;
-    PageOutcome outcome = PageOutcome::Unread;
     PageEdits edits; // what the writing phase changes in the page
+    // The small members last, side by side: a site of many pages pays for every gap.
+    int level = 0;
+    int parent = -1;      // the page whose link reached it; -1 for the top page
+    int parentCrumb = -1; // the chain above the page
+    std::uint32_t blockCount = 0;
+    int failure = -1;              // index into SitePlan::failures
+    std::uint16_t permissions = 0; // its permission bits
+    bool linked = false;           // read far enough to have a level link (fromTop)
+    PageOutcome outcome = PageOutcome::Unread;
     ShortLineEnd firstLineEnd;
-    int failure = -1; // index into SitePlan::failures
 
     FileIdentity identity() const {
         FileIdentity file;

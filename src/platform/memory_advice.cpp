@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <sys/mman.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace solvina {
 
@@ -20,6 +23,13 @@ void adviseFilledWhole(void* data, std::size_t size) {
 #else
     (void)data;
     (void)size;
+#endif
+}
+
+void keepLargeBlocksOutOfTheHeap() {
+#ifdef __GLIBC__
+    // The library's own starting size; setting it stops its raising.
+    (void)mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
 }
 

@@ -10,4 +10,10 @@ namespace solvina {
 // Only the part not written yet should be given; advice that is not taken changes nothing.
 void adviseFilledWhole(void* data, std::size_t size);
 
+// Large blocks of memory (a long line's buffer, a site's lists) each get their own mapping,
+// given back to the system when freed. The C library otherwise raises that size to the largest
+// block freed, and later ones stay in the heap, leaving holes that a run of many pages carries
+// to its end. Called once, at the start of a program.
+void keepLargeBlocksOutOfTheHeap();
+
 } // namespace solvina
