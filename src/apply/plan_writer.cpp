@@ -192,6 +192,12 @@ private:
             if (!replaced || *replaced != Replaced::Done)
                 (void)m_env.fs.removeFile(page.realPath() + ".tmp");
         });
+        if (m_keeper) {
+            std::vector<bool> replaced(outcomes.size());
+            for (std::size_t i = 0; i < outcomes.size(); ++i)
+                replaced[i] = outcomes[i] == Replaced::Done && !errors.contains(i);
+            m_keeper->pagesReplaced(std::move(replaced));
+        }
         std::set<std::string> folders;
         for (std::size_t i = 0; i < m_written.size(); ++i) {
             // A page gone meanwhile is passed over silently, as when planning.

@@ -59,6 +59,11 @@ Status makeFolders(FileSystem& fs, const std::string& folder) {
     return {};
 }
 
+// Where page i of a run's record is kept, in its folder.
+std::string keptPageName(std::size_t i) {
+    return "pages/" + std::to_string(i);
+}
+
 // Gives each page file kept in a run's folder that still has a second name a file of its own
 // (a page not replaced shares its file with the kept one: the next run would take it for a page
 // with a second name, and an edit of the page would change what undo puts back). True when every
@@ -281,14 +286,13 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
                                 const std::vector<WrittenDigest>& digests, std::size_t helpers) {
     const std::string path = m_runFolder + kManifestName;
     const std::string temporary = path + ".tmp";
-    const auto keptName = [](std::size_t i) { return "pages/" + std::to_string(i); };
     auto written = [&]() -> Status {
         // The pages are kept side by side (their folders are looked up independently), the
         // first failure in page order told.
         std::vector<Status> keeping(pages.size());
         forEachSideBySide(pages.size(), helpers, [&](std::size_t i) {
             keeping[i] =
-                keepFile(pages[i]->realPath(), m_runFolder + keptName(i), m_settings.mayLink);
+                keepFile(pages[i]->realPath(), m_runFolder + keptPageName(i), m_settings.mayLink);
         });
         for (Status& status : keeping)
             if (!status)
@@ -302,8 +306,8 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
         for (std::size_t i = 0; i < pages.size(); ++i) {
             const PlannedPage& page = *pages[i];
             const FileDigest digest = digests[i].text();
-            if (auto status = (*out)->write(
-                    manifestEntry({page.realPath(), keptName(i), digest.size, digest.digest}, i));
+            if (auto status = (*out)->write(manifestEntry(
+                    {page.realPath(), keptPageName(i), digest.size, digest.digest}, i));
                 !status)
                 return status;
         }
@@ -339,6 +343,18 @@ Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
     return {};
 }
 
+bool RunKeeper::unshareKept() const {
+    if (m_replaced.size() != m_keptPages.size())
+        return unshareKeptPages(m_runFolder);
+    // A page replaced had one name when planned (a page with more is not rewritten): its old
+    // file is the kept one's alone now.
+    bool allOwn = true;
+    for (std::size_t i = 0; i < m_replaced.size(); ++i)
+        if (!m_replaced[i])
+            allOwn = unshareFile(m_runFolder + keptPageName(i)) && allOwn;
+    return allOwn;
+}
+
 void RunKeeper::finish() {
     if (m_settings.folder.empty())
         return;
@@ -348,7 +364,7 @@ void RunKeeper::finish() {
         // A page whose rename failed still shares its kept file. The copies are on the disk
         // before the mark: a mark that outlived one in a power cut would spare a shared file
         // the next run's look.
-        else if (unshareKeptPages(m_runFolder) && m_fs.syncFolder(m_runFolder + "pages"))
+        else if (unshareKept() && m_fs.syncFolder(m_runFolder + "pages"))
             (void)m_fs.writeWholeFile(m_runFolder + kFinishedMarkName, "");
     }
     // The site's runs from the beginnings of their records, newest first.

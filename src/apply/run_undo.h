@@ -34,6 +34,9 @@ public:
     // it returns. The files are kept on `helpers` threads besides the calling one.
     Status keepPages(const std::vector<const PlannedPage*>& pages,
                      const std::vector<WrittenDigest>& written, std::size_t helpers = 0);
+    // Which pages kept (in keepPages's order) their renames replaced: a page not rewritten
+    // elsewhere, so its kept file has no other name and needs no look when the run ends.
+    void pagesReplaced(std::vector<bool> replaced) { m_replaced = std::move(replaced); }
     // The run is over: a run that kept nothing is dropped, and the oldest runs of the site
     // beyond the number kept are deleted.
     void finish();
@@ -45,11 +48,14 @@ private:
                          const std::vector<WrittenDigest>& digests, std::size_t helpers);
     Status keepQuibrel(const std::string& source, const std::string& target,
                        const std::string& skipped, int depth);
+    // Gives each kept page that may still share its file with the page a file of its own.
+    bool unshareKept() const;
 
     FileSystem& m_fs;
     UndoSettings m_settings;
     KeptRun m_run; // without its pages: they are m_keptPages
     std::vector<const PlannedPage*> m_keptPages;
+    std::vector<bool> m_replaced; // by kept page, when told
     std::string m_runFolder;
     bool m_active = false;
 };

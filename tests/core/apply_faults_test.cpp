@@ -121,6 +121,7 @@ TEST_F(ApplyFaultsTest, APageEditedAfterPlanningIsNotRewritten) {
         SCOPED_TRACE(concurrent);
         writeSite();
         faulty.concurrent = concurrent;
+        undo.folder = dir.path() + "state/"; // the kept copy must not share the edited page
         std::string edited = kPageA;
         edited[edited.find("<P>") + 3] = 'e'; // same size: only the time of change tells
         const std::string page = site("a.htm");
@@ -141,6 +142,7 @@ TEST_F(ApplyFaultsTest, APageEditedAfterPlanningIsNotRewritten) {
         ASSERT_EQ(reporter.failures.size(), 1u);
         EXPECT_EQ(reporter.failures[0], "ページが計画の後に変わりました。（" + page + "）");
         EXPECT_EQ(readPage("a.htm"), edited);
+        EXPECT_EQ(fs::hard_link_count(page), 1u);
         EXPECT_TRUE(rewritten("b.htm"));
         EXPECT_TRUE(leftoverTemporaryFiles().empty());
     }
