@@ -3,6 +3,7 @@
 // pass that takes long lines in pieces must find the links, titles, blocks and edits that one
 // holding each line whole finds. Byte 0 chooses the options, the encoding and how long a line
 // may grow before it is cut, byte 1 how many bytes one read hands out; the rest is the page.
+#include "apply/bytes_input.h"
 #include "apply/page_edits.h"
 #include "apply/page_pass.h"
 #include "support/piece_input.h"
@@ -108,20 +109,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0; // an old block without its end: the page is not written
     const std::vector<PageEdit> edits = pass.takeEdits();
 
+    // Read in pieces, and held in memory as the planning keeps a small page.
+    const std::string lineEnd = pass.firstLineEnd();
+    const auto writeBlock = [&](std::size_t block, OutputFile& out) -> Status {
+        for (const std::string& line : {std::string("<b>"), std::to_string(block)}) {
+            if (auto status = out.write(codec.encode(line)); !status)
+                return status;
+            if (auto status = out.write(lineEnd); !status)
+                return status;
+        }
+        return {};
+    };
     test_support::PieceInput copyInput(page, piece);
     StringOutput edited;
-    const std::string lineEnd = pass.firstLineEnd();
-    const Status copied = writeEditedPage(
-        copyInput, edited, edits, lineEnd, [&](std::size_t block, OutputFile& out) -> Status {
-            for (const std::string& line : {std::string("<b>"), std::to_string(block)}) {
-                if (auto status = out.write(codec.encode(line)); !status)
-                    return status;
-                if (auto status = out.write(lineEnd); !status)
-                    return status;
-            }
-            return {};
-        });
-    if (!copied || edited.text != written.text)
+    if (!writeEditedPage(copyInput, edited, edits, lineEnd, writeBlock) ||
+        edited.text != written.text)
+        std::abort();
+    BytesInput heldInput(page);
+    StringOutput fromHeld;
+    if (!writeEditedPage(heldInput, fromHeld, edits, lineEnd, writeBlock) ||
+        fromHeld.text != written.text)
         std::abort();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace solvina {
@@ -17,6 +18,7 @@ public:
         m_position += count;
         return count;
     }
+    std::optional<std::string_view> heldBytes() const override { return m_bytes; }
 
 private:
     std::string_view m_bytes;

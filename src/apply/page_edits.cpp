@@ -73,8 +73,37 @@ void addDrop(std::vector<PageEdit>& edits, std::uint64_t from, std::uint64_t to)
     edits.push_back({from, to - from, false});
 }
 
+namespace {
+
+// writeEditedPage for a page held in memory: its bytes go to the output as they stand.
+Status writeEditedBytes(std::string_view page, OutputFile& output, std::span<const PageEdit> edits,
+                        std::string_view firstLineEnd, const BlockWriter& writeBlock) {
+    std::uint64_t copied = 0; // the page's bytes before this are written or dropped
+    std::size_t block = 0;
+    for (const PageEdit& edit : edits) {
+        if (edit.offset > page.size() || edit.offset + edit.dropped > page.size())
+            return fail(kChangedSincePlanned);
+        if (edit.offset > copied)
+            if (auto status = output.write(page.substr(copied, edit.offset - copied)); !status)
+                return status;
+        copied = std::max(copied, edit.offset + edit.dropped);
+        if (edit.dropped > 0)
+            continue;
+        if (edit.lineEndFirst)
+            if (auto status = output.write(firstLineEnd); !status)
+                return status;
+        if (auto status = writeBlock(block++, output); !status)
+            return status;
+    }
+    return copied < page.size() ? output.write(page.substr(copied)) : Status{};
+}
+
+} // namespace
+
 Status writeEditedPage(InputFile& input, OutputFile& output, std::span<const PageEdit> edits,
                        std::string_view firstLineEnd, const BlockWriter& writeBlock) {
+    if (const auto held = input.heldBytes())
+        return writeEditedBytes(*held, output, edits, firstLineEnd, writeBlock);
     ByteCopier copier(input, output);
     std::size_t block = 0;
     for (const PageEdit& edit : edits) {

@@ -56,6 +56,9 @@ public:
     // The file that was opened as it stood then, when the stream knows it: no second look up of
     // its name, which may meanwhile name another file.
     virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
+    // All of the file's bytes, when the stream holds them in memory: they need not be read
+    // (copied) to be looked at.
+    virtual std::optional<std::string_view> heldBytes() const { return std::nullopt; }
 };
 
 // The same file with the same content, as far as its size and time of change tell.
