@@ -75,36 +75,33 @@ void addDrop(std::vector<PageEdit>& edits, std::uint64_t from, std::uint64_t to)
 
 namespace {
 
-// writeEditedPage for a page held in memory: its bytes go to the output as they stand.
-Status writeEditedBytes(std::string_view page, OutputFile& output, std::span<const PageEdit> edits,
-                        std::string_view firstLineEnd, const BlockWriter& writeBlock) {
-    std::uint64_t copied = 0; // the page's bytes before this are written or dropped
-    std::size_t block = 0;
-    for (const PageEdit& edit : edits) {
-        if (edit.offset > page.size() || edit.offset + edit.dropped > page.size())
+// ByteCopier for a page held in memory: its bytes go to the output as they stand.
+class HeldCopier {
+public:
+    HeldCopier(std::string_view page, OutputFile& output) : m_page(page), m_output(output) {}
+
+    Status moveTo(std::optional<std::uint64_t> offset, bool copying) {
+        const std::uint64_t to = offset.value_or(m_page.size());
+        if (to <= m_position)
+            return {};
+        if (to > m_page.size())
             return fail(kChangedSincePlanned);
-        if (edit.offset > copied)
-            if (auto status = output.write(page.substr(copied, edit.offset - copied)); !status)
+        if (copying)
+            if (auto status = m_output.write(m_page.substr(m_position, to - m_position)); !status)
                 return status;
-        copied = std::max(copied, edit.offset + edit.dropped);
-        if (edit.dropped > 0)
-            continue;
-        if (edit.lineEndFirst)
-            if (auto status = output.write(firstLineEnd); !status)
-                return status;
-        if (auto status = writeBlock(block++, output); !status)
-            return status;
+        m_position = to;
+        return {};
     }
-    return copied < page.size() ? output.write(page.substr(copied)) : Status{};
-}
 
-} // namespace
+private:
+    std::string_view m_page;
+    OutputFile& m_output;
+    std::uint64_t m_position = 0;
+};
 
-Status writeEditedPage(InputFile& input, OutputFile& output, std::span<const PageEdit> edits,
+template <typename Copier>
+Status copyAroundEdits(Copier& copier, OutputFile& output, std::span<const PageEdit> edits,
                        std::string_view firstLineEnd, const BlockWriter& writeBlock) {
-    if (const auto held = input.heldBytes())
-        return writeEditedBytes(*held, output, edits, firstLineEnd, writeBlock);
-    ByteCopier copier(input, output);
     std::size_t block = 0;
     for (const PageEdit& edit : edits) {
         if (auto status = copier.moveTo(edit.offset, true); !status)
@@ -121,6 +118,19 @@ Status writeEditedPage(InputFile& input, OutputFile& output, std::span<const Pag
             return status;
     }
     return copier.moveTo(std::nullopt, true);
+}
+
+} // namespace
+
+Status writeEditedPage(InputFile& input, OutputFile& output, std::span<const PageEdit> edits,
+                       std::string_view firstLineEnd, const BlockWriter& writeBlock) {
+    // A page the planning kept need not be read (copied) again.
+    if (const auto held = input.heldBytes()) {
+        HeldCopier copier(*held, output);
+        return copyAroundEdits(copier, output, edits, firstLineEnd, writeBlock);
+    }
+    ByteCopier copier(input, output);
+    return copyAroundEdits(copier, output, edits, firstLineEnd, writeBlock);
 }
 
 } // namespace solvina
