@@ -100,6 +100,30 @@ std::string normalizePath(std::string path) {
 }
 
 std::string normalizeInFolder(std::string_view folder, std::string_view rest) {
+    // Most links are a name in the folder or climb out of it first ("../../index.htm"): their
+    // leading steps are taken off the folder at once, and the rest needs no folding.
+    if (folder.starts_with('/') && folder.ends_with('/')) {
+        std::string_view base = folder;
+        std::string_view left = rest;
+        for (;;) {
+            if (left.starts_with("./")) {
+                left.remove_prefix(2);
+            } else if (left.starts_with("../")) {
+                if (base.size() < 2)
+                    return {}; // above the root
+                base = base.substr(0, base.rfind('/', base.size() - 2) + 1);
+                left.remove_prefix(3);
+            } else {
+                break;
+            }
+        }
+        const auto needsFolding = [&](std::string_view pattern) {
+            return left.find(pattern) != std::string_view::npos ||
+                   left.starts_with(pattern.substr(1));
+        };
+        if (!needsFolding("//") && !needsFolding("/./") && !needsFolding("/../"))
+            return std::string(base).append(left);
+    }
     std::string path;
     path.reserve(folder.size() + rest.size());
     path.append(folder).append(rest);

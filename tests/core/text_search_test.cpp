@@ -157,9 +157,23 @@ TEST(NormalizePathTest, FoldsRepeatedSlashesDotsAndParentFolders) {
         {"site/../c.htm", ""},
         {"/site/a/..", "/site/a/.."},
         {"/site/a/...htm", "/site/a/...htm"},
+        {"/site/a/./.././../b/.htm", "/b/.htm"},
+        {"/site/a/../../../b.htm", ""},
+        {"/site/a/../b//c.htm", "/site/b/c.htm"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(normalizePath(c.path), c.normalized) << c.path;
+        // Joined to a folder that needs no folding (its leading steps taken off the folder).
+        const std::string path = c.path;
+        for (std::size_t slash = path.find('/'); slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            const std::string folder = path.substr(0, slash + 1);
+            if (normalizePath(folder) == folder) {
+                EXPECT_EQ(normalizeInFolder(folder, path.substr(slash + 1)), c.normalized)
+                    << folder << " + " << path.substr(slash + 1);
+            }
+        }
+    }
 }
 
 } // namespace
