@@ -39,6 +39,11 @@ struct PageRewrite {
     FileIdentity identity;
     std::vector<PageEdit> edits;
     std::string firstLineEnd;
+    // Each new block's chain of titles and links, taken from the plan where it may be read;
+    // the block is rendered from it on whichever thread writes the page.
+    std::vector<ApplyRunState> chains;
+    int level = 0;
+    const PageCodec* codec = nullptr;
     std::vector<std::string> blocks; // each new block's bytes in the page's encoding
     // The page as the planning read it, when kept: it is not read again.
     std::optional<std::string> bytes;

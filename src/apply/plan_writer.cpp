@@ -85,7 +85,7 @@ public:
     void pagePlanned(int index, std::optional<std::string> bytes) {
         const PlannedPage& page = m_plan.pages[index];
         // Where the writing falls behind (a slow disk), pages wait for the writing phase instead:
-        // a prepared page holds its blocks, and the site may be large.
+        // a prepared page holds its chains of titles, and the site may be large.
         if (!writesBeside() || !chainIsFinal(m_plan, page) || m_writers.waiting() >= kMostWaiting)
             return;
         auto rewrite = prepare(page);
@@ -218,7 +218,8 @@ private:
         m_env.reporter.pageFailed(description);
     }
 
-    // The page's new content, as far as the plan gives it: its blocks are rendered here.
+    // What writing the page takes from the plan: read on the thread that plans while the plan
+    // grows (nothing else may read the plan then), on any thread once it is whole.
     std::unique_ptr<PageRewrite> prepare(const PlannedPage& page) const {
         auto rewrite = std::make_unique<PageRewrite>();
         rewrite->path = page.path();
@@ -226,19 +227,29 @@ private:
         rewrite->identity = page.identity();
         rewrite->edits.assign(page.edits.begin(), page.edits.end());
         rewrite->firstLineEnd = page.firstLineEnd;
-        ApplyRunState chain; // the chain of the block being rendered
+        rewrite->level = page.level;
+        rewrite->codec = page.codec;
         for (const PageEdit& edit : rewrite->edits) {
             if (edit.dropped > 0)
                 continue;
-            fillChain(m_plan, page, page.blockTitle(rewrite->blocks.size()), chain);
-            std::string& bytes = rewrite->blocks.emplace_back();
+            const std::string& ownTitle = page.blockTitle(rewrite->chains.size());
+            fillChain(m_plan, page, ownTitle, rewrite->chains.emplace_back());
+        }
+        return rewrite;
+    }
+
+    // The blocks' bytes, from their chains: the rendering is the larger part of the work on a
+    // block, and is done by the thread that writes the page.
+    void render(PageRewrite& page) const {
+        for (const ApplyRunState& chain : page.chains) {
+            std::string& bytes = page.blocks.emplace_back();
             for (const std::string& line :
                  breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain, page.level)) {
                 bytes += page.codec->encode(line);
-                bytes += rewrite->firstLineEnd;
+                bytes += page.firstLineEnd;
             }
         }
-        return rewrite;
+        page.chains.clear();
     }
 
     // The page read again and its new content written from the plan; links are not followed.
@@ -247,6 +258,7 @@ private:
     PageWrite writeTemporary(WriteJob& job) const {
         if (!job.prepared)
             job.prepared = prepare(*job.page);
+        render(*job.prepared);
         const PageRewrite& page = *job.prepared;
         PageWrite result;
         std::unique_ptr<InputFile> input;

@@ -198,6 +198,19 @@ TEST_F(SiteTraversalTest, APageWithoutTitleLineShowsItsOwnNameNotASiblingsTitle)
                   joinLines(plainBlock({{"M0", "index.htm"}, {"Malias.htm", ""}}), "\r\n"));
 }
 
+// With blocks at both body tags, a title between them shows in the second block only.
+TEST_F(SiteTraversalTest, EachBlockShowsTheTitleAsItStandsThere) {
+    options.insertAtTop = options.insertAtBottom = true;
+    writePage("index.htm", "<HTML><BODY>\r\n<TITLE>Late</TITLE>\r\n</BODY></HTML>\r\n");
+    apply();
+    const std::string text = pageText("index.htm");
+    const std::size_t first = text.find(joinLines(plainBlock({{"Mindex.htm", ""}}), "\r\n"));
+    const std::size_t second = text.find(joinLines(plainBlock({{"MLate", ""}}), "\r\n"));
+    ASSERT_NE(first, std::string::npos) << text;
+    ASSERT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
+}
+
 TEST_F(SiteTraversalTest, TitleImagesAreReadFromTheFolderOfThePageDeclaringThem) {
     auto imagePage = [](const std::string& address, const std::string& link) {
         return "<TITLE>t</TITLE><!--TITLEIMG=\"" + address + "\"-->\r\n<BODY>\r\n<A HREF=\"" +
