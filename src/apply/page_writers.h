@@ -26,7 +26,8 @@ namespace solvina {
 // What writing one page's temporary file came to.
 struct PageWrite {
     bool written = false;
-    WrittenDigest digest;              // of what was written
+    std::string keepFailure; // the page's old file could not be kept: nothing may be replaced
+    WrittenDigest digest;    // of what was written
     std::optional<std::uint32_t> bits; // the permission bits its temporary file was given
     std::vector<std::string> failures; // to be told in the plan's order
 };
@@ -52,6 +53,7 @@ struct PageRewrite {
 // A page to write: prepared from the plan already, or to be prepared when written.
 struct WriteJob {
     const PlannedPage* page = nullptr;
+    std::size_t number = 0; // the page's number in the plan
     std::unique_ptr<PageRewrite> prepared;
 };
 

@@ -70,8 +70,11 @@ public:
             return;
         // Left before the writing phase: what was written early goes.
         for (std::size_t index = 0; index < m_earlyJobs.size(); ++index)
-            if (m_earlyJobs[index] != kNoJob && m_writers.take(m_earlyJobs[index]).written)
+            if (m_earlyJobs[index] != kNoJob && m_writers.take(m_earlyJobs[index]).written) {
                 (void)m_env.fs.removeFile(m_plan.pages[index].realPath() + ".tmp");
+                if (m_keeper)
+                    m_keeper->dropPages({index});
+            }
     }
     PlanWriter(const PlanWriter&) = delete;
     PlanWriter& operator=(const PlanWriter&) = delete;
@@ -95,7 +98,8 @@ public:
             rewrite->bytes = std::move(bytes);
         if (m_earlyJobs.size() <= static_cast<std::size_t>(index))
             m_earlyJobs.resize(m_plan.pages.size(), kNoJob);
-        m_earlyJobs[index] = m_writers.add({&page, std::move(rewrite)});
+        m_earlyJobs[index] =
+            m_writers.add({&page, static_cast<std::size_t>(index), std::move(rewrite)});
     }
 
     void run(ApplyRunSummary& summary) {
@@ -104,20 +108,25 @@ public:
         takeOutcomes();
         if (m_written.empty())
             return;
+        // What the renames replace is kept (each page's old file as its new one was written),
+        // and its record on the disk, before the first of them: a run that cannot be taken back
+        // writes nothing.
+        if (!m_keepFailure.empty()) {
+            abandonAll();
+            return failed(m_keepFailure);
+        }
         // Every new page is on the disk before the first rename: a power cut can leave a page
         // old or new, never empty.
         if (auto synced = m_env.fs.syncFiles(
                 m_written.size(),
                 [this](std::size_t i) { return m_written[i]->realPath() + ".tmp"; });
             !synced) {
-            removeTemporaries();
+            abandonAll();
             return failed(synced.error());
         }
-        // What the renames replace is kept, and its record on the disk, before the first of
-        // them: a run that cannot be taken back writes nothing.
         if (m_keeper)
-            if (auto kept = m_keeper->keepPages(m_written, m_digests, sharedWork()); !kept) {
-                removeTemporaries();
+            if (auto kept = m_keeper->keepPages(m_written, m_numbers, m_digests); !kept) {
+                abandonAll();
                 return failed(kept.error());
             }
         m_digests = {};
@@ -138,11 +147,12 @@ private:
             const auto index = static_cast<std::size_t>(step.index);
             jobs.push_back(index < m_earlyJobs.size() && m_earlyJobs[index] != kNoJob
                                ? m_earlyJobs[index]
-                               : m_writers.add({&page, {}}));
+                               : m_writers.add({&page, index, {}}));
         }
         m_earlyJobs = {};
         m_writers.allAdded();
         m_written.reserve(pages.size());
+        m_numbers.reserve(pages.size());
         m_digests.reserve(pages.size());
         m_bits.reserve(pages.size());
         std::size_t next = 0;
@@ -155,8 +165,11 @@ private:
             const PlannedPage& page = *pages[next++];
             for (const std::string& failure : write.failures)
                 failed(failure);
+            if (m_keepFailure.empty())
+                m_keepFailure = std::move(write.keepFailure);
             if (write.written) {
                 m_written.push_back(&page);
+                m_numbers.push_back(static_cast<std::size_t>(step.index));
                 m_digests.push_back(write.digest);
                 m_bits.push_back(write.bits);
             }
@@ -166,9 +179,12 @@ private:
         m_writers.release();
     }
 
-    void removeTemporaries() {
+    // The run replaces nothing after all: the new pages and the old ones kept go.
+    void abandonAll() {
         for (const PlannedPage* page : m_written)
             (void)m_env.fs.removeFile(page->realPath() + ".tmp");
+        if (m_keeper)
+            m_keeper->dropPages(m_numbers);
     }
 
     // The renames go side by side (pages of different folders do not wait for each other);
@@ -315,6 +331,11 @@ private:
             return abandon(withPathNote(kChangedSincePlanned, page.path));
         result.written = true;
         result.digest = output->digest();
+        // The old page is kept now, beside the writing, rather than all of them before the
+        // renames.
+        if (m_keeper && m_keeper->active())
+            if (auto kept = m_keeper->keepPage(page.realPath, job.number); !kept)
+                result.keepFailure = kept.error();
         return result;
     }
 
@@ -345,6 +366,8 @@ private:
     static constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> m_earlyJobs; // by page: its job when written beside the planning
     std::vector<const PlannedPage*> m_written;
+    std::vector<std::size_t> m_numbers;               // of the pages written, in the plan
+    std::string m_keepFailure;                        // the first, in the plan's order
     std::vector<WrittenDigest> m_digests;             // of what was written, page by page
     std::vector<std::optional<std::uint32_t>> m_bits; // the permission bits given, page by page
     PageWriters m_writers;                            // last: its threads stop before the rest goes

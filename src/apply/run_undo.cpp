@@ -1,8 +1,6 @@
 // Keeping and restoring runs.
 #include "apply/run_undo.h"
 
-#include "apply/side_by_side.h"
-
 #include "apply/site_plan.h"
 #include "platform/folder_stream.h"
 #include "platform/kept_files.h"
@@ -243,7 +241,7 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         if (auto synced = m_fs.syncFolder(m_runFolder + "quibrel"); !synced)
             return synced;
     }
-    return writeManifest({}, {}, 0);
+    return writeManifest({}, {}, {});
 }
 
 // Walks the style folder as copying it does (links followed, only files and folders).
@@ -283,20 +281,11 @@ Status RunKeeper::keepQuibrel(const std::string& source, const std::string& targ
 }
 
 Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
-                                const std::vector<WrittenDigest>& digests, std::size_t helpers) {
+                                const std::vector<std::size_t>& numbers,
+                                const std::vector<WrittenDigest>& digests) {
     const std::string path = m_runFolder + kManifestName;
     const std::string temporary = path + ".tmp";
     auto written = [&]() -> Status {
-        // The pages are kept side by side (their folders are looked up independently), the
-        // first failure in page order told.
-        std::vector<Status> keeping(pages.size());
-        forEachSideBySide(pages.size(), helpers, [&](std::size_t i) {
-            keeping[i] =
-                keepFile(pages[i]->realPath(), m_runFolder + keptPageName(i), m_settings.mayLink);
-        });
-        for (Status& status : keeping)
-            if (!status)
-                return status;
         auto out = m_fs.createFile(temporary);
         if (!out)
             return std::move(out).takeError();
@@ -307,7 +296,7 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
             const PlannedPage& page = *pages[i];
             const FileDigest digest = digests[i].text();
             if (auto status = (*out)->write(manifestEntry(
-                    {page.realPath(), keptPageName(i), digest.size, digest.digest}, i));
+                    {page.realPath(), keptPageName(numbers[i]), digest.size, digest.digest}, i));
                 !status)
                 return status;
         }
@@ -333,13 +322,28 @@ Status RunKeeper::writeManifest(const std::vector<const PlannedPage*>& pages,
     return m_fs.syncFolder(m_runFolder);
 }
 
-Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
-                            const std::vector<WrittenDigest>& written, std::size_t helpers) {
+Status RunKeeper::keepPage(const std::string& realPath, std::size_t number) const {
     if (!m_active)
         return {};
-    if (auto status = writeManifest(pages, written, helpers); !status)
+    return keepFile(realPath, m_runFolder + keptPageName(number), m_settings.mayLink);
+}
+
+void RunKeeper::dropPages(const std::vector<std::size_t>& numbers) const {
+    if (!m_active)
+        return;
+    for (std::size_t number : numbers)
+        (void)m_fs.removeFile(m_runFolder + keptPageName(number));
+}
+
+Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
+                            const std::vector<std::size_t>& numbers,
+                            const std::vector<WrittenDigest>& written) {
+    if (!m_active)
+        return {};
+    if (auto status = writeManifest(pages, numbers, written); !status)
         return status;
     m_keptPages = pages;
+    m_keptNumbers = numbers;
     return {};
 }
 
@@ -351,7 +355,7 @@ bool RunKeeper::unshareKept() const {
     bool allOwn = true;
     for (std::size_t i = 0; i < m_replaced.size(); ++i)
         if (!m_replaced[i])
-            allOwn = unshareFile(m_runFolder + keptPageName(i)) && allOwn;
+            allOwn = unshareFile(m_runFolder + keptPageName(m_keptNumbers[i])) && allOwn;
     return allOwn;
 }
 

@@ -29,11 +29,18 @@ public:
     // Makes the run folder, and keeps each quibrel file that copying styleFolder (but for the
     // style's own file, styleName + ".sty") will replace, before the run copies it.
     Status begin(const std::string& styleFolder, const std::string& styleName);
-    // Keeps the old file of every page about to be replaced, and the digest of what the run
-    // wrote into its temporary file (written[i] for pages[i]); the manifest is on the disk when
-    // it returns. The files are kept on `helpers` threads besides the calling one.
+    // Keeps the old file of a page about to be replaced, under its number in the plan: on any
+    // thread, as soon as the page's new content is written. A run killed before its record
+    // names the file is cleaned up by the next run (its record's head is on the disk already).
+    Status keepPage(const std::string& realPath, std::size_t number) const;
+    // Lets go of the kept files of pages that will not be replaced after all.
+    void dropPages(const std::vector<std::size_t>& numbers) const;
+    // Records every page about to be replaced (kept under numbers[i] for pages[i]) and the
+    // digest of what the run wrote into its temporary file; the manifest is on the disk when it
+    // returns.
     Status keepPages(const std::vector<const PlannedPage*>& pages,
-                     const std::vector<WrittenDigest>& written, std::size_t helpers = 0);
+                     const std::vector<std::size_t>& numbers,
+                     const std::vector<WrittenDigest>& written);
     // Which pages kept (in keepPages's order) their renames replaced: a page not rewritten
     // elsewhere, so its kept file has no other name and needs no look when the run ends.
     void pagesReplaced(std::vector<bool> replaced) { m_replaced = std::move(replaced); }
@@ -43,9 +50,10 @@ public:
     bool active() const { return m_active; }
 
 private:
-    // The manifest with the quibrel files and these pages, each page kept as it is written.
+    // The manifest with the quibrel files and these pages, kept under these numbers.
     Status writeManifest(const std::vector<const PlannedPage*>& pages,
-                         const std::vector<WrittenDigest>& digests, std::size_t helpers);
+                         const std::vector<std::size_t>& numbers,
+                         const std::vector<WrittenDigest>& digests);
     Status keepQuibrel(const std::string& source, const std::string& target,
                        const std::string& skipped, int depth);
     // Gives each kept page that may still share its file with the page a file of its own.
@@ -55,7 +63,8 @@ private:
     UndoSettings m_settings;
     KeptRun m_run; // without its pages: they are m_keptPages
     std::vector<const PlannedPage*> m_keptPages;
-    std::vector<bool> m_replaced; // by kept page, when told
+    std::vector<std::size_t> m_keptNumbers; // the names they are kept under
+    std::vector<bool> m_replaced;           // by kept page, when told
     std::string m_runFolder;
     bool m_active = false;
 };

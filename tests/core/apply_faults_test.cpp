@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace solvina::test_support {
@@ -144,6 +145,31 @@ TEST_F(ApplyFaultsTest, APageEditedAfterPlanningIsNotRewritten) {
         EXPECT_EQ(readPage("a.htm"), edited);
         EXPECT_EQ(fs::hard_link_count(page), 1u);
         EXPECT_TRUE(rewritten("b.htm"));
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
+    }
+}
+
+// A page whose old file cannot be kept for undo: the run replaces nothing, and the old files
+// of the other pages, kept already, do not stay behind as second names of the pages (the next
+// run would refuse such pages). Pages written beside the planning or after it.
+TEST_F(ApplyFaultsTest, ARunThatCannotKeepAPageReplacesNothing) {
+    undo.folder = dir.path() + "state/";
+    for (const bool concurrent : {false, true}) {
+        SCOPED_TRACE(concurrent);
+        writeSite();
+        faulty.concurrent = concurrent;
+        // Once the run's record is begun, the name b.htm would be kept under is taken.
+        faulty.beforeOpen = [&](const std::string&) {
+            for (const auto& run : fs::directory_iterator(undo.folder))
+                if (fs::is_directory(run.path() / "pages") && !fs::exists(run.path() / "pages/2"))
+                    std::ofstream(run.path() / "pages/2") << "";
+        };
+        apply();
+        ASSERT_EQ(reporter.failures.size(), 1u);
+        for (const char* name : {"index.htm", "a.htm", "b.htm"}) {
+            EXPECT_FALSE(rewritten(name)) << name;
+            EXPECT_EQ(fs::hard_link_count(site(name)), 1u) << name;
+        }
         EXPECT_TRUE(leftoverTemporaryFiles().empty());
     }
 }
