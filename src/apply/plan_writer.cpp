@@ -211,7 +211,7 @@ private:
         if (m_keeper) {
             std::vector<bool> replaced(outcomes.size());
             for (std::size_t i = 0; i < outcomes.size(); ++i)
-                replaced[i] = outcomes[i] == Replaced::Done && !errors.contains(i);
+                replaced[i] = outcomes[i] == Replaced::Done; // a failed rename stays Gone
             m_keeper->pagesReplaced(std::move(replaced));
         }
         std::set<std::string> folders;
