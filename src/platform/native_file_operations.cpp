@@ -240,12 +240,17 @@ Status removeTree(const std::string& folder) {
     if (!entries)
         return std::move(entries).takeError();
     for (const auto& entry : *entries) {
+        // Most entries are files: unlinked without a look first (a link goes, not what it
+        // names); only a name that refuses is looked at, and taken for a folder if it is one.
+        if (::unlink(entry.path.c_str()) == 0)
+            continue;
+        const int unlinkError = errno;
         struct stat entryInfo;
         if (::lstat(entry.path.c_str(), &entryInfo) != 0)
             return fileFailure(errno, entry.path);
-        Status removed =
-            S_ISDIR(entryInfo.st_mode) ? removeTree(entry.path) : unlinkFile(entry.path);
-        if (!removed)
+        if (!S_ISDIR(entryInfo.st_mode))
+            return fileFailure(unlinkError, entry.path);
+        if (Status removed = removeTree(entry.path); !removed)
             return removed;
     }
     if (::rmdir(folder.c_str()) != 0)
