@@ -5,10 +5,12 @@
 #include "platform/folder_stream.h"
 #include "platform/kept_files.h"
 #include "platform/paths.h"
+#include "platform/thread_priority.h"
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <system_error>
 
 namespace solvina {
 
@@ -200,6 +202,11 @@ RunKeeper::RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& 
     m_run.quibrel = folderPart(options.topPagePath) + "quibrel";
 }
 
+RunKeeper::~RunKeeper() {
+    if (m_deleting.joinable())
+        m_deleting.join();
+}
+
 Status RunKeeper::begin(const std::string& styleFolder, const std::string& styleName) {
     if (m_settings.folder.empty())
         return {};
@@ -213,15 +220,20 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         m_fs, m_settings.folder, [&](const std::string& folder, const std::string& manifest) {
             auto head = parseManifest(manifestHeadBytes(m_fs, manifest), ManifestPart::Head);
             if (!head || head->topPage != m_run.topPage ||
-                head->id != fileNamePart(withoutTrailingSlash(folder)) ||
-                m_fs.exists(joinPath(folder, kFinishedMarkName)))
+                head->id != fileNamePart(withoutTrailingSlash(folder)))
+                return;
+            m_earlierRuns.push_back(head->id);
+            if (m_fs.exists(joinPath(folder, kFinishedMarkName)))
                 return;
             // A run that did not finish (killed, or a copy failed), also a file kept before its
             // record named it.
             (void)unshareKeptPages(folder);
         });
-    if (keepsNone)
+    std::sort(m_earlierRuns.rbegin(), m_earlierRuns.rend());
+    if (keepsNone) {
+        startDeletingOldRuns();
         return {};
+    }
     auto [id, time] = runIdAndTime();
     m_run.id = id;
     m_run.time = time;
@@ -241,7 +253,12 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
         if (auto synced = m_fs.syncFolder(m_runFolder + "quibrel"); !synced)
             return synced;
     }
-    return writeManifest({}, {}, {});
+    if (auto written = writeManifest({}, {}, {}); !written)
+        return written;
+    // A record that holds quibrel files or folders stays whatever the pages come to.
+    if (!m_run.quibrelFiles.empty() || !m_run.quibrelFolders.empty())
+        startDeletingOldRuns();
+    return {};
 }
 
 // Walks the style folder as copying it does (links followed, only files and folders).
@@ -344,7 +361,34 @@ Status RunKeeper::keepPages(const std::vector<const PlannedPage*>& pages,
         return status;
     m_keptPages = pages;
     m_keptNumbers = numbers;
+    if (!pages.empty())
+        startDeletingOldRuns();
     return {};
+}
+
+void RunKeeper::startDeletingOldRuns() {
+    if (m_deletingStarted || !m_fs.allowsConcurrentUse())
+        return;
+    m_deletingStarted = true;
+    // This run's record, when there is one, takes one of the places kept.
+    const int places = m_active ? m_settings.keep - 1 : 0;
+    const std::size_t kept = static_cast<std::size_t>(std::max(0, places));
+    if (m_earlierRuns.size() <= kept)
+        return;
+    std::vector<std::string> folders;
+    for (std::size_t i = kept; i < m_earlierRuns.size(); ++i)
+        folders.push_back(m_settings.folder + m_earlierRuns[i]);
+    // Deleting a record of a thousand pages takes about as long as writing them does; beside
+    // the run it takes what its threads leave of the processors. A thread the system refuses
+    // leaves the deleting to the end of the run.
+    try {
+        m_deleting = std::thread([this, folders = std::move(folders)] {
+            lowerThisThreadsPriority();
+            for (const std::string& folder : folders)
+                (void)m_fs.deleteFolder(folder, true);
+        });
+    } catch (const std::system_error&) {
+    }
 }
 
 bool RunKeeper::unshareKept() const {
@@ -371,6 +415,8 @@ void RunKeeper::finish() {
         else if (unshareKept() && m_fs.syncFolder(m_runFolder + "pages"))
             (void)m_fs.writeWholeFile(m_runFolder + kFinishedMarkName, "");
     }
+    if (m_deleting.joinable())
+        m_deleting.join();
     // The site's runs from the beginnings of their records, newest first.
     std::vector<std::string> ids;
     forEachManifest(

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace solvina {
@@ -26,6 +27,9 @@ inline constexpr const char* kPageChangedSinceRunText =
 class RunKeeper {
 public:
     RunKeeper(FileSystem& fs, UndoSettings settings, const ApplyOptions& options);
+    ~RunKeeper();
+    RunKeeper(const RunKeeper&) = delete;
+    RunKeeper& operator=(const RunKeeper&) = delete;
     // Makes the run folder, and keeps each quibrel file that copying styleFolder (but for the
     // style's own file, styleName + ".sty") will replace, before the run copies it.
     Status begin(const std::string& styleFolder, const std::string& styleName);
@@ -58,6 +62,10 @@ private:
                        const std::string& skipped, int depth);
     // Gives each kept page that may still share its file with the page a file of its own.
     bool unshareKept() const;
+    // Once it is sure how many of the site's earlier runs stay (this run's record stays, or
+    // there is none), the others are deleted on a thread of their own while the run goes on;
+    // finish() waits for it.
+    void startDeletingOldRuns();
 
     FileSystem& m_fs;
     UndoSettings m_settings;
@@ -67,6 +75,9 @@ private:
     std::vector<bool> m_replaced;           // by kept page, when told
     std::string m_runFolder;
     bool m_active = false;
+    std::vector<std::string> m_earlierRuns; // the site's runs before this one, newest first
+    bool m_deletingStarted = false;
+    std::thread m_deleting;
 };
 
 // The site's kept runs, newest first.

@@ -1,6 +1,7 @@
 // Taking runs back through solvina-cli: every byte and permission bit, the quibrel folder, pages
 // edited since, killed runs, and kept runs on another file system.
 #include "apply/run_manifest.h"
+#include "apply/run_undo.h"
 #include "cli/cli_commands.h"
 
 #include "platform/file_system.h"
@@ -287,6 +288,19 @@ TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {
             EXPECT_TRUE(listed[0].ends_with(c.shown)) << listed[0];
         }
     }
+    // A run that ends up keeping nothing (no style files, no page) leaves those kept before.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(apply({"--keep", "2"}), 0) << err.str();
+    ASSERT_EQ(undo({"--list"}), 0);
+    const std::string keptBefore = out.str();
+    ApplyOptions options;
+    options.topPagePath = dir / "site/index.htm";
+    RunKeeper keeper(nativeFileSystem(), {dir / "state/solvina/undo/", 2, true}, options);
+    ASSERT_TRUE(keeper.begin("", "").ok());
+    ASSERT_TRUE(keeper.keepPages({}, {}, {}).ok());
+    keeper.finish();
+    ASSERT_EQ(undo({"--list"}), 0);
+    EXPECT_EQ(out.str(), keptBefore);
     // Keeping none drops the runs kept before and records nothing of its own.
     ASSERT_EQ(apply(), 0) << err.str();
     ASSERT_EQ(apply({"--keep", "0"}), 0) << err.str();
