@@ -1,9 +1,9 @@
 // Copying a page around its edits.
 #include "apply/page_edits.h"
 
-#include "apply/line_reader.h"
-
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,21 +22,24 @@ public:
     // the page when there is none.
     Status moveTo(std::optional<std::uint64_t> offset, bool copying) {
         while (!offset || m_position < *offset) {
-            if (m_start == m_buffer.size()) {
-                m_buffer.clear();
+            if (m_start == m_size) {
+                // Read straight into the buffer: the bytes are copied once, into the new page.
                 m_start = 0;
-                auto got = appendRead(m_input, m_buffer, kCopySize);
+                m_size = 0;
+                auto got = m_input.read(m_buffer->data(), kCopySize);
                 if (!got)
                     return std::move(got).takeError();
                 if (*got == 0)
                     return offset ? fail(kChangedSincePlanned) : Status{};
+                m_size = *got;
             }
-            std::size_t size = m_buffer.size() - m_start;
+            std::size_t size = m_size - m_start;
             if (offset)
                 size =
                     static_cast<std::size_t>(std::min<std::uint64_t>(size, *offset - m_position));
             if (copying)
-                if (auto status = m_output.write(std::string_view(m_buffer).substr(m_start, size));
+                if (auto status =
+                        m_output.write(std::string_view(m_buffer->data() + m_start, size));
                     !status)
                     return status;
             m_start += size;
@@ -48,7 +51,10 @@ public:
 private:
     InputFile& m_input;
     OutputFile& m_output;
-    std::string m_buffer;
+    // Left uninitialised: every byte is read into before it is used.
+    std::unique_ptr<std::array<char, kCopySize>> m_buffer =
+        std::make_unique_for_overwrite<std::array<char, kCopySize>>();
+    std::size_t m_size = 0;       // bytes read into it
     std::size_t m_start = 0;      // first byte not yet copied
     std::uint64_t m_position = 0; // in the page, of m_buffer[m_start]
 };
