@@ -39,7 +39,8 @@ LineReader::LineReader(InputFile& file, std::string initialBytes, std::uint64_t 
     : m_file(file), m_buffer(std::move(initialBytes)), m_dropped(startOffset) {}
 
 Status LineReader::fill() {
-    if (m_start > 0) {
+    // While the buffer is the page's copy (keepCopy) it keeps every byte from the first.
+    if (m_start > 0 && !m_bufferIsCopy) {
         m_dropped += m_start;
         m_buffer.erase(0, m_start);
         m_start = 0;
@@ -62,7 +63,9 @@ Status LineReader::fill() {
         return std::move(got).takeError();
     if (*got == 0)
         m_endOfFile = true;
-    if (m_copy) {
+    if (m_bufferIsCopy) {
+        m_bufferIsCopy = m_buffer.size() <= m_copyLimit;
+    } else if (m_copy) {
         if (m_copy->size() + *got > m_copyLimit)
             m_copy.reset();
         else
@@ -76,14 +79,27 @@ void LineReader::keepCopy(std::size_t limit) {
     if (m_dropped > 0 || m_start > 0 || m_buffer.size() > limit)
         return;
     m_copyLimit = limit;
+    m_bufferIsCopy = true;
+}
+
+void LineReader::copyBeforeChange() {
+    if (!m_bufferIsCopy)
+        return;
     m_copy.emplace();
-    m_copy->reserve(std::min<std::uint64_t>(m_expectedSize, limit));
+    m_copy->reserve(std::min<std::uint64_t>(m_expectedSize, m_copyLimit));
     m_copy->append(m_buffer);
+    m_bufferIsCopy = false;
 }
 
 std::optional<std::string> LineReader::takeWholeCopy() {
     if (!m_endOfFile)
         return std::nullopt;
+    if (m_bufferIsCopy) {
+        // The buffer holds the page as read, unchanged: it goes whole, and the reader is done.
+        m_bufferIsCopy = false;
+        m_start = m_lineStart = 0;
+        return std::exchange(m_buffer, std::string());
+    }
     return std::exchange(m_copy, std::nullopt);
 }
 
@@ -104,6 +120,7 @@ std::optional<std::string_view> LineReader::joinInPlace(std::string_view kept,
         static_cast<std::size_t>(rest.data() - lineStart) < kept.size())
         return std::nullopt;
     const std::size_t at = static_cast<std::size_t>(rest.data() - m_buffer.data()) - kept.size();
+    copyBeforeChange();
     std::copy(kept.begin(), kept.end(), m_buffer.begin() + static_cast<std::ptrdiff_t>(at));
     return std::string_view(m_buffer).substr(at, kept.size() + rest.size());
 }

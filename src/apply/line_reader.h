@@ -70,7 +70,7 @@ public:
     // Keeps a copy of the page's bytes as read, from the first on, while they come to no more
     // than limit: a page read to its end in one go need not be read again to be written.
     void keepCopy(std::size_t limit);
-    // The copy, when the end of the page was read within the limit.
+    // The copy, when the end of the page was read within the limit; the reader is done with.
     std::optional<std::string> takeWholeCopy();
 
 private:
@@ -82,6 +82,8 @@ private:
     std::size_t pieceEndBesideBlock(std::string_view bytes, std::uint64_t at) const;
     // Hands out the line [m_start, at) and its line end of endLength bytes.
     void take(RawLine& line, std::size_t at, std::size_t endLength);
+    // The buffer is about to change: while it is the page's copy, the copy moves out of it.
+    void copyBeforeChange();
     InputFile& m_file;
     std::string m_buffer;
     std::size_t m_start = 0;     // first byte not yet taken
@@ -91,9 +93,12 @@ private:
     std::uint64_t m_expectedSize = 0;
     const LongLineRules* m_rules = nullptr;
     LongLinePlace m_longLine;
-    bool m_heldWhole = false;          // the line being read is held whole however long
-    std::size_t m_nextCutTry = 0;      // the held size at which a piece is looked for again
-    std::optional<std::string> m_copy; // the bytes read so far, while they are kept
+    bool m_heldWhole = false;     // the line being read is held whole however long
+    std::size_t m_nextCutTry = 0; // the held size at which a piece is looked for again
+    // The bytes read so far, while they are kept: the buffer itself, never cut or changed,
+    // until it is to be (m_bufferIsCopy), then a copy of its own.
+    bool m_bufferIsCopy = false;
+    std::optional<std::string> m_copy;
     std::size_t m_copyLimit = 0;
 };
 
