@@ -83,14 +83,22 @@ bool startsWithScheme(std::string_view target) {
 
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
                        const std::string& topFolder, bool foldersAreNormal) {
+    std::string path;
+    appendLinkedPath(path, target, pageFolder, topFolder, foldersAreNormal);
+    return path;
+}
+
+void appendLinkedPath(std::string& out, std::string_view target, const std::string& pageFolder,
+                      const std::string& topFolder, bool foldersAreNormal) {
     if (target.starts_with("//") || startsWithScheme(target))
-        return {};
+        return;
     const bool fromTop = target.starts_with('/');
     const std::string& folder = fromTop ? topFolder : pageFolder;
     const std::string_view rest = fromTop ? target.substr(1) : target;
     if (foldersAreNormal)
-        return normalizeInFolder(folder, rest);
-    return normalizePath(std::string(folder).append(rest));
+        appendNormalizedInFolder(out, folder, rest);
+    else
+        out += normalizePath(std::string(folder).append(rest));
 }
 
 } // namespace solvina

@@ -37,5 +37,8 @@ bool startsWithScheme(std::string_view target);
 // walk from a normalised top page), so that only the target is folded.
 std::string linkedPath(std::string_view target, const std::string& pageFolder,
                        const std::string& topFolder, bool foldersAreNormal = false);
+// linkedPath appended to out (nothing when it is empty).
+void appendLinkedPath(std::string& out, std::string_view target, const std::string& pageFolder,
+                      const std::string& topFolder, bool foldersAreNormal);
 
 } // namespace solvina

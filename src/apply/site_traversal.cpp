@@ -69,7 +69,11 @@ struct SiteTraversal::ReadPage {
     LongLineRules longLineRules;
     std::unique_ptr<PagePass> pass;
     DiscardedOutput output;
-    std::deque<std::string> links;        // the link paths of the line just read, not yet taken
+    // The link paths of the line just read, one after the other in one string (a page's lines
+    // hold tens of thousands of links in all), and where each ends; those before `taken` are.
+    std::string links;
+    std::vector<std::size_t> linkEnds;
+    std::size_t linksTaken = 0;
     std::vector<std::string> blockTitles; // the page's own title entry in each block so far
     bool otherNames = false;              // its file has other names (hard links)
     bool readOnly = false;
@@ -174,22 +178,25 @@ void SiteTraversal::followLinks(ReadPage& page, const std::vector<std::string>& 
     for (const std::string& target : targets) {
         if (!isPageTarget(target))
             continue;
-        std::string linkPath = linkedPath(target, page.pageFolder, m_topFolder, m_foldersAreNormal);
         if (m_options.hierarchy == Hierarchy::Shortest) {
-            takeLink(linkPath, page.level, page.index);
+            takeLink(linkedPath(target, page.pageFolder, m_topFolder, m_foldersAreNormal),
+                     page.level, page.index);
             continue;
         }
         // Depth first, each page below is read before the next link of the line is taken.
-        if (!linkPath.empty())
-            page.links.push_back(std::move(linkPath));
+        const std::size_t before = page.links.size();
+        appendLinkedPath(page.links, target, page.pageFolder, m_topFolder, m_foldersAreNormal);
+        if (page.links.size() > before)
+            page.linkEnds.push_back(page.links.size());
     }
 }
 
-void SiteTraversal::takeLink(const std::string& linkPath, int level, int pageIndex) {
+void SiteTraversal::takeLink(std::string_view linkView, int level, int pageIndex) {
     // Most links lead back to pages entered under the same name (the top page, the parent):
     // known without asking the file system again.
-    if (linkPath.empty() || known(linkPath))
+    if (linkView.empty() || known(linkView))
         return;
+    const std::string linkPath(linkView);
     auto page = findPage(linkPath);
     if (!page || !insideSite(linkPath, page->realPath) ||
         visited(linkPath, page->realPath, page->identity))
@@ -292,10 +299,18 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, FoundPage found
 void SiteTraversal::readDownTo(std::size_t depth) {
     while (m_reading.size() > depth) {
         ReadPage& page = *m_reading.back();
-        if (!page.links.empty()) {
-            const std::string linkPath = std::move(page.links.front());
-            page.links.pop_front();
+        if (page.linksTaken < page.linkEnds.size()) {
+            const std::size_t start = page.linksTaken == 0 ? 0 : page.linkEnds[page.linksTaken - 1];
+            const std::string_view linkPath =
+                std::string_view(page.links).substr(start, page.linkEnds[page.linksTaken] - start);
+            ++page.linksTaken;
+            // The pages it leads to add to their own lists: this one stays as it is meanwhile.
             takeLink(linkPath, page.level, page.index);
+            if (page.linksTaken == page.linkEnds.size()) {
+                page.links.clear();
+                page.linkEnds.clear();
+                page.linksTaken = 0;
+            }
             continue;
         }
         if (!page.reader && !takeUp(page)) {

@@ -62,7 +62,7 @@ private:
     // page: the index of the page being read.
     void followLinks(ReadPage& page, const std::vector<std::string>& targets);
     // A link path of a line of the page on top of m_reading, taken in its turn.
-    void takeLink(const std::string& linkPath, int level, int page);
+    void takeLink(std::string_view linkPath, int level, int page);
     // With the shortest-path hierarchy: the chains from the pages' last titles, once all are
     // read.
     void chainByLastTitles();

@@ -100,6 +100,12 @@ std::string normalizePath(std::string path) {
 }
 
 std::string normalizeInFolder(std::string_view folder, std::string_view rest) {
+    std::string path;
+    appendNormalizedInFolder(path, folder, rest);
+    return path;
+}
+
+void appendNormalizedInFolder(std::string& out, std::string_view folder, std::string_view rest) {
     // Most links are a name in the folder or climb out of it first ("../../index.htm"): their
     // leading steps are taken off the folder at once, and the rest needs no folding.
     if (folder.starts_with('/') && folder.ends_with('/')) {
@@ -110,7 +116,7 @@ std::string normalizeInFolder(std::string_view folder, std::string_view rest) {
                 left.remove_prefix(2);
             } else if (left.starts_with("../")) {
                 if (base.size() < 2)
-                    return {}; // above the root
+                    return; // above the root
                 base = base.substr(0, base.rfind('/', base.size() - 2) + 1);
                 left.remove_prefix(3);
             } else {
@@ -121,15 +127,17 @@ std::string normalizeInFolder(std::string_view folder, std::string_view rest) {
             return left.find(pattern) != std::string_view::npos ||
                    left.starts_with(pattern.substr(1));
         };
-        if (!needsFolding("//") && !needsFolding("/./") && !needsFolding("/../"))
-            return std::string(base).append(left);
+        if (!needsFolding("//") && !needsFolding("/./") && !needsFolding("/../")) {
+            out.append(base).append(left);
+            return;
+        }
     }
     std::string path;
     path.reserve(folder.size() + rest.size());
     path.append(folder).append(rest);
     // The folder's last "/" may begin a "//" or "/." with rest; "/../" may still take folders
     // of it away, which the folding reaches from there.
-    return normalizeFrom(std::move(path), folder.empty() ? 0 : folder.size() - 1);
+    out += normalizeFrom(std::move(path), folder.empty() ? 0 : folder.size() - 1);
 }
 
 std::string absolutePath(const std::string& typed) {

@@ -30,6 +30,9 @@ std::string normalizePath(std::string path);
 // normalizePath(folder + rest) for a folder (ending in "/") that normalizePath leaves as it is:
 // only rest and the place where the two meet are looked at.
 std::string normalizeInFolder(std::string_view folder, std::string_view rest);
+// The same appended to out, which is left as it was when the path is empty: a walk keeps the
+// paths of a line's links in one string.
+void appendNormalizedInFolder(std::string& out, std::string_view folder, std::string_view rest);
 
 // A path typed relative to the current folder made absolute; absolute and empty paths unchanged.
 std::string absolutePath(const std::string& typed);
