@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace solvina {
 
@@ -126,14 +129,44 @@ Status copyAroundEdits(Copier& copier, OutputFile& output, std::span<const PageE
     return copier.moveTo(std::nullopt, true);
 }
 
+// Takes what is written to a page held in memory as a list of pieces, to be written at once:
+// the page's own bytes where they stand, anything else (a block) kept here.
+class GatheringOutput final : public OutputFile {
+public:
+    explicit GatheringOutput(std::string_view page) : m_page(page) {}
+
+    Status write(std::string_view bytes) override {
+        if (bytes.empty())
+            return {};
+        const auto at = reinterpret_cast<std::uintptr_t>(bytes.data());
+        const auto page = reinterpret_cast<std::uintptr_t>(m_page.data());
+        if (at >= page && at - page + bytes.size() <= m_page.size())
+            m_pieces.push_back(bytes);
+        else
+            m_pieces.push_back(m_kept.emplace_back(bytes));
+        return {};
+    }
+    Status close() override { return {}; }
+    std::span<const std::string_view> pieces() const { return m_pieces; }
+
+private:
+    std::string_view m_page;
+    std::deque<std::string> m_kept; // where each stays while more are added
+    std::vector<std::string_view> m_pieces;
+};
+
 } // namespace
 
 Status writeEditedPage(InputFile& input, OutputFile& output, std::span<const PageEdit> edits,
                        std::string_view firstLineEnd, const BlockWriter& writeBlock) {
     // A page the planning kept need not be read (copied) again.
     if (const auto held = input.heldBytes()) {
-        HeldCopier copier(*held, output);
-        return copyAroundEdits(copier, output, edits, firstLineEnd, writeBlock);
+        GatheringOutput gathered(*held);
+        HeldCopier copier(*held, gathered);
+        if (Status copied = copyAroundEdits(copier, gathered, edits, firstLineEnd, writeBlock);
+            !copied)
+            return copied;
+        return output.writePieces(gathered.pieces());
     }
     ByteCopier copier(input, output);
     return copyAroundEdits(copier, output, edits, firstLineEnd, writeBlock);

@@ -35,6 +35,14 @@ public:
         m_size += bytes.size();
         return m_file.write(bytes);
     }
+    Status writePieces(std::span<const std::string_view> pieces) override {
+        for (const std::string_view piece : pieces) {
+            if (m_digests)
+                m_hash.add(piece);
+            m_size += piece.size();
+        }
+        return m_file.writePieces(pieces);
+    }
     Status close() override { return m_file.close(); }
     WrittenDigest digest() { return {m_digests ? m_hash.finishXxh128() : Xxh128Bytes{}, m_size}; }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,14 @@ class OutputFile {
 public:
     virtual ~OutputFile() = default;
     virtual Status write(std::string_view bytes) = 0;
+    // write of each piece in turn; a file may hand them to the system at once, without first
+    // copying them into a buffer of its own.
+    virtual Status writePieces(std::span<const std::string_view> pieces) {
+        for (const std::string_view piece : pieces)
+            if (Status written = write(piece); !written)
+                return written;
+        return {};
+    }
     // Hands everything written to the operating system and closes the file.
     virtual Status close() = 0;
     // Gives the open file these permission bits; false when it cannot.

@@ -3,15 +3,45 @@
 
 #include "platform/file_failure.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+#include <vector>
 
 namespace solvina {
 namespace {
 
 constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
+
+// Writes every part to an open descriptor, retrying short writes and interruptions.
+Status writeAllParts(int descriptor, std::span<iovec> parts, const std::string& path) {
+    while (!parts.empty()) {
+        const int count = static_cast<int>(std::min<std::size_t>(parts.size(), IOV_MAX));
+        const ssize_t written = ::writev(descriptor, parts.data(), count);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fileFailure(errno, path);
+        }
+        if (written == 0)
+            return fileFailure(ENOSPC, path);
+        // Past the parts written whole, into the one written in part.
+        auto left = static_cast<std::size_t>(written);
+        while (!parts.empty() && left >= parts.front().iov_len) {
+            left -= parts.front().iov_len;
+            parts = parts.subspan(1);
+        }
+        if (left > 0) {
+            parts.front().iov_base = static_cast<char*>(parts.front().iov_base) + left;
+            parts.front().iov_len -= left;
+        }
+    }
+    return {};
+}
 
 class NativeInputFile final : public InputFile {
 public:
@@ -66,6 +96,25 @@ public:
             return remember(writeAllBytes(m_descriptor.get(), bytes, m_path));
         m_buffer.append(bytes);
         return {};
+    }
+
+    Status writePieces(std::span<const std::string_view> pieces) override {
+        if (Status usable = checkUsable(); !usable)
+            return usable;
+        // What the buffer holds, then the pieces, in one call (a page of a few pieces: one
+        // call, as its buffer would have been, without the copy into it).
+        std::vector<iovec> parts;
+        parts.reserve(pieces.size() + 1);
+        const auto add = [&](std::string_view bytes) {
+            if (!bytes.empty())
+                parts.push_back({const_cast<char*>(bytes.data()), bytes.size()});
+        };
+        add(m_buffer);
+        for (const std::string_view piece : pieces)
+            add(piece);
+        Status written = writeAllParts(m_descriptor.get(), parts, m_path);
+        m_buffer.clear(); // only now: the first part is the buffer itself
+        return remember(std::move(written));
     }
 
     bool givePermissions(std::uint32_t bits) override {
@@ -138,18 +187,8 @@ FileIdentity identityOfStat(const struct stat& info) {
 }
 
 Status writeAllBytes(int descriptor, std::string_view bytes, const std::string& path) {
-    while (!bytes.empty()) {
-        ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return fileFailure(errno, path);
-        }
-        if (count == 0)
-            return fileFailure(ENOSPC, path);
-        bytes.remove_prefix(static_cast<std::size_t>(count));
-    }
-    return {};
+    iovec whole{const_cast<char*>(bytes.data()), bytes.size()};
+    return writeAllParts(descriptor, std::span(&whole, bytes.empty() ? 0 : 1), path);
 }
 
 Result<std::unique_ptr<InputFile>> openNativeInput(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -347,9 +348,24 @@ TEST_F(NativeFileSystemTest, WriteFailureSurfacesFromWriteOrClose) {
     EXPECT_FALSE((*output)->close());
     ASSERT_TRUE(fs.createFile(path("small.tmp")));
     EXPECT_FALSE(fs.writeWholeFile(path("whole.tmp"), std::string(200 * 1024, 'x')));
+    // Pieces handed over at once, the limit met part-way through the second.
+    const std::string first(70 * 1024, 'p');
+    const std::string second(70 * 1024, 'q');
+    auto pieces = fs.createFile(path("pieces.tmp"));
+    ASSERT_TRUE(pieces);
+    EXPECT_FALSE((*pieces)->writePieces(std::array<std::string_view, 2>{first, second}));
+    EXPECT_EQ(read("pieces.tmp"), first + second.substr(0, 30 * 1024));
 
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previousHandler);
+    // Bytes buffered before pieces go first.
+    auto joined = fs.createFile(path("joined.tmp"));
+    ASSERT_TRUE(joined);
+    ASSERT_TRUE((*joined)->write("a"));
+    ASSERT_TRUE((*joined)->writePieces(std::array<std::string_view, 3>{"b", "", "c"}));
+    ASSERT_TRUE((*joined)->write("d"));
+    ASSERT_TRUE((*joined)->close());
+    EXPECT_EQ(read("joined.tmp"), "abcd");
 }
 
 TEST_F(NativeFileSystemTest, ReplaceFileKeepsTheTargetsModeAndLeavesNoReplacement) {
