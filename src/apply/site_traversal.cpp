@@ -69,8 +69,8 @@ struct SiteTraversal::ReadPage {
     LongLineRules longLineRules;
     std::unique_ptr<PagePass> pass;
     DiscardedOutput output;
-    // The link paths of the line just read, one after the other in one string (a page's lines
-    // hold tens of thousands of links in all), and where each ends; those before `taken` are.
+    // The link paths of the line just read, one after the other in one string (a site's lines
+    // hold tens of thousands of links in all), where each ends, and how many were taken.
     std::string links;
     std::vector<std::size_t> linkEnds;
     std::size_t linksTaken = 0;
