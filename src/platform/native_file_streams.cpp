@@ -16,6 +16,7 @@ namespace solvina {
 namespace {
 
 constexpr std::size_t kOutputBufferSize = std::size_t{64} * 1024;
+constexpr std::size_t kDirectWriteSize = std::size_t{16} * 1024;
 
 // Writes every part to an open descriptor, retrying short writes and interruptions.
 Status writeAllParts(int descriptor, std::span<iovec> parts, const std::string& path) {
@@ -84,16 +85,14 @@ public:
     }
 
     Status write(std::string_view bytes) override {
+        // Large bytes go out at once with what the buffer holds, without a copy into it.
+        if (bytes.size() >= kDirectWriteSize)
+            return writePieces(std::span(&bytes, 1));
         if (Status usable = checkUsable(); !usable)
             return usable;
-        if (m_buffer.size() + bytes.size() <= kOutputBufferSize) {
-            m_buffer.append(bytes);
-            return {};
-        }
-        if (Status flushed = flush(); !flushed)
-            return flushed;
-        if (bytes.size() >= kOutputBufferSize)
-            return remember(writeAllBytes(m_descriptor.get(), bytes, m_path));
+        if (m_buffer.size() + bytes.size() > kOutputBufferSize)
+            if (Status flushed = flush(); !flushed)
+                return flushed;
         m_buffer.append(bytes);
         return {};
     }

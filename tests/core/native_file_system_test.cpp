@@ -343,8 +343,8 @@ TEST_F(NativeFileSystemTest, WriteFailureSurfacesFromWriteOrClose) {
     // Bytes that wait in the buffer until close: only the last flush meets the limit.
     auto output = fs.createFile(path("last.tmp"));
     ASSERT_TRUE(output);
-    EXPECT_TRUE((*output)->write(std::string(60 * 1024, 'x')));
-    EXPECT_TRUE((*output)->write(std::string(60 * 1024, 'y')));
+    for (int i = 0; i < 7; ++i) // 105 KiB in pieces small enough to be buffered
+        EXPECT_TRUE((*output)->write(std::string(15 * 1024, 'x')));
     EXPECT_FALSE((*output)->close());
     ASSERT_TRUE(fs.createFile(path("small.tmp")));
     EXPECT_FALSE(fs.writeWholeFile(path("whole.tmp"), std::string(200 * 1024, 'x')));
@@ -358,14 +358,17 @@ TEST_F(NativeFileSystemTest, WriteFailureSurfacesFromWriteOrClose) {
 
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previousHandler);
-    // Bytes buffered before pieces go first.
+    // Bytes buffered before pieces, or before bytes too large to buffer, go first.
     auto joined = fs.createFile(path("joined.tmp"));
     ASSERT_TRUE(joined);
+    const std::string large(40 * 1024, 'L');
     ASSERT_TRUE((*joined)->write("a"));
     ASSERT_TRUE((*joined)->writePieces(std::array<std::string_view, 3>{"b", "", "c"}));
     ASSERT_TRUE((*joined)->write("d"));
+    ASSERT_TRUE((*joined)->write(large));
+    ASSERT_TRUE((*joined)->write("e"));
     ASSERT_TRUE((*joined)->close());
-    EXPECT_EQ(read("joined.tmp"), "abcd");
+    EXPECT_EQ(read("joined.tmp"), "abcd" + large + "e");
 }
 
 TEST_F(NativeFileSystemTest, ReplaceFileKeepsTheTargetsModeAndLeavesNoReplacement) {
