@@ -7,6 +7,8 @@
 #include "apply/text_search.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 namespace solvina {
@@ -169,8 +171,13 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
         return survey;
     LineSurveyor surveyor(rules, survey);
     // The line's bytes not yet looked at, from line offset windowAt on; every "<" before the
-    // last reach() bytes is looked at before more are read.
-    std::string window(held);
+    // last reach() bytes is looked at before more are read. Its room, for them and a read, is
+    // left uninitialised: every byte is read into before it is used.
+    const std::size_t room = std::max(held.size(), surveyor.reach() + 1) + kReadSize;
+    // NOLINTNEXTLINE(modernize-avoid-c-arrays): a size known only here, left uninitialised
+    const auto buffer = std::make_unique_for_overwrite<char[]>(room);
+    std::copy(held.begin(), held.end(), buffer.get());
+    std::string_view window(buffer.get(), held.size());
     std::uint64_t windowAt = 0;
     std::uint64_t readFrom = lineStart + held.size();
     bool fileEnded = false;
@@ -203,15 +210,14 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
             return survey;
         }
         // Keep only the bytes not looked at yet; read on.
-        const std::size_t keep = std::min(lookUntil, lineBytes);
-        window.erase(0, keep);
-        windowAt += keep;
-        const std::size_t had = window.size();
-        window.resize(had + kReadSize);
-        auto got = file.readAt(readFrom, window.data() + had, kReadSize);
+        const std::size_t passed = std::min(lookUntil, lineBytes);
+        const std::size_t had = window.size() - passed;
+        std::memmove(buffer.get(), window.data() + passed, had);
+        windowAt += passed;
+        auto got = file.readAt(readFrom, buffer.get() + had, kReadSize);
         if (!got)
             return survey; // held whole: reading it tells what failed
-        window.resize(had + *got);
+        window = std::string_view(buffer.get(), had + *got);
         readFrom += *got;
         fileEnded = *got == 0;
     }

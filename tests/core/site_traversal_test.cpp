@@ -382,17 +382,18 @@ TEST_F(SiteTraversalTest, DeepChainsKeepAFewFilesOpen) {
 // a run comes to what it comes to holding every line whole, or writing every page after the
 // planning on one thread: the corpus sites as they are and with their line ends taken out, and a
 // chain deeper than the pages kept open whose links stand mid-line, the top page's old block on
-// its one line, the last page's after text longer than the block, a page's exclusion marker
-// after the body tag it acts on.
+// its one line, the last page's after text longer than the block, one past the file's first
+// reads, a page's exclusion marker after the body tag it acts on.
 TEST_F(SiteTraversalTest, ReadingInPiecesAndWritingBesideThePlanningChangeNothing) {
     std::vector<std::string> tops{"chain/c0.htm"};
     for (int i = 0; i < 40; ++i) {
         const std::string filler = "<p>" + std::string(50 + i, 'x') + "</p><a href=\"#\">y</a>";
+        const std::size_t textBeforeBlock = i == 39 ? 300 : i == 20 ? 150 * 1024 : 0;
         writePage("prepared/chain/c" + std::to_string(i) + ".htm",
                   "<html><title>T" + std::to_string(i) + "</title><body>" +
-                      (i == 0 || i == 39 ? std::string(i == 39 ? 300 : 0, 'k') + kStartMarker +
-                                               "<p>old</p>" + kEndMarker
-                                         : "") +
+                      (i == 0 || i == 20 || i == 39 ? std::string(textBeforeBlock, 'k') +
+                                                          kStartMarker + "<p>old</p>" + kEndMarker
+                                                    : "") +
                       (i == 3 ? "<!--NOTQUIBREL-->" : "") + filler + "<A HREF=\"c" +
                       std::to_string(i + 1) + ".htm\">n</A>" + filler + "</body></html>");
     }
