@@ -161,6 +161,37 @@ __attribute__((target("avx2"))) std::size_t findWidePair(std::string_view text, 
     }
     return std::string_view::npos;
 }
+
+// The first CR or LF from at, 64 and then 32 bytes at a time; nullptr when the blocks that can
+// be judged whole hold none (at is then where they end).
+__attribute__((target("avx2"))) const char* findWideLineEnd(const char*& at, const char* end) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    for (; end - at >= 2 * static_cast<std::ptrdiff_t>(kWideBlock); at += 2 * kWideBlock) {
+        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + kWideBlock));
+        const __m256i lowEnds =
+            _mm256_or_si256(_mm256_cmpeq_epi8(low, cr), _mm256_cmpeq_epi8(low, lf));
+        const __m256i highEnds =
+            _mm256_or_si256(_mm256_cmpeq_epi8(high, cr), _mm256_cmpeq_epi8(high, lf));
+        const __m256i ends = _mm256_or_si256(lowEnds, highEnds);
+        if (_mm256_testz_si256(ends, ends))
+            continue;
+        if (const auto found = static_cast<unsigned>(_mm256_movemask_epi8(lowEnds)); found != 0)
+            return at + __builtin_ctz(found);
+        return at + kWideBlock +
+               __builtin_ctz(static_cast<unsigned>(_mm256_movemask_epi8(highEnds)));
+    }
+    if (end - at >= static_cast<std::ptrdiff_t>(kWideBlock)) {
+        const __m256i chunk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+        const auto found = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_or_si256(_mm256_cmpeq_epi8(chunk, cr), _mm256_cmpeq_epi8(chunk, lf))));
+        if (found != 0)
+            return at + __builtin_ctz(found);
+        at += kWideBlock;
+    }
+    return nullptr;
+}
 #endif
 
 template <bool linksAndTitles> std::size_t findOpening(std::string_view bytes, std::size_t from) {
@@ -308,6 +339,11 @@ std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperP
 
 const char* findLineEnd(const char* begin, const char* end) {
     const char* at = begin;
+#ifdef SOLVINA_WIDE_SCAN
+    if (haveWideScan())
+        if (const char* found = findWideLineEnd(at, end))
+            return found;
+#endif
 #ifdef __SSE2__
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');

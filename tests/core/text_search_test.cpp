@@ -74,6 +74,27 @@ TEST(PlainLinesLengthTest, PassesOnlyLinesKnownToBeWhole) {
         EXPECT_EQ(plainLinesLength(c.bytes, c.atEnd), c.length) << c.bytes;
 }
 
+// Every place of the first line end, in and across the blocks the search takes at once.
+TEST(FindLineEndTest, FindsTheFirstCrOrLfWhereverItStands) {
+    for (const char end : {'\r', '\n'})
+        for (std::size_t at = 0; at <= 140; ++at) {
+            std::string bytes(140, 'x');
+            if (at < bytes.size())
+                bytes[at] = end;
+            bytes += '\n'; // a later one is never taken for the first
+            for (std::size_t from : {std::size_t(0), std::size_t(1), std::size_t(33)}) {
+                if (from > at)
+                    continue;
+                EXPECT_EQ(findLineEnd(bytes.data() + from, bytes.data() + bytes.size()) -
+                              bytes.data(),
+                          static_cast<std::ptrdiff_t>(at))
+                    << at << " " << from;
+            }
+            EXPECT_EQ(findLineEnd(bytes.data(), bytes.data() + std::min(at, bytes.size())),
+                      bytes.data() + std::min(at, bytes.size()));
+        }
+}
+
 // Links are taken from a line's bytes, decoding only their targets, as they would be from its
 // decoded text; a target holding "<" sends the line back to be decoded whole.
 TEST(LinkTargetsOfBytesTest, FindsTheLinksOfTheDecodedLine) {
