@@ -8,7 +8,7 @@ namespace solvina {
 
 PageCodec::PageCodec(EncodingInfo encoding, TextCodec codec)
     : m_encoding(std::move(encoding)), m_codec(std::move(codec)),
-      m_isUtf8(m_encoding.name == "UTF-8") {
+      m_isUtf8(m_encoding.name == "UTF-8"), m_keepsAscii(m_isUtf8 || m_codec.isAsciiCompatible()) {
     m_startPattern = markerPattern(kStartMarker);
     m_endPattern = markerPattern(kEndMarker);
 }
@@ -46,6 +46,14 @@ std::string PageCodec::encode(std::string_view utf8) const {
         text.replace(at, kReplacementCharacter.size(), "&#65533;");
     auto encoded = m_codec.encode(text, Unencodable::NumericCharReference);
     return encoded ? std::move(*encoded) : std::string();
+}
+
+void PageCodec::appendEncoded(std::string_view utf8, std::string& out) const {
+    // Most of a block is markup, ASCII: no copy of its own on the way.
+    if (m_isUtf8 || (m_keepsAscii && isAscii(utf8)))
+        out += utf8;
+    else
+        out += encode(utf8);
 }
 
 } // namespace solvina

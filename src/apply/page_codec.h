@@ -28,6 +28,8 @@ public:
     std::string_view textOf(std::string_view bytes, std::string& storage) const;
     // A block line in the page's encoding; characters it cannot hold become "&#N;".
     std::string encode(std::string_view utf8) const;
+    // encode's bytes appended to out.
+    void appendEncoded(std::string_view utf8, std::string& out) const;
 
     // The start and end markers as a search finds them in this page: upper-cased, in the form
     // the block writes them.
@@ -39,6 +41,7 @@ private:
     EncodingInfo m_encoding;
     TextCodec m_codec;
     bool m_isUtf8;
+    bool m_keepsAscii; // ASCII text is its own bytes
     std::string m_startPattern;
     std::string m_endPattern;
 };

@@ -269,7 +269,7 @@ private:
             std::string& bytes = page.blocks.emplace_back();
             for (const std::string& line :
                  breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain, page.level)) {
-                bytes += page.codec->encode(line);
+                page.codec->appendEncoded(line, bytes);
                 bytes += page.firstLineEnd;
             }
         }

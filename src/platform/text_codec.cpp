@@ -22,13 +22,6 @@ namespace {
 // iconv_open's failure value is the handle type cast from -1; there is no other way to name it.
 const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
 
-bool isAscii(std::string_view bytes) {
-    unsigned char combined = 0;
-    for (char c : bytes)
-        combined |= static_cast<unsigned char>(c);
-    return combined < 0x80;
-}
-
 bool isUtf8Name(const std::string& name) {
     const std::string upper = asciiUpper(name);
     return upper == "UTF-8" || upper == "UTF8";

@@ -17,6 +17,14 @@ constexpr char asciiLowerByte(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
 }
 
+// True when every byte is below 0x80.
+constexpr bool isAscii(std::string_view bytes) {
+    unsigned char combined = 0;
+    for (const char c : bytes)
+        combined |= static_cast<unsigned char>(c);
+    return combined < 0x80;
+}
+
 constexpr bool isAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
