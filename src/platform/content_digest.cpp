@@ -2,9 +2,11 @@
 #include "platform/content_digest.h"
 
 #include "platform/sha256.h"
+#include "platform/xxh3_avx2.h"
 #include "text/ascii.h"
 
 #include <algorithm>
+#include <atomic>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -15,6 +17,8 @@ namespace {
 
 constexpr std::string_view kXxh128 = "xxh128";
 constexpr std::string_view kSha256 = "sha256";
+
+std::atomic<bool> g_portableXxh3Only{false};
 
 } // namespace
 
@@ -60,8 +64,14 @@ ContentDigest& ContentDigest::operator=(ContentDigest&&) noexcept = default;
 void ContentDigest::add(std::string_view bytes) {
     if (m_state->kind == DigestKind::Sha256)
         m_state->sha.add(bytes);
+    else if (haveXxh3Avx2() && !g_portableXxh3Only)
+        xxh3UpdateAvx2(&m_state->xxh, bytes.data(), bytes.size());
     else
         XXH3_128bits_update(&m_state->xxh, bytes.data(), bytes.size());
+}
+
+void useOnlyPortableXxh3(bool portableOnly) {
+    g_portableXxh3Only = portableOnly;
 }
 
 std::string xxh128Text(const Xxh128Bytes& bytes) {

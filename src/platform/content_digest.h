@@ -47,4 +47,8 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Tests: true makes every XXH3 digest take the portable form even where the processor has
+// AVX2, so that both are checked against the same vectors.
+void useOnlyPortableXxh3(bool portableOnly);
+
 } // namespace solvina

@@ -4,6 +4,7 @@
 #include "apply/run_undo.h"
 #include "cli/cli_commands.h"
 
+#include "platform/content_digest.h"
 #include "platform/file_system.h"
 #include "platform/sha256.h"
 #include "style/style_file.h"
@@ -99,44 +100,62 @@ protected:
     std::ostringstream err;
 };
 
-// Both the portable rounds and the processor's SHA extensions (where it has them), and input
-// handed over in pieces that split blocks and the padding anywhere.
-TEST(Sha256Test, KnownVectors) {
+// Both digests in their portable form and in the processor's (SHA extensions, AVX2) where it
+// has them, and input handed over in pieces that split blocks and the padding anywhere.
+TEST(DigestTest, KnownVectors) {
     std::string pattern;
     for (int i = 0; i < 1000; ++i)
         pattern += static_cast<char>(i * 7 + i / 13);
     const struct {
         std::string input;
-        const char* digest;
+        const char* sha256;
+        const char* xxh128;
     } cases[] = {
-        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",
+         "99aa06d3014798d86001c324468d497f"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+         "06b05ab6733a618578af5f94892f3950"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
+         "3d62d22a5169b016c0d894fd4828a1a7"},
         {std::string(1000000, 'a'),
-         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
-        {std::string(55, 'x'), "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072"},
-        {std::string(64, 'x'), "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c"},
-        {pattern, nullptr}, // the portable rounds' digest, checked against the other
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+         "a545df8e384a9579b1fd6fae5285c4eb"},
+        {std::string(55, 'x'), "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072",
+         "5fedbe8d23a57b1f7e8f5f2c6fb72b06"},
+        {std::string(64, 'x'), "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c",
+         "445cabaf9820e986ac7d730b79ae9428"},
+        // The portable SHA-256 rounds' digest, checked against the other.
+        {pattern, nullptr, "4eb4dd31555cedede289e91f8bc3e496"},
     };
     for (bool portableOnly : {true, false}) {
         useOnlyPortableSha256(portableOnly);
+        useOnlyPortableXxh3(portableOnly);
         for (const auto& c : cases) {
             const std::string whole = sha256Hex(c.input);
-            if (c.digest) {
-                EXPECT_EQ(whole, c.digest) << c.input.size() << " bytes";
+            if (c.sha256) {
+                EXPECT_EQ(whole, c.sha256) << c.input.size() << " bytes";
             }
             Sha256 pieces;
+            ContentDigest xxhPieces;
             pieces.add(std::string_view()); // nothing, from a null pointer
+            xxhPieces.add(std::string_view());
             for (std::size_t at = 0, step = 1; at < c.input.size();
-                 at += step, step = step * 3 % 71)
+                 at += step, step = step * 3 % 71 + (at > 5000 ? 9000 : 0)) {
                 pieces.add(std::string_view(c.input).substr(at, step));
+                xxhPieces.add(std::string_view(c.input).substr(at, step));
+            }
             EXPECT_EQ(pieces.hexDigest(), whole) << c.input.size() << " bytes in pieces";
+            ContentDigest xxhWhole;
+            xxhWhole.add(c.input);
+            EXPECT_EQ(xxhWhole.finish(), std::string("xxh128:") + c.xxh128) << c.input.size();
+            EXPECT_EQ(xxhPieces.finish(), std::string("xxh128:") + c.xxh128) << c.input.size();
         }
     }
     useOnlyPortableSha256(true);
     const std::string portable = sha256Hex(pattern);
     useOnlyPortableSha256(false);
+    useOnlyPortableXxh3(false);
     EXPECT_EQ(sha256Hex(pattern), portable);
 }
 
