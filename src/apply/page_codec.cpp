@@ -50,10 +50,24 @@ std::string PageCodec::encode(std::string_view utf8) const {
 
 void PageCodec::appendEncoded(std::string_view utf8, std::string& out) const {
     // Most of a block is markup, ASCII: no copy of its own on the way.
-    if (m_isUtf8 || (m_keepsAscii && isAscii(utf8)))
+    if (m_isUtf8 || (m_keepsAscii && isAscii(utf8))) {
         out += utf8;
-    else
-        out += encode(utf8);
+        return;
+    }
+    constexpr std::size_t kMostEncodedLines = 256;
+    {
+        std::lock_guard lock(m_encodedLock);
+        if (auto known = m_encodedLines.find(utf8); known != m_encodedLines.end()) {
+            out += known->second;
+            return;
+        }
+    }
+    std::string bytes = encode(utf8);
+    out += bytes;
+    std::lock_guard lock(m_encodedLock);
+    if (m_encodedLines.size() >= kMostEncodedLines)
+        m_encodedLines.clear();
+    m_encodedLines.emplace(utf8, std::move(bytes));
 }
 
 } // namespace solvina

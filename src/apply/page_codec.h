@@ -4,9 +4,13 @@
 
 #include "platform/encoding_table.h"
 #include "platform/text_codec.h"
+#include "text/text_hash.h"
 
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace solvina {
 
@@ -42,6 +46,10 @@ private:
     TextCodec m_codec;
     bool m_isUtf8;
     bool m_keepsAscii; // ASCII text is its own bytes
+    // Lines encoded character by character, by their text: the block lines of a site's pages
+    // repeat their ancestors' titles. Written by whichever thread writes a page.
+    mutable std::mutex m_encodedLock;
+    mutable std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> m_encodedLines;
     std::string m_startPattern;
     std::string m_endPattern;
 };

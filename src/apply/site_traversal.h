@@ -7,6 +7,7 @@
 #include "apply/page_codec.h"
 #include "apply/page_index_set.h"
 #include "apply/site_plan.h"
+#include "text/text_hash.h"
 
 #include <deque>
 #include <functional>
@@ -92,12 +93,6 @@ private:
     struct FileKeyHash {
         std::size_t operator()(const FileKey& key) const {
             return std::hash<std::uint64_t>()(key.first * 0x9E3779B97F4A7C15ULL ^ key.second);
-        }
-    };
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const {
-            return std::hash<std::string_view>()(text);
         }
     };
     struct PathOfPage {
