@@ -28,24 +28,29 @@ std::string footerTarget(const ApplyOptions& options) {
     return options.linkFooter && !options.footerLink.empty() ? options.footerLink : "";
 }
 
+} // namespace
+
+// The table's lines of a page at one folder depth that its chain does not change.
+struct BlockRenderer::DepthLines {
+    std::string opening;
+    std::vector<std::string> connectors; // before each level, the deeper ones sharing the last
+    std::string footer;
+};
+
+namespace {
+
 void appendTableLines(std::vector<std::string>& lines, const BreadcrumbStyle& style,
-                      const std::string& styleFolder, const ApplyOptions& options,
-                      const ApplyRunState& state, int level, const std::string& prefix) {
-    lines.push_back(QUIBREL_DATA1(style, styleFolder, true, prefix));
+                      const ApplyOptions& options, const ApplyRunState& state, int level,
+                      const std::string& prefix, const BlockRenderer::DepthLines& depth) {
+    lines.push_back(depth.opening);
     for (int k = 0; k <= level; ++k) {
-        std::string connector =
-            QUIBREL_DATA2(style, styleFolder, std::min(k, kDeepestLevelRow), true, prefix,
-                          k == 0 ? headerTarget(options) : std::string());
-        replaceAll(connector, '\\', '/');
-        lines.push_back(std::move(connector));
+        lines.push_back(depth.connectors[std::min(k, kDeepestLevelRow)]);
         std::string titleLink;
         if (k != level && options.linkTitles)
             titleLink = prefix + state.levelLinks[k];
         lines.push_back(QUIBREL_DATA3(style, entryInPage(state.levelTitles[k], prefix), titleLink));
     }
-    // The footer connector is written exactly as the renderer returns it.
-    lines.push_back(
-        QUIBREL_DATA2(style, styleFolder, kFooterRow, true, prefix, footerTarget(options)));
+    lines.push_back(depth.footer);
     lines.emplace_back(kClosingText);
 }
 
@@ -103,18 +108,47 @@ std::vector<std::string> breadcrumbBlock(const BreadcrumbStyle& style,
                                          const std::string& styleFolder,
                                          const ApplyOptions& options, const ApplyRunState& state,
                                          int level) {
+    return BlockRenderer(style, styleFolder, options).block(state, level);
+}
+
+BlockRenderer::BlockRenderer(const BreadcrumbStyle& style, std::string styleFolder,
+                             const ApplyOptions& options)
+    : m_style(style), m_styleFolder(std::move(styleFolder)), m_options(options) {}
+
+BlockRenderer::~BlockRenderer() = default;
+
+const BlockRenderer::DepthLines& BlockRenderer::linesAt(const std::string& prefix) const {
+    std::lock_guard lock(m_lock);
+    auto known = m_depths.find(prefix);
+    if (known != m_depths.end())
+        return *known->second;
+    auto lines = std::make_unique<DepthLines>();
+    lines->opening = QUIBREL_DATA1(m_style, m_styleFolder, true, prefix);
+    for (int row = 0; row <= kDeepestLevelRow; ++row) {
+        std::string connector = QUIBREL_DATA2(m_style, m_styleFolder, row, true, prefix,
+                                              row == 0 ? headerTarget(m_options) : std::string());
+        replaceAll(connector, '\\', '/');
+        lines->connectors.push_back(std::move(connector));
+    }
+    // The footer connector is written exactly as the renderer returns it.
+    lines->footer =
+        QUIBREL_DATA2(m_style, m_styleFolder, kFooterRow, true, prefix, footerTarget(m_options));
+    return *m_depths.emplace(prefix, std::move(lines)).first->second;
+}
+
+std::vector<std::string> BlockRenderer::block(const ApplyRunState& state, int level) const {
     const std::string prefix = relativePrefix(state.levelLinks[level]);
     std::vector<std::string> lines;
     lines.reserve(2 * level + 9);
     lines.emplace_back(kStartMarker);
-    if (options.markup == Markup::Nav)
-        appendNavLines(lines, style, styleFolder, options, state, level, prefix);
+    if (m_options.markup == Markup::Nav)
+        appendNavLines(lines, m_style, m_styleFolder, m_options, state, level, prefix);
     else
-        appendTableLines(lines, style, styleFolder, options, state, level, prefix);
-    if (options.addRule)
-        lines.emplace_back(options.markup == Markup::Nav ? "<hr>" : "<HR>");
-    if (!options.jsonLdBase.empty())
-        lines.push_back(jsonLdLine(options, state, level));
+        appendTableLines(lines, m_style, m_options, state, level, prefix, linesAt(prefix));
+    if (m_options.addRule)
+        lines.emplace_back(m_options.markup == Markup::Nav ? "<hr>" : "<HR>");
+    if (!m_options.jsonLdBase.empty())
+        lines.push_back(jsonLdLine(m_options, state, level));
     lines.emplace_back(kEndMarker);
     return lines;
 }

@@ -71,6 +71,7 @@ public:
     PlanWriter(const SitePlan& plan, const ApplyOptions& options, ApplyEnvironment& env,
                RunKeeper* keeper)
         : m_plan(plan), m_options(options), m_env(env), m_keeper(keeper),
+          m_renderer(env.style, env.styleFolder, options),
           m_writers([this](WriteJob& job) { return writeTemporary(job); },
                     env.fs.allowsConcurrentUse()) {}
     ~PlanWriter() {
@@ -267,8 +268,7 @@ private:
     void render(PageRewrite& page) const {
         for (const ApplyRunState& chain : page.chains) {
             std::string& bytes = page.blocks.emplace_back();
-            for (const std::string& line :
-                 breadcrumbBlock(m_env.style, m_env.styleFolder, m_options, chain, page.level)) {
+            for (const std::string& line : m_renderer.block(chain, page.level)) {
                 page.codec->appendEncoded(line, bytes);
                 bytes += page.firstLineEnd;
             }
@@ -361,6 +361,7 @@ private:
     const ApplyOptions& m_options;
     ApplyEnvironment& m_env;
     RunKeeper* m_keeper;
+    BlockRenderer m_renderer; // before the writers that use it
     ApplyRunSummary* m_summary = nullptr;
     bool m_finished = false;
     static constexpr std::size_t kSharedFrom = 16; // fewer pages are not worth a thread

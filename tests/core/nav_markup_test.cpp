@@ -186,6 +186,30 @@ TEST(NavMarkup, StyleSettingsReachBothForms) {
     }
 }
 
+// A run's renderer keeps the lines of each folder depth: pages of other depths, in any order,
+// get their own, as a renderer made for the page alone gives them.
+TEST(BlockRenderer, EveryPageGetsTheLinesOfItsOwnDepth) {
+    const BreadcrumbStyle style = test::sampleStyle();
+    ApplyOptions options;
+    options.linkHeader = options.linkFooter = true;
+    options.headerLink = "index.html";
+    options.footerLink = "map.html";
+    for (Markup markup : {Markup::Table, Markup::Nav}) {
+        options.markup = markup;
+        const BlockRenderer renderer(style, "/lib/Std/", options);
+        for (int level : {3, 0, 1, 3, 2, 0, 7}) {
+            ApplyRunState state = deepChain();
+            for (int deeper = 4; deeper <= level; ++deeper) {
+                state.levelTitles[deeper] = "M" + std::to_string(deeper);
+                state.levelLinks[deeper] = "a/b/c/d/" + std::to_string(deeper) + ".html";
+            }
+            EXPECT_EQ(renderer.block(state, level),
+                      breadcrumbBlock(style, "/lib/Std/", options, state, level))
+                << level;
+        }
+    }
+}
+
 TEST(NavMarkup, OwnItemNeverLinkedAndLinksFollowTheOptions) {
     const ApplyRunState state = deepChain();
     for (bool linkTitles : {true, false}) {
