@@ -23,13 +23,24 @@
 
 namespace solvina {
 
-// What writing one page's temporary file came to.
+// What writing one page's temporary file came to. Every page of a site keeps its outcome until
+// the writing phase takes them: what seldom happens is held apart.
 struct PageWrite {
+    struct Trouble {
+        std::string keepFailure; // the page's old file could not be kept: nothing may be replaced
+        std::vector<std::string> failures; // to be told in the plan's order
+    };
+
     bool written = false;
-    std::string keepFailure; // the page's old file could not be kept: nothing may be replaced
-    WrittenDigest digest;    // of what was written
     std::optional<std::uint32_t> bits; // the permission bits its temporary file was given
-    std::vector<std::string> failures; // to be told in the plan's order
+    WrittenDigest digest;              // of what was written
+    std::unique_ptr<Trouble> trouble;  // none when nothing went wrong
+
+    Trouble& troubled() {
+        if (!trouble)
+            trouble = std::make_unique<Trouble>();
+        return *trouble;
+    }
 };
 
 // Everything writing a page's temporary file takes from the plan, so that it can be written

@@ -172,10 +172,12 @@ private:
             }
             PageWrite write = m_writers.take(jobs[next]);
             const PlannedPage& page = *pages[next++];
-            for (const std::string& failure : write.failures)
-                failed(failure);
-            if (m_keepFailure.empty())
-                m_keepFailure = std::move(write.keepFailure);
+            if (write.trouble) {
+                for (const std::string& failure : write.trouble->failures)
+                    failed(failure);
+                if (m_keepFailure.empty())
+                    m_keepFailure = std::move(write.trouble->keepFailure);
+            }
             if (write.written) {
                 m_written.push_back(&page);
                 m_numbers.push_back(static_cast<std::size_t>(step.index));
@@ -297,7 +299,7 @@ private:
             opened = file ? (*file)->identity() : std::nullopt;
             if (opened ? !sameFileUnchanged(page.identity, *opened)
                        : !unchangedSincePlanned(page)) {
-                result.failures.push_back(withPathNote(kChangedSincePlanned, page.path));
+                result.troubled().failures.push_back(withPathNote(kChangedSincePlanned, page.path));
                 return result;
             }
             if (!file)
@@ -309,7 +311,7 @@ private:
         // not passed over as if the run had done its work.
         auto created = m_env.fs.createFile(tempPath);
         if (!created) {
-            result.failures.push_back(created.error());
+            result.troubled().failures.push_back(created.error());
             return result;
         }
         // The page's permission bits now, on another processor, rather than at the rename.
@@ -322,8 +324,8 @@ private:
             output.reset();
             created->reset();
             (void)m_env.fs.removeFile(tempPath);
-            result.failures.push_back(description);
-            return result;
+            result.troubled().failures.push_back(description);
+            return std::move(result);
         };
         const Status written = writeEditedPage(*input, *output, page.edits, page.firstLineEnd,
                                                [&](std::size_t block, OutputFile& out) -> Status {
@@ -343,7 +345,7 @@ private:
         // renames.
         if (m_keeper && m_keeper->active())
             if (auto kept = m_keeper->keepPage(page.realPath, job.number); !kept)
-                result.keepFailure = kept.error();
+                result.troubled().keepFailure = kept.error();
         return result;
     }
 
