@@ -80,9 +80,7 @@ private:
 class NativeOutputFile final : public OutputFile {
 public:
     NativeOutputFile(Descriptor descriptor, std::string path)
-        : m_descriptor(std::move(descriptor)), m_path(std::move(path)) {
-        m_buffer.reserve(kOutputBufferSize);
-    }
+        : m_descriptor(std::move(descriptor)), m_path(std::move(path)) {}
 
     Status write(std::string_view bytes) override {
         // Large bytes go out at once with what the buffer holds, without a copy into it.
@@ -93,6 +91,9 @@ public:
         if (m_buffer.size() + bytes.size() > kOutputBufferSize)
             if (Status flushed = flush(); !flushed)
                 return flushed;
+        // The room is taken at the first bytes: a file written in pieces needs none.
+        if (m_buffer.capacity() < kOutputBufferSize)
+            m_buffer.reserve(kOutputBufferSize);
         m_buffer.append(bytes);
         return {};
     }
