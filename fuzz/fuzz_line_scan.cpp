@@ -86,7 +86,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string page(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::string_view bytes(page);
 
-    check(plainLinesLength(bytes, atEnd) == plainPlainLinesLength(bytes, atEnd));
+    std::size_t markup = 0;
+    const std::size_t plainLength = plainLinesLength(bytes, atEnd, &markup);
+    check(plainLength == plainPlainLinesLength(bytes, atEnd));
+    // The markup told is the first that stands before the last byte (any byte at the end), on
+    // the line after the plain ones; none when there is none.
+    const std::size_t limit = atEnd || bytes.empty() ? bytes.size() : bytes.size() - 1;
+    for (std::size_t at = 0; at < std::min(markup, limit); ++at)
+        check(markupAt(bytes, at) == 0);
+    check(markup == std::string_view::npos ||
+          (markup < limit && markup >= plainLength && markupAt(bytes, markup) != 0));
     // No "<" that opens markup is stepped over; what is given is a "<".
     for (std::size_t from = 0, at = 0; from <= bytes.size(); from = at + 1) {
         at = findMarkupOpening(bytes, from);
@@ -136,6 +145,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!*more)
             break;
         check(markupIn(line.bytes) == plainMarkupIn(line.bytes));
+        // What the reader says stands before the line's markup holds none.
+        for (std::size_t before = 0; before < line.markupFrom; ++before)
+            check(markupAt(line.bytes, before) == 0);
+        check(markupIn(line.bytes, line.markupFrom) == plainMarkupIn(line.bytes));
         check(mayHoldMarkup(line.bytes) == (plainMarkupIn(line.bytes) != 0));
         again += line.bytes;
         again += line.end;

@@ -107,8 +107,10 @@ std::string_view LineReader::takePlainLines() {
     if (m_longLine.midLine)
         return {};
     const std::string_view unread = std::string_view(m_buffer).substr(m_start);
-    const std::size_t length = plainLinesLength(unread, m_endOfFile);
+    std::size_t markup = std::string_view::npos;
+    const std::size_t length = plainLinesLength(unread, m_endOfFile, &markup);
     m_start += length;
+    m_markupFrom = markup == std::string_view::npos ? 0 : markup - length;
     return unread.substr(0, length);
 }
 
@@ -129,6 +131,7 @@ void LineReader::take(RawLine& line, std::size_t at, std::size_t endLength) {
     line.bytes = std::string_view(m_buffer.data() + m_start, at - m_start);
     line.end = std::string_view(m_buffer.data() + at, endLength);
     line.continues = false;
+    line.markupFrom = std::min(std::exchange(m_markupFrom, 0), line.bytes.size());
     m_lineStart = m_start;
     m_start = at + endLength;
     m_longLine = {};
@@ -189,7 +192,7 @@ std::size_t LineReader::pieceEndBesideBlock(std::string_view bytes, std::uint64_
 
 Result<bool> LineReader::next(RawLine& line, bool whole) {
     m_heldWhole = m_heldWhole || whole;
-    std::size_t scanFrom = m_start;
+    std::size_t scanFrom = m_start + m_markupFrom;
     for (;;) {
         const char* bufferEnd = m_buffer.data() + m_buffer.size();
         const char* stop = findLineEnd(m_buffer.data() + scanFrom, bufferEnd);
@@ -216,6 +219,8 @@ Result<bool> LineReader::next(RawLine& line, bool whole) {
             line.bytes = std::string_view(m_buffer.data() + m_start, cut);
             line.end = {};
             line.continues = true;
+            line.markupFrom = 0;
+            m_markupFrom = 0;
             m_lineStart = m_start;
             m_start += cut;
             m_longLine.midLine = true;

@@ -19,6 +19,9 @@ struct RawLine {
     std::string_view bytes; // without its line end
     std::string_view end;   // "\r\n", "\r", "\n", or empty for a last line without one
     bool continues = false; // a piece of a long line that goes on in the next one (end empty)
+    // No markup the pass acts on (mayHoldMarkup) stands before this byte of the line: the plain
+    // lines before it were told apart from it there.
+    std::size_t markupFrom = 0;
 };
 
 // Where a reader stands in a long line taken in pieces: kept while a page is set aside.
@@ -93,6 +96,9 @@ private:
     std::uint64_t m_expectedSize = 0;
     const LongLineRules* m_rules = nullptr;
     LongLinePlace m_longLine;
+    // Where, from m_start, the plain lines taken last found the first markup: the line there
+    // holds neither a line end nor markup before it.
+    std::size_t m_markupFrom = 0;
     bool m_heldWhole = false;     // the line being read is held whole however long
     std::size_t m_nextCutTry = 0; // the held size at which a piece is looked for again
     // The bytes read so far, while they are kept: the buffer itself, never cut or changed,

@@ -32,11 +32,11 @@ std::vector<std::string> linkTargets(std::string_view line) {
 
 bool linkTargetsOfBytes(std::string_view bytes,
                         const std::function<void(std::string_view, std::string&)>& decode,
-                        std::vector<std::string>& targets) {
+                        std::vector<std::string>& targets, std::size_t from) {
     static constexpr std::string_view kAfterOpening = "HREF=";
     // The strings of the last line's targets are reused: most targets outgrow a short string.
     std::size_t count = 0;
-    for (std::size_t at = findLinkOpening(bytes, 0); at != std::string_view::npos;
+    for (std::size_t at = findLinkOpening(bytes, from); at != std::string_view::npos;
          at = findLinkOpening(bytes, at + 1)) {
         const std::string_view rest = bytes.substr(at + 3);
         if (!startsWithIgnoringAsciiCase(rest, 0, kAfterOpening))

@@ -17,10 +17,11 @@ std::vector<std::string> linkTargets(std::string_view line);
 // targets are decoded (decode: bytes to UTF-8, as for the whole line). The page encodings
 // handled write "<", "=", " " and the quotation mark as their own bytes, never inside another
 // character, so a link starts at the same place in bytes and text. False when a link's target
-// holds a "<": the next link may then start inside it, and the caller decodes the line.
+// holds a "<": the next link may then start inside it, and the caller decodes the line. No link
+// starts before byte `from`.
 bool linkTargetsOfBytes(std::string_view bytes,
                         const std::function<void(std::string_view, std::string&)>& decode,
-                        std::vector<std::string>& targets);
+                        std::vector<std::string>& targets, std::size_t from = 0);
 
 // True when the target, upper-cased, ends with ".HTM" or ".HTML".
 bool isPageTarget(std::string_view target);

@@ -174,7 +174,10 @@ std::vector<PageEdit> PagePass::takeEdits() {
 
 Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
     for (;;) {
-        const unsigned kinds = markupIn(line.raw.bytes);
+        // The reader tells where the line's markup starts; a line joined across an old block is
+        // looked over whole.
+        const std::size_t markupFrom = std::exchange(line.raw.markupFrom, 0);
+        const unsigned kinds = markupIn(line.raw.bytes, markupFrom);
         if (kinds == 0) {
             if (m_inComment)
                 skipComments(line.raw.bytes, m_inComment);
@@ -194,7 +197,7 @@ Status PagePass::treat(LineReader& reader, Line& line, OutputFile& out) {
         if (!comment && !titled) {
             if (m_linksExcluded || m_lineLinksExcluded)
                 return place(line, out, mayHoldBodyTags);
-            if (linkTargetsOfBytes(line.raw.bytes, m_decodeInto, m_targets)) {
+            if (linkTargetsOfBytes(line.raw.bytes, m_decodeInto, m_targets, markupFrom)) {
                 m_followLinks(m_targets);
                 return place(line, out, mayHoldBodyTags);
             }

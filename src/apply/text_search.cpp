@@ -230,17 +230,17 @@ bool mayHoldMarkup(std::string_view bytes) {
     return false;
 }
 
-unsigned markupIn(std::string_view bytes) {
+unsigned markupIn(std::string_view bytes, std::size_t from) {
     constexpr unsigned kEveryKind = kCommentMarkup | kTitleMarkup | kLinkMarkup | kBodyMarkup;
     unsigned kinds = 0;
     // A long line that holds every kind early is not scanned to its end.
-    for (std::size_t at = findMarkupOpening(bytes, 0);
+    for (std::size_t at = findMarkupOpening(bytes, from);
          at != std::string_view::npos && kinds != kEveryKind; at = findMarkupOpening(bytes, at + 1))
         kinds |= markupOpenedBy(bytes.substr(at));
     return kinds;
 }
 
-std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
+std::size_t plainLinesLength(std::string_view bytes, bool atEnd, std::size_t* markup) {
     // Line ends are looked for below limit, so that the byte after a CR is always there.
     const std::size_t limit = atEnd || bytes.empty() ? bytes.size() : bytes.size() - 1;
     // The plain lines end at the line of the first "<" that opens a tag the pass acts on; the
@@ -252,6 +252,8 @@ std::size_t plainLinesLength(std::string_view bytes, bool atEnd) {
             stop = at;
             break;
         }
+    if (markup != nullptr)
+        *markup = stop < limit ? stop : std::string_view::npos;
     const char* lastEnd = findLastLineEnd(bytes.data(), bytes.data() + stop);
     return lastEnd == nullptr
                ? 0

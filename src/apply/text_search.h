@@ -15,13 +15,13 @@ namespace solvina {
 // none of them in its characters either and needs no decoding.
 bool mayHoldMarkup(std::string_view bytes);
 
-// Which of those tags a line's bytes hold (any letter case); 0 exactly when mayHoldMarkup is
-// false.
+// Which of those tags a line's bytes hold (any letter case), from byte `from` on, before which
+// the line holds none; 0 exactly when mayHoldMarkup is false.
 inline constexpr unsigned kCommentMarkup = 1; // "<!--": every marker
 inline constexpr unsigned kTitleMarkup = 2;   // "<TITLE>"
 inline constexpr unsigned kLinkMarkup = 4;    // "<A HREF="
 inline constexpr unsigned kBodyMarkup = 8;    // "<BODY" or "</BODY>"
-unsigned markupIn(std::string_view bytes);
+unsigned markupIn(std::string_view bytes, std::size_t from = 0);
 // Position of the next "<" from `from` that may open a tag the pass acts on (a comment, a title,
 // a link, a body tag); some other "<" may be given too, never one of those left out. npos when
 // there is none.
@@ -33,8 +33,9 @@ std::size_t findCommentOrBodyOpening(std::string_view bytes, std::size_t from);
 // The length of the whole lines at the start of bytes that mayHoldMarkup would each pass over,
 // found without splitting them: a vector scan for "<" and line ends. A line counts only with its
 // line end, and a line end that is a lone last byte only atEnd (a CR may be the first half of a
-// CR LF still unread).
-std::size_t plainLinesLength(std::string_view bytes, bool atEnd);
+// CR LF still unread). markup, when given, is set to where the markup that ends them stands, or
+// npos when they end for want of bytes.
+std::size_t plainLinesLength(std::string_view bytes, bool atEnd, std::size_t* markup = nullptr);
 
 // Where the next "<a " or "<A " stands in bytes at or after from (the opening of a link), or npos.
 std::size_t findLinkOpening(std::string_view bytes, std::size_t from);

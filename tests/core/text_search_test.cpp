@@ -50,13 +50,16 @@ TEST(MayHoldMarkupTest, FindsEveryTagThePassActsOnInAnyLetterCase) {
 }
 
 // Only whole lines are passed: a lone line end as the last byte may be half of a CR LF (or be
-// followed by more of the line's end) unless the page ends there.
+// followed by more of the line's end) unless the page ends there. The markup that ends them is
+// told where it stands.
 TEST(PlainLinesLengthTest, PassesOnlyLinesKnownToBeWhole) {
     const std::string longLine(40, 'y');
+    constexpr std::size_t kNone = std::string_view::npos;
     const struct {
         std::string bytes;
         bool atEnd;
         std::size_t length;
+        std::size_t markup = kNone;
     } cases[] = {
         {"", true, 0},
         {"ab", true, 0},
@@ -66,12 +69,15 @@ TEST(PlainLinesLengthTest, PassesOnlyLinesKnownToBeWhole) {
         {"ab\r\n", false, 4},
         {"a\nb\rc", false, 4},
         {longLine + "\r\n" + longLine + "\r", false, 42},
-        {longLine + "\n<!--" + longLine + "\n", true, 41},
-        {longLine + "<TiTlE>\n", true, 0},
-        {longLine + "\n" + longLine + "<a href=x>\n", true, 41},
+        {longLine + "\n<!--" + longLine + "\n", true, 41, 41},
+        {longLine + "<TiTlE>\n", true, 0, 40},
+        {longLine + "\n" + longLine + "<a name=x><a href=x>\n", true, 41, 91},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(plainLinesLength(c.bytes, c.atEnd), c.length) << c.bytes;
+    for (const auto& c : cases) {
+        std::size_t markup = 0;
+        EXPECT_EQ(plainLinesLength(c.bytes, c.atEnd, &markup), c.length) << c.bytes;
+        EXPECT_EQ(markup, c.markup) << c.bytes;
+    }
 }
 
 // Every place of the first line end, in and across the blocks the search takes at once.
