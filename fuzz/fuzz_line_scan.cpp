@@ -124,6 +124,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (to == 0)
             break;
     }
+    // Link openings ("<a " in either case) from every 7th byte, as a plain search finds them.
+    for (std::size_t from = 0; from <= bytes.size(); from += 7) {
+        std::size_t expected = from;
+        while (expected + 2 < bytes.size() &&
+               !(bytes[expected] == '<' && asciiUpperByte(bytes[expected + 1]) == 'A' &&
+                 bytes[expected + 2] == ' '))
+            ++expected;
+        check(findLinkOpening(bytes, from) ==
+              (expected + 2 < bytes.size() ? expected : std::string_view::npos));
+    }
     for (std::size_t from = 0; from < bytes.size(); from += 17)
         check(findLineEnd(bytes.data() + from, bytes.data() + bytes.size()) ==
               std::find_if(bytes.data() + from, bytes.data() + bytes.size(),

@@ -126,6 +126,11 @@ TEST(LinkTargetsOfBytesTest, FindsTheLinksOfTheDecodedLine) {
         {"invalid_utf8", "<a href=\"\xE3\x81\"><a href=\"\xFF.htm\">", false, true},
         {"link_inside_target", "<a href=\"x<a href=\"y.htm\">", false, false},
         {"opening_character_is_lt", "<a href=<a href=\"y.htm\">", false, false},
+        // Long bytes are looked at in wider blocks: a tab is no space there either.
+        {"long_line",
+         std::string(1500, 'x') + "<a\thref=\"no.htm\"><a href=\"yes.htm\">" +
+             std::string(1100, 'y') + "<A HREF=\"far.htm\">",
+         false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
