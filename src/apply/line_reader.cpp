@@ -134,7 +134,8 @@ void LineReader::take(RawLine& line, std::size_t at, std::size_t endLength) {
     line.markupFrom = std::min(std::exchange(m_markupFrom, 0), line.bytes.size());
     m_lineStart = m_start;
     m_start = at + endLength;
-    m_longLine = {};
+    if (m_longLine.inPieces) // else it stands as made: most lines are not long
+        m_longLine = {};
     m_heldWhole = false;
     m_nextCutTry = 0;
 }
@@ -175,12 +176,15 @@ std::size_t LineReader::cutLongLine() {
 std::size_t LineReader::pieceEndBesideBlock(std::string_view bytes, std::uint64_t at) const {
     const std::size_t held = bytes.size();
     const LongLineSurvey& survey = m_longLine.survey;
+    // The survey tells which pieces may hold a body start tag: looking for one in each piece
+    // of a long line would read it once more.
+    const bool mayHoldBodyStart = survey.firstBodyStart < at + held && survey.lastBodyStart >= at;
     if (survey.blockStart == survey.blockEnd || survey.blockEnd <= at ||
         survey.blockStart >= at + held)
-        return pieceEnd(bytes);
+        return pieceEnd(bytes, mayHoldBodyStart);
     const auto blockStart = static_cast<std::size_t>(survey.blockStart - at);
     if (survey.blockEnd > at + held)
-        return pieceEnd(bytes.substr(0, blockStart));
+        return pieceEnd(bytes.substr(0, blockStart), mayHoldBodyStart);
     const auto blockEnd = static_cast<std::size_t>(survey.blockEnd - at);
     std::string joined(bytes.substr(0, blockStart));
     joined += bytes.substr(blockEnd);

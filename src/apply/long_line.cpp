@@ -98,6 +98,8 @@ bool LineSurveyor::look(std::string_view tag, std::uint64_t offset) {
     if (startsWithIgnoringAsciiCase(tag, 0, kLinkOpening))
         m_linkOrBodyTag = true;
     if (startsWithIgnoringAsciiCase(tag, 0, kBodyStart)) {
+        m_survey.firstBodyStart = std::min(m_survey.firstBodyStart, offset);
+        m_survey.lastBodyStart = std::max(m_survey.lastBodyStart, offset);
         m_linkOrBodyTag = true;
         // With blocks at both tags the start tag wins over an end tag before it on its line.
         return !(m_rules.bothBodyTags && m_bodyEndTag);
@@ -206,6 +208,10 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
             }
             survey.blockStart += lineStart;
             survey.blockEnd += lineStart;
+            if (survey.firstBodyStart <= survey.lastBodyStart) {
+                survey.firstBodyStart += lineStart;
+                survey.lastBodyStart += lineStart;
+            }
             survey.whole = false;
             return survey;
         }
@@ -223,12 +229,12 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
     }
 }
 
-std::size_t pieceEnd(std::string_view piece) {
+std::size_t pieceEnd(std::string_view piece, bool mayHoldBodyStart) {
     std::size_t cut = lastCutBefore(piece, piece.size());
     while (cut != std::string_view::npos) {
         const std::string_view before = piece.substr(0, cut);
         std::size_t open = openLinkTarget(before);
-        if (open == std::string_view::npos)
+        if (open == std::string_view::npos && mayHoldBodyStart)
             open = openBodyTag(before);
         if (open == std::string_view::npos && piece[cut] != '<')
             open = openTagOrTitle(before);

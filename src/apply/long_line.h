@@ -35,6 +35,10 @@ struct LongLineSurvey {
     bool partLinkExclusion = false;
     std::uint64_t blockStart = 0; // an old block on it, from its start marker's "<" to
     std::uint64_t blockEnd = 0;   // after its end marker's ">"; none when equal
+    // Its body start tags' "<" stand between these (both included); none when the first is
+    // after the second. A piece without one need not be searched for one left open.
+    std::uint64_t firstBodyStart = UINT64_MAX;
+    std::uint64_t lastBodyStart = 0;
 };
 
 // Looks over the line that starts at page offset lineStart: held is its first bytes, the rest is
@@ -45,7 +49,8 @@ LongLineSurvey surveyLongLine(InputFile& file, std::uint64_t lineStart, std::str
 
 // Where a piece of a line that starts where a line may be cut may end: the last place in piece
 // (not its start) before a "<", or after a space outside tags and titles, before which no link
-// target and no body start tag is left open; npos when there is none.
-std::size_t pieceEnd(std::string_view piece);
+// target and no body start tag is left open; npos when there is none. mayHoldBodyStart false:
+// the piece is known to hold no body start tag.
+std::size_t pieceEnd(std::string_view piece, bool mayHoldBodyStart = true);
 
 } // namespace solvina
