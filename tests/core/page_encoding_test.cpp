@@ -191,8 +191,8 @@ TEST(Utf8CheckTest, LongTextsFindTheFirstInvalidByte) {
                                "\x80",
                                "\xE3\x82",
                                "\xF0\x9F\x98",
-                               "\xE3"
-                               "a"};
+                               ("\xE3" // a lead byte, then a letter ("\xE3a" would be one escape)
+                                "a")};
     for (const std::string filler : {"a", "\xE3\x82\xBD"})
         for (const char* sequence : sequences)
             for (std::size_t at : {0u, 28u, 30u, 31u, 32u, 63u, 64u, 95u, 97u}) {
