@@ -20,6 +20,9 @@ constexpr const char* kManifestName = "manifest.json";
 // Left in a run's folder once none of its kept files shares a file with a page: later runs
 // need not look at each of them again.
 constexpr const char* kFinishedMarkName = "finished";
+// Ends the name a record's folder takes while it is deleted: a folder is a record only under
+// its run's id, so a kill halfway leaves no record with some of its kept files gone.
+constexpr const char* kDeletingSuffix = ".deleting";
 
 std::string twoDigits(int value) {
     return (value < 10 ? "0" : "") + std::to_string(value);
@@ -105,6 +108,13 @@ std::string manifestHeadBytes(FileSystem& fs, const std::string& path) {
             bytes.find("\"pages\":", old > 16 ? old - 16 : 0) != std::string::npos)
             return bytes;
     }
+}
+
+// Deletes the record in folder (no trailing slash) as a whole; the next run sweeps what a kill
+// halfway leaves.
+void deleteRecord(FileSystem& fs, const std::string& folder) {
+    const std::string deleting = folder + kDeletingSuffix;
+    (void)fs.deleteFolder(renameKeptFolder(folder, deleting) ? deleting : folder, true);
 }
 
 // A real folder, not a link to one: a link leading out of the site is neither copied nor
@@ -218,6 +228,10 @@ Status RunKeeper::begin(const std::string& styleFolder, const std::string& style
             return made;
     forEachManifest(
         m_fs, m_settings.folder, [&](const std::string& folder, const std::string& manifest) {
+            if (withoutTrailingSlash(folder).ends_with(kDeletingSuffix)) {
+                m_halfDeleted.push_back(folder); // of any site's run: no one's record now
+                return;
+            }
             auto head = parseManifest(manifestHeadBytes(m_fs, manifest), ManifestPart::Head);
             if (!head || head->topPage != m_run.topPage ||
                 head->id != fileNamePart(withoutTrailingSlash(folder)))
@@ -373,19 +387,21 @@ void RunKeeper::startDeletingOldRuns() {
     // This run's record, when there is one, takes one of the places kept.
     const int places = m_active ? m_settings.keep - 1 : 0;
     const std::size_t kept = static_cast<std::size_t>(std::max(0, places));
-    if (m_earlierRuns.size() <= kept)
-        return;
-    std::vector<std::string> folders;
+    std::vector<std::string> records;
     for (std::size_t i = kept; i < m_earlierRuns.size(); ++i)
-        folders.push_back(m_settings.folder + m_earlierRuns[i]);
+        records.push_back(m_settings.folder + m_earlierRuns[i]);
+    if (records.empty() && m_halfDeleted.empty())
+        return;
     // Deleting a record of a thousand pages takes about as long as writing them does; beside
     // the run it takes what its threads leave of the processors. A thread the system refuses
     // leaves the deleting to the end of the run.
     try {
-        m_deleting = std::thread([this, folders = std::move(folders)] {
+        m_deleting = std::thread([this, records = std::move(records)] {
             lowerThisThreadsPriority();
-            for (const std::string& folder : folders)
+            for (const std::string& folder : m_halfDeleted)
                 (void)m_fs.deleteFolder(folder, true);
+            for (const std::string& folder : records)
+                deleteRecord(m_fs, folder);
         });
     } catch (const std::system_error&) {
     }
@@ -408,7 +424,7 @@ void RunKeeper::finish() {
         return;
     if (m_active) {
         if (m_keptPages.empty() && m_run.quibrelFiles.empty() && m_run.quibrelFolders.empty())
-            (void)m_fs.deleteFolder(withoutTrailingSlash(m_runFolder), true);
+            deleteRecord(m_fs, withoutTrailingSlash(m_runFolder));
         // A page whose rename failed still shares its kept file. The copies are on the disk
         // before the mark: a mark that outlived one in a power cut would spare a shared file
         // the next run's look.
@@ -417,6 +433,10 @@ void RunKeeper::finish() {
     }
     if (m_deleting.joinable())
         m_deleting.join();
+    // Left when no thread could take them.
+    for (const std::string& folder : m_halfDeleted)
+        if (m_fs.exists(folder))
+            (void)m_fs.deleteFolder(folder, true);
     // The site's runs from the beginnings of their records, newest first.
     std::vector<std::string> ids;
     forEachManifest(
@@ -429,7 +449,7 @@ void RunKeeper::finish() {
     std::sort(ids.rbegin(), ids.rend());
     const std::size_t keep = static_cast<std::size_t>(std::max(0, m_settings.keep));
     for (std::size_t i = keep; i < ids.size(); ++i)
-        (void)m_fs.deleteFolder(m_settings.folder + ids[i], true);
+        deleteRecord(m_fs, m_settings.folder + ids[i]);
 }
 
 std::vector<KeptRun> keptRuns(FileSystem& fs, const std::string& undoFolder,
@@ -507,7 +527,7 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
     restoreQuibrel(fs, runFolder, run, force, outcome, restoring, failed);
     if (outcome.refused > 0 || outcome.failures > 0)
         return outcome; // the run stays kept, for --force or another try
-    (void)fs.deleteFolder(withoutTrailingSlash(runFolder), true);
+    deleteRecord(fs, withoutTrailingSlash(runFolder));
     return outcome;
 }
 

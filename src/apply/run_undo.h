@@ -76,6 +76,7 @@ private:
     std::string m_runFolder;
     bool m_active = false;
     std::vector<std::string> m_earlierRuns; // the site's runs before this one, newest first
+    std::vector<std::string> m_halfDeleted; // records a kill left half deleted
     bool m_deletingStarted = false;
     std::thread m_deleting;
 };

@@ -119,6 +119,12 @@ Status unshareFile(const std::string& kept) {
     return replaceByCopy(kept, status.st_mode, kept + ".copy", kept);
 }
 
+Status renameKeptFolder(const std::string& from, const std::string& to) {
+    if (rename(from.c_str(), to.c_str()) != 0)
+        return fileFailure(errno, from);
+    return {};
+}
+
 Result<FileDigest> fileDigest(const std::string& path, DigestKind kind) {
     Descriptor in(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.isOpen())

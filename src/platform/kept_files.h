@@ -18,6 +18,8 @@ Status keepFile(const std::string& source, const std::string& kept, bool allowLi
 Status restoreFile(const std::string& kept, const std::string& target);
 // Gives kept a file of its own when it is a hard link: a copy renamed over it.
 Status unshareFile(const std::string& kept);
+// Renames a folder of kept files in one step (a folder at to is replaced only when empty).
+Status renameKeptFolder(const std::string& from, const std::string& to);
 // The digest of a file's content (written with its kind in front), and its size.
 struct FileDigest {
     std::string digest;

@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/sha256.h"
 #include "style/style_file.h"
+#include "support/faulty_file_system.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
@@ -278,6 +279,24 @@ TEST_F(RunUndoTest, KilledRunTakenBack) {
         fs::create_hard_link(dir / "site/sub/b.htm", run.path() / "pages/99");
     ASSERT_GT(fs::hard_link_count(dir / "site/sub/b.htm"), 1u);
     EXPECT_EQ(apply(), 0) << err.str();
+    // An undo killed while it deletes the run's record leaves no record half deleted: the run
+    // is listed no more, and the next run sweeps what is left of it.
+    ASSERT_EQ(undo({"--list"}), 0);
+    const std::string listed = out.str();
+    FaultyFileSystem killed(nativeFileSystem());
+    killed.cutDeleteFolder = [](const std::string& folder) {
+        fs::remove_all(fs::path(folder) / "pages");
+        return true;
+    };
+    const auto ignore = [](const std::string&) {};
+    auto undone = undoRun(killed, dir / "state/solvina/undo/", dir / "site/index.htm", "", false,
+                          ignore, ignore);
+    ASSERT_TRUE(undone && undone->failures == 0 && undone->refused == 0);
+    ASSERT_EQ(undo({"--list"}), 0);
+    EXPECT_EQ(out.str(), listed.substr(listed.find('\n') + 1));
+    EXPECT_EQ(apply(), 0) << err.str();
+    for (const auto& entry : fs::directory_iterator(dir / "state/solvina/undo"))
+        EXPECT_FALSE(entry.path().string().ends_with(".deleting")) << entry.path();
 }
 
 TEST_F(RunUndoTest, KeepsTheLastRunsOfTheSite) {

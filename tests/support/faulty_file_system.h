@@ -42,6 +42,9 @@ public:
     std::function<void(const std::string&)> beforeOpen;
     // Called before each syncFiles: after the temporary files, before the renames.
     std::function<void()> beforeSync;
+    // Called with the path before each deleteFolder; true ends the call there, failed, as a
+    // kill halfway through would.
+    std::function<bool(const std::string&)> cutDeleteFolder;
     // Lets the writing phase write pages on several threads, as on the native file system.
     bool concurrent = false;
 
@@ -52,6 +55,7 @@ public:
         writeBudget = 0;
         beforeOpen = nullptr;
         beforeSync = nullptr;
+        cutDeleteFolder = nullptr;
         concurrent = false;
     }
     bool allowsConcurrentUse() const override { return concurrent; }
@@ -68,6 +72,8 @@ public:
         return m_inner.deleteFile(path, force);
     }
     Status deleteFolder(const std::string& path, bool force) override {
+        if (cutDeleteFolder && cutDeleteFolder(path))
+            return fileFailure(EIO, path);
         return m_inner.deleteFolder(path, force);
     }
     bool isRegularFile(const std::string& path) override { return m_inner.isRegularFile(path); }
