@@ -114,7 +114,12 @@ std::string manifestHeadBytes(FileSystem& fs, const std::string& path) {
 // halfway leaves.
 void deleteRecord(FileSystem& fs, const std::string& folder) {
     const std::string deleting = folder + kDeletingSuffix;
-    (void)fs.deleteFolder(renameKeptFolder(folder, deleting) ? deleting : folder, true);
+    const bool renamed = static_cast<bool>(renameKeptFolder(folder, deleting));
+    // The new name is on the disk before the first file goes: a power cut halfway leaves a
+    // folder that is nobody's record, not a record with files missing.
+    if (renamed)
+        (void)fs.syncFolder(folderPart(folder));
+    (void)fs.deleteFolder(renamed ? deleting : folder, true);
 }
 
 // A real folder, not a link to one: a link leading out of the site is neither copied nor

@@ -6,6 +6,7 @@
 
 #include "platform/content_digest.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 #include "platform/sha256.h"
 #include "style/style_file.h"
 #include "support/faulty_file_system.h"
@@ -284,7 +285,11 @@ TEST_F(RunUndoTest, KilledRunTakenBack) {
     ASSERT_EQ(undo({"--list"}), 0);
     const std::string listed = out.str();
     FaultyFileSystem killed(nativeFileSystem());
-    killed.cutDeleteFolder = [](const std::string& folder) {
+    killed.cutDeleteFolder = [&killed](const std::string& folder) {
+        // Renamed, and the rename synced, before the deleting begins.
+        EXPECT_TRUE(folder.ends_with(".deleting")) << folder;
+        EXPECT_TRUE(!killed.diskLog.empty() &&
+                    killed.diskLog.back() == "syncfolder " + folderPart(folder));
         fs::remove_all(fs::path(folder) / "pages");
         return true;
     };
