@@ -49,15 +49,21 @@ ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, Appl
         return {0, 1};
     }
     SitePlan plan;
-    PlanWriting writing(plan, options, env, &keeper);
-    // The planning keeps the pages it reads only for a run that writes beside it.
-    SiteTraversal::PagePlanned pagePlanned;
-    if (writing.writesBeside())
-        pagePlanned = [&writing](int page, std::optional<std::string> bytes) {
-            writing.pagePlanned(page, std::move(bytes));
-        };
-    ApplyRunSummary summary = planApply(options, state, env, plan, false, std::move(pagePlanned));
-    writing.write(summary);
+    ApplyRunSummary summary;
+    {
+        PlanWriting writing(plan, options, env, &keeper);
+        // The planning keeps the pages it reads only for a run that writes beside it.
+        SiteTraversal::PagePlanned pagePlanned;
+        if (writing.writesBeside())
+            pagePlanned = [&writing](int page, std::optional<std::string> bytes) {
+                writing.pagePlanned(page, std::move(bytes));
+            };
+        summary = planApply(options, state, env, plan, false, std::move(pagePlanned));
+        // Stopped while planning: what was written beside it goes with `writing`, before the
+        // keeper ends the run's record.
+        if (!summary.stopped)
+            writing.write(summary);
+    }
     keeper.finish();
     return summary;
 }

@@ -17,6 +17,7 @@ inline constexpr const char* kNoTopPageMessage = "トップページを指定し
 inline constexpr const char* kTopPageMissingMessage = "トップページが見つかりません。";
 inline constexpr const char* kConfirmStartMessage = "適応を開始します。よろしいですか？";
 inline constexpr const char* kApplyDoneMessage = "適応が終了しました。";
+inline constexpr const char* kRunStoppedMessage = "中断しました。ページは書き換えていません。";
 inline constexpr const char* kProgressPrefix = "適応中：";
 inline constexpr const char* kEraseConfirmMessage =
     "この機能を実行すると、ホームページ内の全てのクイブレルリストを消去します。\r\n"

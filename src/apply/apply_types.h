@@ -6,6 +6,7 @@
 #include "render/nav_breadcrumb.h"
 #include "style/breadcrumb_style.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,7 @@ struct ApplyRunState {
 struct ApplyRunSummary {
     int pagesEntered = 0;
     int failures = 0;
+    bool stopped = false; // asked to stop before its first rename: no page changed
 };
 
 // Where a run keeps what it replaces so that it can be taken back, and how many runs of a site
@@ -106,6 +108,11 @@ struct ApplyEnvironment {
     std::string styleFolder; // the style's folder, ending in "/"
     ApplyReporter& reporter;
     UndoSettings undo = {};
+    // Set from outside (a signal) when the run is to stop: until its first rename it then
+    // stops, removes what it wrote and changes no page; from then on it goes to its end.
+    const std::atomic<bool>* stop = nullptr;
+
+    bool stopRequested() const { return stop != nullptr && stop->load(std::memory_order_relaxed); }
 };
 
 } // namespace solvina

@@ -115,6 +115,8 @@ public:
         m_finished = true;
         m_summary = &summary;
         takeOutcomes();
+        if (stopBeforeRenames())
+            return;
         if (m_written.empty())
             return;
         // What the renames replace is kept (each page's old file as its new one was written),
@@ -133,6 +135,8 @@ public:
             abandonAll();
             return failed(synced.error());
         }
+        if (stopBeforeRenames())
+            return;
         if (m_keeper)
             if (auto kept = m_keeper->keepPages(m_written, m_numbers, m_digests); !kept) {
                 abandonAll();
@@ -188,6 +192,15 @@ private:
                                        static_cast<int>(pages.size()));
         }
         m_writers.release();
+    }
+
+    // Asked to stop while nothing is replaced yet: nothing will be.
+    bool stopBeforeRenames() {
+        if (!m_env.stopRequested())
+            return false;
+        abandonAll();
+        m_summary->stopped = true;
+        return true;
     }
 
     // The run replaces nothing after all: the new pages and the old ones kept go.
@@ -282,6 +295,8 @@ private:
     // Runs on any of the writers' threads: it reaches nothing but the page, its temporary file
     // and, for a job not prepared yet, the plan, which no longer changes then.
     PageWrite writeTemporary(WriteJob& job) const {
+        if (m_env.stopRequested())
+            return {}; // the run will replace nothing: its pages need no new content
         if (!job.prepared)
             job.prepared = prepare(*job.page);
         render(*job.prepared);

@@ -102,7 +102,7 @@ void SiteTraversal::run() {
     if (m_options.hierarchy != Hierarchy::Shortest)
         return;
     // Breadth first: every page of a level is read before the first of the next.
-    while (!m_queue.empty()) {
+    while (!m_queue.empty() && !m_summary.stopped) {
         QueuedPage next = std::move(m_queue.front());
         m_queue.pop_front();
         treatPage(next.path, next.level, std::move(next.found), next.parent);
@@ -298,6 +298,13 @@ void SiteTraversal::treatPage(const std::string& OPT, int KAISO, FoundPage found
 
 void SiteTraversal::readDownTo(std::size_t depth) {
     while (m_reading.size() > depth) {
+        // Asked to stop: the pages being read are left where they stand, unplanned.
+        if (m_env.stopRequested()) {
+            m_summary.stopped = true;
+            m_reading.erase(m_reading.begin() + static_cast<std::ptrdiff_t>(depth),
+                            m_reading.end());
+            return;
+        }
         ReadPage& page = *m_reading.back();
         if (page.linksTaken < page.linkEnds.size()) {
             const std::size_t start = page.linksTaken == 0 ? 0 : page.linkEnds[page.linksTaken - 1];
@@ -362,6 +369,10 @@ bool SiteTraversal::takeUp(ReadPage& page) {
 }
 
 bool SiteTraversal::enterPage(const std::string& OPT, int KAISO, FoundPage found, int parent) {
+    if (m_env.stopRequested()) {
+        m_summary.stopped = true;
+        return false;
+    }
     if (m_options.maxPages > 0 && m_state.visitedCount >= m_options.maxPages) {
         pageFailed(withPath("ページが多すぎます。" + std::to_string(m_options.maxPages) +
                                 "ページまでしか適応できません。",

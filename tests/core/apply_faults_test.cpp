@@ -2,6 +2,7 @@
 // or filled, replacements refused, pages vanishing. A page is always whole, old or new.
 #include "apply_fixture.h"
 
+#include "apply/run_undo.h"
 #include "platform/file_failure.h"
 #include "support/faulty_file_system.h"
 
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 namespace solvina::test_support {
@@ -171,6 +173,53 @@ TEST_F(ApplyFaultsTest, ARunThatCannotKeepAPageReplacesNothing) {
             EXPECT_EQ(fs::hard_link_count(site(name)), 1u) << name;
         }
         EXPECT_TRUE(leftoverTemporaryFiles().empty());
+    }
+}
+
+// A run asked to stop (a signal) before its first rename reads no further page, removes what it
+// wrote, keeps no page in its record and changes none; asked during the renames, it goes to its
+// end.
+TEST_F(ApplyFaultsTest, ARunAskedToStopBeforeItsRenamesChangesNoPage) {
+    undo.folder = dir.path() + "state/";
+    enum class When { Start, Planning, Writing, Sync, Renames };
+    const struct {
+        When when;
+        bool concurrent;
+    } cases[] = {{When::Start, false},   {When::Planning, false}, {When::Planning, true},
+                 {When::Writing, false}, {When::Sync, true},      {When::Renames, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.when) * 2 + c.concurrent);
+        writeSite();
+        faulty.concurrent = c.concurrent;
+        stopAsked = c.when == When::Start;
+        std::set<std::string> opened; // by the planning; the writing opens them again
+        int openedAfterStop = 0;
+        faulty.beforeOpen = [&](const std::string& path) {
+            openedAfterStop += stopAsked && path.ends_with(".htm") ? 1 : 0;
+            if (c.when == When::Planning && path.ends_with("/b.htm"))
+                stopAsked = true;
+            if (c.when == When::Writing && !opened.insert(path).second)
+                stopAsked = true;
+        };
+        faulty.beforeSync = [&] { // the pages' sync, not the record's
+            stopAsked = stopAsked || (c.when == When::Sync && !leftoverTemporaryFiles().empty());
+        };
+        faulty.beforeReplace = [&] { stopAsked = stopAsked || c.when == When::Renames; };
+        const ApplyRunSummary summary = apply();
+        EXPECT_TRUE(stopAsked);
+        const bool stops = c.when != When::Renames;
+        EXPECT_EQ(summary.stopped, stops);
+        for (const char* name : {"index.htm", "a.htm", "b.htm"})
+            EXPECT_EQ(rewritten(name), !stops) << name;
+        EXPECT_TRUE(leftoverTemporaryFiles().empty());
+        EXPECT_EQ(openedAfterStop, 0); // no page read once the run knows it stops
+        // A record stays only for what the run did to the quibrel folder, without pages.
+        const auto runs = keptRuns(faulty, undo.folder, site("index.htm"));
+        EXPECT_EQ(runs.size(), stops ? runs.size() : 1u);
+        for (const KeptRun& run : runs) {
+            EXPECT_EQ(run.pages.size(), stops ? 0u : 3u);
+            fs::remove_all(undo.folder + run.id);
+        }
     }
 }
 

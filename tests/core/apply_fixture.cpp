@@ -26,7 +26,7 @@ std::string ApplyFixture::pageText(const std::string& relative) const {
 
 ApplyRunSummary ApplyFixture::apply(const std::string& topPage) {
     options.topPagePath = site(topPage);
-    ApplyEnvironment env{*fileSystem, style, styleFolder, reporter, undo};
+    ApplyEnvironment env{*fileSystem, style, styleFolder, reporter, undo, &stopAsked};
     state.reset();
     return runApply(options, state, env);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,7 @@ protected:
     ApplyRunState state;
     RecordingReporter reporter;
     UndoSettings undo; // keeps nothing unless a test names a folder
+    std::atomic<bool> stopAsked{false};
 };
 
 } // namespace solvina::test_support

@@ -138,6 +138,33 @@ TEST_F(ApplyKillTest, EveryPageIsOldOrNewWhereverTheRunIsKilled) {
     EXPECT_GT(killedMidway, 0) << "every run finished before it could be killed";
 }
 
+// A run stopped by Ctrl-C, SIGTERM or a closed terminal ends as the signal would have ended it
+// and leaves every page as it was and no temporary file; one that finished first is whole.
+TEST_F(ApplyKillTest, ARunStoppedByASignalLeavesEveryPageAsItWas) {
+    ScopedEnvironment stateFolder("XDG_STATE_HOME", dir / "state");
+    int stopped = 0;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const std::string name = "stop" + std::to_string(signal);
+        const std::string top = freshSite(name);
+        int progress = -1;
+        const pid_t child = startApply(dir / "lib", top, &progress);
+        ASSERT_GT(child, 0);
+        awaitProgressLines(progress, kPages / 4);
+        ::kill(child, signal);
+        ::close(progress); // the lines after it are lost; the run goes on to its stop
+        const int status = waitForCli(child);
+        const bool wasStopped = WIFSIGNALED(status) && WTERMSIG(status) == signal;
+        ASSERT_TRUE(wasStopped || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+        stopped += wasStopped ? 1 : 0;
+        for (int i = 0; i < kPages; ++i)
+            EXPECT_EQ(dir.read(name + "/" + pageName(i)) == old[i], wasStopped) << pageName(i);
+        for (const auto& entry : fs::recursive_directory_iterator(dir / name))
+            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+    EXPECT_GT(stopped, 0) << "every run finished before the signal came";
+}
+
 // An undo killed halfway leaves every page whole; undo again finishes the job.
 TEST_F(ApplyKillTest, UndoKilledHalfwayIsFinishedByTheNextUndo) {
     ScopedEnvironment stateFolder("XDG_STATE_HOME", dir / "state");

@@ -42,6 +42,8 @@ public:
     std::function<void(const std::string&)> beforeOpen;
     // Called before each syncFiles: after the temporary files, before the renames.
     std::function<void()> beforeSync;
+    // Called with the target before each replaceIfUnchanged: the renames of the pages.
+    std::function<void()> beforeReplace;
     // Called with the path before each deleteFolder; true ends the call there, failed, as a
     // kill halfway through would.
     std::function<bool(const std::string&)> cutDeleteFolder;
@@ -55,6 +57,7 @@ public:
         writeBudget = 0;
         beforeOpen = nullptr;
         beforeSync = nullptr;
+        beforeReplace = nullptr;
         cutDeleteFolder = nullptr;
         concurrent = false;
     }
@@ -118,6 +121,8 @@ public:
     Result<Replaced> replaceIfUnchanged(const std::string& replacement, const std::string& target,
                                         const FileIdentity& planned,
                                         std::optional<std::uint32_t> replacementBits) override {
+        if (beforeReplace)
+            beforeReplace();
         if (replaceFault.hits(target))
             return fileFailure(replaceFault.errorNumber, target);
         diskLog.push_back("rename " + target);

@@ -9,6 +9,7 @@
 #include "cli/dry_run_output.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
+#include "platform/stop_signals.h"
 #include "render/json_ld.h"
 #include "style/style_library_paths.h"
 
@@ -163,7 +164,15 @@ int runApplyOrErase(const std::vector<std::string>& arguments, bool eraseAll, st
     env.undo.folder = runningUndoFolder();
     if (auto keep = parsed->value("--keep"))
         env.undo.keep = *keptRunCount(*keep);
+    const StopSignals stopSignals;
+    env.stop = &stopSignals.stopRequested();
     ApplyRunSummary summary = runApply(options, state, env);
+    if (summary.stopped) {
+        out.flush();
+        err << kRunStoppedMessage << '\n';
+        err.flush();
+        stopSignals.endAsSignalled();
+    }
     out << kApplyDoneMessage << '\n';
     out.flush();
     return summary.failures > 0 ? kExitFailed : kExitDone;
