@@ -7,6 +7,8 @@
 #include "apply/site_traversal.h"
 #include "platform/messages.h"
 
+#include <optional>
+
 namespace solvina {
 
 void ApplyRunState::reset() {
@@ -49,21 +51,18 @@ ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, Appl
         return {0, 1};
     }
     SitePlan plan;
-    ApplyRunSummary summary;
-    {
-        PlanWriting writing(plan, options, env, &keeper);
-        // The planning keeps the pages it reads only for a run that writes beside it.
-        SiteTraversal::PagePlanned pagePlanned;
-        if (writing.writesBeside())
-            pagePlanned = [&writing](int page, std::optional<std::string> bytes) {
-                writing.pagePlanned(page, std::move(bytes));
-            };
-        summary = planApply(options, state, env, plan, false, std::move(pagePlanned));
-        // Stopped while planning: what was written beside it goes with `writing`, before the
-        // keeper ends the run's record.
-        if (!summary.stopped)
-            writing.write(summary);
-    }
+    std::optional<PlanWriting> writing(std::in_place, plan, options, env, &keeper);
+    // The planning keeps the pages it reads only for a run that writes beside it.
+    SiteTraversal::PagePlanned pagePlanned;
+    if (writing->writesBeside())
+        pagePlanned = [&writing](int page, std::optional<std::string> bytes) {
+            writing->pagePlanned(page, std::move(bytes));
+        };
+    ApplyRunSummary summary = planApply(options, state, env, plan, false, std::move(pagePlanned));
+    if (summary.stopped)
+        writing.reset(); // what was written beside the planning goes before the record ends
+    else
+        writing->write(summary);
     keeper.finish();
     return summary;
 }
