@@ -78,7 +78,9 @@ std::optional<ApplyRunSummary> startApply(Dialogs& dialogs, const ApplyOptions& 
         return std::nullopt;
     state.reset();
     ApplyRunSummary summary = runApply(options, state, env);
-    dialogs.messageBox(kApplyDoneMessage, kDoneTitle, MessageButtons::Ok);
+    // Stopped by a signal (the session ending): nobody waits for a word.
+    if (!summary.stopped)
+        dialogs.messageBox(kApplyDoneMessage, kDoneTitle, MessageButtons::Ok);
     return summary;
 }
 

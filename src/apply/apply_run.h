@@ -46,8 +46,8 @@ planApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& e
 // reported through the reporter in the order the run meets them.
 ApplyRunSummary runApply(const ApplyOptions& options, ApplyRunState& state, ApplyEnvironment& env);
 
-// The start button: the two checks, the confirmation, the reset, the run, the final message.
-// Returns nullopt when it stopped before running.
+// The start button: the two checks, the confirmation, the reset, the run, the final message
+// (none for a run that was asked to stop). Returns nullopt when it stopped before running.
 std::optional<ApplyRunSummary> startApply(Dialogs& dialogs, const ApplyOptions& options,
                                           ApplyRunState& state, ApplyEnvironment& env);
 

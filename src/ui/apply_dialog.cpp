@@ -8,6 +8,7 @@
 #include "plan_dialog.h"
 #include "platform/app_paths.h"
 #include "platform/messages.h"
+#include "platform/stop_signals.h"
 #include "render/json_ld.h"
 #include "ui_apply_dialog.h"
 #include "window_look.h"
@@ -239,6 +240,10 @@ void ApplyDialog::run(bool eraseAll) {
     ApplyEnvironment environment{m_fs, m_style, m_styleFolder, *this};
     environment.undo.folder = runningUndoFolder();
     environment.undo.keep = m_ui->Spin1->value();
+    // The session ending (SIGTERM, SIGHUP) or Ctrl-C in the terminal that started the window:
+    // the run removes what it wrote before the program ends.
+    const StopSignals stopSignals;
+    environment.stop = &stopSignals.stopRequested();
     if (eraseAll) {
         m_ui->Check7->setChecked(true);
         (void)startEraseAll(m_runDialogs, options, m_state, environment);
@@ -246,6 +251,10 @@ void ApplyDialog::run(bool eraseAll) {
     } else {
         (void)startApply(m_runDialogs, options, m_state, environment);
     }
+    // Also when it came while a question was open, or during the renames: the program ends now
+    // as it would have then.
+    if (stopSignals.stopRequested())
+        stopSignals.endAsSignalled();
     m_hourglass.reset();
     m_ui->Progress1->reset();
     m_ui->Label3->clear();

@@ -5,6 +5,7 @@
 #include "apply/run_undo.h"
 #include "platform/file_failure.h"
 #include "support/faulty_file_system.h"
+#include "support/scripted_dialogs.h"
 
 #include <algorithm>
 #include <chrono>
@@ -221,6 +222,15 @@ TEST_F(ApplyFaultsTest, ARunAskedToStopBeforeItsRenamesChangesNoPage) {
             fs::remove_all(undo.folder + run.id);
         }
     }
+    // The window's start button shows no final message for a stopped run.
+    writeSite();
+    stopAsked = true;
+    ScriptedDialogs dialogs;
+    dialogs.answers = {Answer::Yes};
+    ApplyEnvironment env{faulty, style, styleFolder, reporter, undo, &stopAsked};
+    const auto summary = startApply(dialogs, options, state, env);
+    EXPECT_TRUE(summary && summary->stopped);
+    EXPECT_EQ(dialogs.shown.size(), 1u); // the question before the run
 }
 
 // A read-only page is the site owner's "do not touch": the replacement is refused with the

@@ -19,11 +19,16 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QThread>
 #include <QTreeView>
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace solvina;
 using namespace solvina::test_support;
@@ -244,6 +249,42 @@ private slots:
         QVERIFY(!h.edit("Text2")->isEnabled());
         h.click("Command5");
         QVERIFY(!h.dialog->isVisible());
+    }
+
+    // The session ending (SIGTERM) as a run starts, in a child process: the signal is caught,
+    // the run stops with the pages as they were, then the program ends as the signal would
+    // have ended it.
+    void aSignalDuringARunEndsTheProgramAfterTheRunStopped() {
+        Harness h;
+        h.edit("Text1")->setText(QString::fromStdString(h.site + "index.html"));
+        const std::string before = h.page("index.html");
+        const std::string caught = h.folder.path() + "caught";
+        h.dialogs.answers = {Answer::Yes};
+        h.dialogs.onMessage = [&](const std::string& text) {
+            if (text != kConfirmStartMessage)
+                return;
+            ::raise(SIGTERM);
+            std::ofstream(caught) << "the program went on"; // not when the signal ended it
+        };
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Hidden: a forked process has none of Qt's painting threads to wait for.
+            h.dialog->hide();
+            h.find<QPushButton>("Command4")->click();
+            std::_Exit(0);
+        }
+        int status = 0;
+        // A child stuck on a lock some thread held at the fork fails the test, not hangs it.
+        for (int waited = 0; ::waitpid(child, &status, WNOHANG) == 0; ++waited) {
+            if (waited == 3000) {
+                ::kill(child, SIGKILL);
+                QFAIL("the child process did not end");
+            }
+            QThread::msleep(10);
+        }
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        QVERIFY(std::filesystem::exists(caught));
+        QCOMPARE(h.page("index.html"), before);
     }
 
     // A run is kept; "元に戻す…" lists it and takes it back after the confirmation.
