@@ -6,6 +6,7 @@
 
 namespace solvina {
 
+// One at a time (a run makes one): the signals' earlier handlers are kept for one.
 class StopSignals {
 public:
     StopSignals(); // the three signals set stopRequested() until this is gone
