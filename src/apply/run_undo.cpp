@@ -484,7 +484,8 @@ std::uint64_t keptRunSpace(const std::string& undoFolder, const KeptRun& run) {
 Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
                             const std::string& topPage, const std::string& runId, bool force,
                             const std::function<void(const std::string&)>& restoring,
-                            const std::function<void(const std::string&)>& failed) {
+                            const std::function<void(const std::string&)>& failed,
+                            const std::atomic<bool>* stop) {
     const auto runs = keptRuns(fs, undoFolder, topPage);
     auto chosen = std::find_if(runs.begin(), runs.end(), [&](const KeptRun& run) {
         return runId.empty() || run.id == runId;
@@ -495,6 +496,10 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
     const std::string runFolder = undoFolder + run.id + "/";
     UndoOutcome outcome;
     for (const KeptPage& page : run.pages) {
+        if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
+            outcome.stopped = true;
+            return outcome;
+        }
         restoring(page.path);
         const std::string kept = runFolder + page.kept;
         const DigestKind kind = digestKindOf(page.digest);

@@ -6,6 +6,7 @@
 #include "apply/run_manifest.h"
 #include "platform/kept_files.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@ struct PlannedPage;
 inline constexpr const char* kRestoringPrefix = "元に戻しています：";
 inline constexpr const char* kUndoDoneMessage = "元に戻しました。";
 inline constexpr const char* kUndoIncompleteMessage = "元に戻せなかったページがあります。";
+inline constexpr const char* kUndoStoppedMessage =
+    "中断しました。残りのページは、もう一度元に戻すと戻ります。";
 inline constexpr const char* kNoKeptRunMessage = "元に戻せる実行がありません。";
 inline constexpr const char* kPageChangedSinceRunText =
     "ページが実行の後に変更されています。元に戻しませんでした。";
@@ -91,14 +94,17 @@ struct UndoOutcome {
     int restored = 0;
     int refused = 0; // changed since the run, left as they are
     int failures = 0;
+    bool stopped = false; // asked to stop: the pages after the last restored are left, kept
 };
 
 // Restores the run (the newest when runId is empty): restoring(path) before each page,
-// failed(description) for each page refused or failed. A run restored whole is deleted.
+// failed(description) for each page refused or failed. A run restored whole is deleted. Once
+// stop is set (a signal) no further page is begun; the run stays kept for the next undo.
 Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
                             const std::string& topPage, const std::string& runId, bool force,
                             const std::function<void(const std::string&)>& restoring,
-                            const std::function<void(const std::string&)>& failed);
+                            const std::function<void(const std::string&)>& failed,
+                            const std::atomic<bool>* stop = nullptr);
 
 // The options of a run as command-line options, for the list of kept runs.
 std::string optionsText(const ApplyOptions& options);

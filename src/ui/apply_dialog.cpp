@@ -205,13 +205,17 @@ void ApplyDialog::Command7_Click() {
         Answer::Yes)
         return;
     setRunning(true);
+    const StopSignals stopSignals; // the session ending stops it between two pages
     auto outcome = undoRun(
         m_fs, undoFolder, topPage, run.id, false,
         [&](const std::string& path) {
             m_ui->Label3->setText(QString::fromStdString(kRestoringPrefix + path));
             QCoreApplication::processEvents();
         },
-        [&](const std::string& description) { showFailure(m_runDialogs, description); });
+        [&](const std::string& description) { showFailure(m_runDialogs, description); },
+        &stopSignals.stopRequested());
+    if (stopSignals.stopRequested())
+        stopSignals.endAsSignalled();
     m_ui->Label3->clear();
     setRunning(false);
     if (!outcome) {

@@ -165,35 +165,47 @@ TEST_F(ApplyKillTest, ARunStoppedByASignalLeavesEveryPageAsItWas) {
     EXPECT_GT(stopped, 0) << "every run finished before the signal came";
 }
 
-// An undo killed halfway leaves every page whole; undo again finishes the job.
+// An undo killed halfway leaves every page whole; undo again finishes the job. One stopped by
+// Ctrl-C ends between two pages, as the signal would end it, with no temporary file left.
 TEST_F(ApplyKillTest, UndoKilledHalfwayIsFinishedByTheNextUndo) {
     ScopedEnvironment stateFolder("XDG_STATE_HOME", dir / "state");
-    const std::string top = freshSite("site");
-    int status = waitForCli(startApply(dir / "lib", top));
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    int progress = -1;
-    pid_t child = startCli({"undo", top}, &progress);
-    ASSERT_GT(child, 0);
-    // The output comes in blocks of many lines: the last ones only as the undo ends.
-    awaitProgressLines(progress, std::uniform_int_distribution<int>(1, kPages / 2)(random));
-    ::kill(child, SIGKILL);
-    (void)waitForCli(child);
-    ::close(progress);
-    // An undo that ended before the kill, or was killed deleting the record, left none to undo.
-    int listing = -1;
-    const pid_t list = startCli({"undo", "--list", top}, &listing);
-    char firstByte = 0;
-    const bool recordLeft = ::read(listing, &firstByte, 1) == 1;
-    ::close(listing);
-    (void)waitForCli(list);
-    status = waitForCli(startCli({"undo", top}));
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (recordLeft ? 0 : 1)) << status;
-    for (int i = 0; i < kPages; ++i)
-        EXPECT_EQ(dir.read("site/" + pageName(i)), old[i]) << pageName(i);
-    EXPECT_FALSE(fs::exists(dir / "site/quibrel"));
+    for (const int signal : {SIGKILL, SIGINT}) {
+        SCOPED_TRACE(signal);
+        const std::string name = "site" + std::to_string(signal);
+        const std::string top = freshSite(name);
+        int status = waitForCli(startApply(dir / "lib", top));
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        int progress = -1;
+        pid_t child = startCli({"undo", top}, &progress);
+        ASSERT_GT(child, 0);
+        // The output comes in blocks of many lines: the last ones only as the undo ends.
+        awaitProgressLines(progress, std::uniform_int_distribution<int>(1, kPages / 2)(random));
+        ::kill(child, signal);
+        ::close(progress);
+        status = waitForCli(child);
+        if (signal == SIGINT) {
+            EXPECT_TRUE(WIFSIGNALED(status) ? WTERMSIG(status) == SIGINT
+                                            : WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << status;
+            for (const auto& entry : fs::recursive_directory_iterator(dir / name))
+                EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+        }
+        // An undo that ended before the signal, or was killed deleting the record, left none.
+        int listing = -1;
+        const pid_t list = startCli({"undo", "--list", top}, &listing);
+        char firstByte = 0;
+        const bool recordLeft = ::read(listing, &firstByte, 1) == 1;
+        ::close(listing);
+        (void)waitForCli(list);
+        status = waitForCli(startCli({"undo", top}));
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (recordLeft ? 0 : 1)) << status;
+        for (int i = 0; i < kPages; ++i)
+            EXPECT_EQ(dir.read(name + "/" + pageName(i)), old[i]) << pageName(i);
+        EXPECT_FALSE(fs::exists(dir / (name + "/quibrel")));
+    }
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +285,17 @@ TEST_F(RunUndoTest, KilledRunTakenBack) {
     // is listed no more, and the next run sweeps what is left of it.
     ASSERT_EQ(undo({"--list"}), 0);
     const std::string listed = out.str();
+    const auto ignore = [](const std::string&) {};
+    // Asked to stop (a signal) as its first page is put back: the run stays kept, whole.
+    std::atomic<bool> stop{false};
+    int begun = 0;
+    auto stopped = undoRun(
+        nativeFileSystem(), dir / "state/solvina/undo/", dir / "site/index.htm", "", false,
+        [&](const std::string&) { stop = ++begun == 1; }, ignore, &stop);
+    ASSERT_TRUE(stopped && stopped->stopped);
+    EXPECT_EQ(stopped->restored, 1);
+    ASSERT_EQ(undo({"--list"}), 0);
+    EXPECT_EQ(out.str(), listed);
     FaultyFileSystem killed(nativeFileSystem());
     killed.cutDeleteFolder = [&killed](const std::string& folder) {
         // Renamed, and the rename synced, before the deleting begins.
@@ -293,7 +305,6 @@ TEST_F(RunUndoTest, KilledRunTakenBack) {
         fs::remove_all(fs::path(folder) / "pages");
         return true;
     };
-    const auto ignore = [](const std::string&) {};
     auto undone = undoRun(killed, dir / "state/solvina/undo/", dir / "site/index.htm", "", false,
                           ignore, ignore);
     ASSERT_TRUE(undone && undone->failures == 0 && undone->refused == 0);

@@ -5,6 +5,7 @@
 #include "cli/cli_options.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
+#include "platform/stop_signals.h"
 
 namespace solvina {
 
@@ -49,13 +50,21 @@ int runUndoCommand(const std::vector<std::string>& arguments, std::ostream& out,
         out.flush();
         return kExitDone;
     }
+    const StopSignals stopSignals;
     auto outcome = undoRun(
         fs, undoFolder, topPage, parsed->value("--run").value_or(""), parsed->has("--force"),
         [&](const std::string& path) { out << kRestoringPrefix << path << '\n'; },
-        [&](const std::string& description) { writeFailure(err, description); });
+        [&](const std::string& description) { writeFailure(err, description); },
+        &stopSignals.stopRequested());
     if (!outcome) {
         writeFailure(err, outcome.error());
         return kExitFailed;
+    }
+    if (outcome->stopped) {
+        out.flush();
+        err << kUndoStoppedMessage << '\n';
+        err.flush();
+        stopSignals.endAsSignalled();
     }
     const bool whole = outcome->refused == 0 && outcome->failures == 0;
     out << (whole ? kUndoDoneMessage : kUndoIncompleteMessage) << '\n';
