@@ -2,6 +2,7 @@
 #include "apply/text_search.h"
 
 #include "text/ascii.h"
+#include "text/cpu_features.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -88,11 +89,6 @@ template <bool linksAndTitles> unsigned tagOpeningsOf(const char* block) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define SOLVINA_WIDE_SCAN 1
 constexpr std::size_t kWideBlock = 32;
-
-bool haveWideScan() {
-    static const bool have = __builtin_cpu_supports("avx2");
-    return have;
-}
 
 // tagOpeningsOf for 32 positions at once (34 bytes read), where the processor has AVX2. Every
 // block is judged in full, without a branch on whether it holds a "<": in a page's markup about
@@ -197,7 +193,7 @@ __attribute__((target("avx2"))) const char* findWideLineEnd(const char*& at, con
 template <bool linksAndTitles> std::size_t findOpening(std::string_view bytes, std::size_t from) {
     std::size_t at = from;
 #ifdef SOLVINA_WIDE_SCAN
-    if (haveWideScan())
+    if (haveAvx2())
         if (const std::size_t found = findWideMarkupOpening<linksAndTitles>(bytes, at);
             found != std::string_view::npos)
             return found;
@@ -295,7 +291,7 @@ constexpr std::size_t kWideLinkScan = 1024;
 __attribute__((noinline)) std::size_t findLinkOpeningInLongBytes(std::string_view bytes,
                                                                  std::size_t at) {
 #ifdef SOLVINA_WIDE_SCAN
-    if (haveWideScan()) {
+    if (haveAvx2()) {
         const auto spaceAfter = [&](std::size_t candidate) {
             return candidate + 2 < bytes.size() && bytes[candidate + 2] == ' ';
         };
@@ -341,7 +337,7 @@ std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperP
         const char secondLower = letter ? static_cast<char>(second | 0x20) : second;
         const char caseBitOfSecond = letter ? 0x20 : 0;
 #ifdef SOLVINA_WIDE_SCAN
-        if (haveWideScan())
+        if (haveAvx2())
             if (const std::size_t found =
                     findWidePair(text, first, secondLower, caseBitOfSecond, at, matchesAt);
                 found != std::string_view::npos)
@@ -373,7 +369,7 @@ std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view upperP
 const char* findLineEnd(const char* begin, const char* end) {
     const char* at = begin;
 #ifdef SOLVINA_WIDE_SCAN
-    if (haveWideScan())
+    if (haveAvx2())
         if (const char* found = findWideLineEnd(at, end))
             return found;
 #endif

@@ -4,6 +4,7 @@
 #include "platform/sha256.h"
 #include "platform/xxh3_avx2.h"
 #include "text/ascii.h"
+#include "text/cpu_features.h"
 
 #include <algorithm>
 #include <atomic>
@@ -64,7 +65,7 @@ ContentDigest& ContentDigest::operator=(ContentDigest&&) noexcept = default;
 void ContentDigest::add(std::string_view bytes) {
     if (m_state->kind == DigestKind::Sha256)
         m_state->sha.add(bytes);
-    else if (haveXxh3Avx2() && !g_portableXxh3Only)
+    else if (haveAvx2() && !g_portableXxh3Only)
         xxh3UpdateAvx2(&m_state->xxh, bytes.data(), bytes.size());
     else
         XXH3_128bits_update(&m_state->xxh, bytes.data(), bytes.size());

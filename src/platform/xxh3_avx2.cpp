@@ -1,16 +1,7 @@
-// XXH3 compiled for AVX2 as a whole, after the one function that tells whether it may run.
+// XXH3 compiled for AVX2 as a whole.
 #include "platform/xxh3_avx2.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-
-namespace solvina {
-
-bool haveXxh3Avx2() {
-    static const bool have = __builtin_cpu_supports("avx2");
-    return have;
-}
-
-} // namespace solvina
 
 // The header includes it only when the whole build is for AVX2.
 #include <immintrin.h>
@@ -38,10 +29,6 @@ void xxh3UpdateAvx2(void* state, const void* bytes, std::size_t size) {
 #else
 
 namespace solvina {
-
-bool haveXxh3Avx2() {
-    return false;
-}
 
 void xxh3UpdateAvx2(void*, const void*, std::size_t) {}
 

@@ -5,10 +5,8 @@
 
 namespace solvina {
 
-// Whether xxh3UpdateAvx2 may run here.
-bool haveXxh3Avx2();
 // XXH3_128bits_update on an XXH3_state_t (passed untyped: its name depends on how the header
-// is compiled in).
+// is compiled in); only where haveAvx2() (text/cpu_features.h).
 void xxh3UpdateAvx2(void* state, const void* bytes, std::size_t size);
 
 } // namespace solvina

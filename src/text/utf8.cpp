@@ -1,6 +1,8 @@
 // Validating, repairing and counting UTF-8.
 #include "text/utf8.h"
 
+#include "text/cpu_features.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -137,11 +139,6 @@ constexpr std::array<std::uint8_t, 16> kSecondHigh = {
     kTooShort,
     kTooShort};
 
-bool haveWideUtf8() {
-    static const bool have = __builtin_cpu_supports("avx2");
-    return have;
-}
-
 // The bytes of input shifted by count into it from the end of previous (count 1 to 3).
 template <int count>
 __attribute__((target("avx2"))) inline __m256i bytesBefore(__m256i input, __m256i previous) {
@@ -209,7 +206,7 @@ __attribute__((target("avx2"))) std::size_t firstInvalidBlock(std::string_view b
 
 std::size_t firstInvalidUtf8(std::string_view bytes) {
 #ifdef SOLVINA_WIDE_UTF8
-    if (bytes.size() >= 2 * kWideBlock && haveWideUtf8()) {
+    if (bytes.size() >= 2 * kWideBlock && haveAvx2()) {
         const std::size_t block = firstInvalidBlock(bytes);
         if (block == std::string_view::npos)
             return block;
