@@ -101,6 +101,11 @@ struct UndoSettings {
     bool mayLink = true; // false: copies even on the same file system
 };
 
+// Whether the flag a run or an undo is given (a signal sets it) asks it to stop.
+inline bool stopAsked(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
 // Everything a run reads besides its options.
 struct ApplyEnvironment {
     FileSystem& fs;
@@ -112,7 +117,7 @@ struct ApplyEnvironment {
     // stops, removes what it wrote and changes no page; from then on it goes to its end.
     const std::atomic<bool>* stop = nullptr;
 
-    bool stopRequested() const { return stop != nullptr && stop->load(std::memory_order_relaxed); }
+    bool stopRequested() const { return stopAsked(stop); }
 };
 
 } // namespace solvina

@@ -496,7 +496,7 @@ Result<UndoOutcome> undoRun(FileSystem& fs, const std::string& undoFolder,
     const std::string runFolder = undoFolder + run.id + "/";
     UndoOutcome outcome;
     for (const KeptPage& page : run.pages) {
-        if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
+        if (stopAsked(stop)) {
             outcome.stopped = true;
             return outcome;
         }
